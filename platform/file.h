@@ -1,0 +1,83 @@
+// Files as the engine sees them: opened by UTF-16 path, positioned 64-bit
+// reads and writes, a file pointer for the KLV scanner, size, times, flush.
+// Errors come back as values (the system error code), never as exceptions.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/sys_error.h"
+#include "platform/time.h"
+
+namespace plat {
+
+enum class Access {
+  Read,       // existing file, read only
+  ReadWrite,  // existing file, read and write
+  Write,      // create or truncate, write only
+  CreateNew,  // create; fails when the file exists
+};
+
+// Shared: other openers are not hindered. Exclusive: an advisory exclusive
+// lock is taken (the POSIX stand-in for "no sharing"); a second exclusive
+// opener, ours or another process of ours, is refused with kErrSharing.
+enum class Share { Shared, Exclusive };
+
+enum class Whence { Begin, Current, End };
+
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens path; on failure the returned file is invalid and *err (if given)
+  // holds the system error.
+  static File Open(const std::u16string& path, Access access, Share share, SysError* err = nullptr);
+
+  bool valid() const { return fd_ >= 0; }
+  int native() const { return fd_; }
+  void Close();
+
+  // Positioned I/O. Both loop until n bytes moved, end of file (reads) or an
+  // error; they return the count moved, or -1 with *err set on an error before
+  // anything moved. A short write always sets *err (ENOSPC for a full disk).
+  int64_t ReadAt(uint64_t offset, void* buf, size_t n, SysError* err = nullptr) const;
+  int64_t WriteAt(uint64_t offset, const void* buf, size_t n, SysError* err = nullptr);
+
+  // File-pointer I/O (one pointer per File object).
+  bool Seek(int64_t offset, Whence whence, SysError* err = nullptr);
+  // Current position, or UINT64_MAX when it cannot be taken.
+  uint64_t Tell() const;
+  int64_t Read(void* buf, size_t n, SysError* err = nullptr);
+  int64_t Write(const void* buf, size_t n, SysError* err = nullptr);
+
+  bool Size(uint64_t* size, SysError* err = nullptr) const;
+  bool Truncate(uint64_t size, SysError* err = nullptr);
+  bool Times(FileTimes* times, SysError* err = nullptr) const;
+  bool SetModifiedTime(const FileTime& t, SysError* err = nullptr);
+  // Data and metadata on stable storage.
+  bool Sync(SysError* err = nullptr);
+
+ private:
+  explicit File(int fd) : fd_(fd) {}
+  int fd_ = -1;
+  uint64_t pos_ = 0;
+};
+
+// Size and times of a path without opening it (the WAV library's record).
+struct DirRecord {
+  uint64_t size = 0;
+  FileTimes times;
+  bool isDirectory = false;
+};
+bool StatPath(const std::u16string& path, DirRecord* out, SysError* err = nullptr);
+bool PathExists(const std::u16string& path);
+bool IsDirectory(const std::u16string& path);
+bool RemoveFile(const std::u16string& path, SysError* err = nullptr);
+
+}  // namespace plat

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, when missing.
+# Usage: scripts/deps.sh build|test
+set -euo pipefail
+want=(cmake g++ make pkg-config libgtest-dev)
+if [[ "${1:-build}" == "test" ]]; then
+  want+=(ffmpeg clang libclang-rt-14-dev)
+fi
+# The desktop application (built when Qt 6 is present).
+want+=(qt6-base-dev qt6-translations-l10n fonts-noto-cjk)
+
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [[ $(id -u) -ne 0 ]] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
