@@ -15,13 +15,21 @@ namespace plat {
 enum class Access {
   Read,       // existing file, read only
   ReadWrite,  // existing file, read and write
-  Write,      // create or truncate, write only
-  CreateNew,  // create; fails when the file exists
+  Write,      // create or truncate, for writing
+  CreateNew,  // create, for writing; fails when the file exists
 };
+// Write and CreateNew open the descriptor for reading too where permissions
+// allow, so a freshly created file can be mapped writable.
 
-// Shared: other openers are not hindered. Exclusive: an advisory exclusive
-// lock is taken (the POSIX stand-in for "no sharing"); a second exclusive
-// opener, ours or another process of ours, is refused with kErrSharing.
+// The POSIX stand-in for Windows share modes is an advisory flock() taken on
+// every open: Shared takes a shared lock, Exclusive an exclusive one, both
+// without waiting. So Shared openers do not hinder each other, while an
+// Exclusive open is refused with kErrSharing when any other open of ours (this
+// process or another, Shared or Exclusive) holds the file, and a Shared open
+// is refused while an Exclusive one holds it. Programs that do not lock are
+// not hindered. Where the file system has no locks the open goes ahead
+// unlocked. Access::Write truncates only after the lock is held, so a refused
+// open leaves the file untouched.
 enum class Share { Shared, Exclusive };
 
 enum class Whence { Begin, Current, End };
@@ -36,7 +44,7 @@ class File {
   File& operator=(const File&) = delete;
 
   // Opens path; on failure the returned file is invalid and *err (if given)
-  // holds the system error.
+  // holds the system error (kErrSharing when a lock refuses it).
   static File Open(const std::u16string& path, Access access, Share share, SysError* err = nullptr);
 
   bool valid() const { return fd_ >= 0; }
@@ -49,7 +57,10 @@ class File {
   int64_t ReadAt(uint64_t offset, void* buf, size_t n, SysError* err = nullptr) const;
   int64_t WriteAt(uint64_t offset, const void* buf, size_t n, SysError* err = nullptr);
 
-  // File-pointer I/O (one pointer per File object).
+  // File-pointer I/O (one pointer per File object, independent of ReadAt and
+  // WriteAt). Seeking past the end is allowed. A failed seek (negative or
+  // overflowing target) leaves the pointer invalid: Tell() gives UINT64_MAX
+  // and Read/Write/relative seeks fail until a Begin or End seek succeeds.
   bool Seek(int64_t offset, Whence whence, SysError* err = nullptr);
   // Current position, or UINT64_MAX when it cannot be taken.
   uint64_t Tell() const;
@@ -60,6 +71,9 @@ class File {
   bool Truncate(uint64_t size, SysError* err = nullptr);
   bool Times(FileTimes* times, SysError* err = nullptr) const;
   bool SetModifiedTime(const FileTime& t, SysError* err = nullptr);
+  // Sets the last-access and/or last-write time; a null pointer leaves that
+  // time as it is. (The creation time cannot be set on POSIX.)
+  bool SetTimes(const FileTime* access, const FileTime* modification, SysError* err = nullptr);
   // Data and metadata on stable storage.
   bool Sync(SysError* err = nullptr);
 

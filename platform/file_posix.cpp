@@ -13,29 +13,109 @@
 
 namespace plat {
 
+static_assert(sizeof(off_t) == 8, "64-bit file offsets are required");
+
 namespace {
+
+// One system call moves at most this much (Linux caps a transfer just below
+// 2 GiB anyway); the loops go on with the rest.
+constexpr size_t kMaxChunk = size_t{1} << 30;
 
 void SetErr(SysError* err, SysError value) {
   if (err) *err = value;
 }
 
-FileTime FromTimespec(const struct timespec& ts) {
-  return FileTime{static_cast<int64_t>(ts.tv_sec) * 1000000000LL + ts.tv_nsec};
+// UTF-8 form of a path for the system calls; false for a path the system
+// cannot name (empty, or holding a NUL that would cut it short).
+bool NativePath(const std::u16string& path, std::string* out, SysError* err) {
+  if (path.empty()) {
+    SetErr(err, ENOENT);
+    return false;
+  }
+  if (path.find(u'\0') != std::u16string::npos) {
+    SetErr(err, EINVAL);
+    return false;
+  }
+  *out = Utf16ToUtf8(path);
+  return true;
 }
 
-void FillTimes(const struct stat& st, FileTimes* t) {
-  t->modification = FromTimespec(st.st_mtim);
-  t->change = FromTimespec(st.st_ctim);
-  t->access = FromTimespec(st.st_atim);
-  // POSIX stat has no birth time; the status-change time stands in for it.
-  t->creation = t->change;
+template <typename Ts>
+FileTime FromTimespec(const Ts& ts) {
+  return FileTime{static_cast<int64_t>(ts.tv_sec) * 1000000000LL + static_cast<int64_t>(ts.tv_nsec)};
 }
+
+struct StatResult {
+  uint64_t size = 0;
+  bool isDirectory = false;
+  FileTimes times;
+};
+
+// Stats an open descriptor (path == nullptr) or a path. Uses statx where it
+// exists so that the birth time is had where the file system keeps one; the
+// status-change time stands in for it otherwise.
+bool StatAny(int fd, const char* path, StatResult* out, SysError* err) {
+#if defined(STATX_BTIME)
+  struct statx sx;
+  int r = path ? ::statx(AT_FDCWD, path, 0, STATX_BASIC_STATS | STATX_BTIME, &sx)
+               : ::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &sx);
+  if (r == 0) {
+    out->size = sx.stx_size;
+    out->isDirectory = S_ISDIR(sx.stx_mode);
+    out->times.modification = FromTimespec(sx.stx_mtime);
+    out->times.change = FromTimespec(sx.stx_ctime);
+    out->times.access = FromTimespec(sx.stx_atime);
+    out->times.creation = (sx.stx_mask & STATX_BTIME) ? FromTimespec(sx.stx_btime) : out->times.change;
+    return true;
+  }
+  if (errno != ENOSYS) {
+    SetErr(err, errno);
+    return false;
+  }
+#endif
+  struct stat st;
+  if ((path ? ::stat(path, &st) : ::fstat(fd, &st)) != 0) {
+    SetErr(err, errno);
+    return false;
+  }
+  out->size = static_cast<uint64_t>(st.st_size);
+  out->isDirectory = S_ISDIR(st.st_mode);
+  out->times.modification = FromTimespec(st.st_mtim);
+  out->times.change = FromTimespec(st.st_ctim);
+  out->times.access = FromTimespec(st.st_atim);
+  out->times.creation = out->times.change;
+  return true;
+}
+
+struct timespec ToTimespec(const FileTime& t) {
+  struct timespec ts;
+  ts.tv_sec = static_cast<time_t>(t.unixNanos / 1000000000LL);
+  ts.tv_nsec = static_cast<long>(t.unixNanos % 1000000000LL);
+  if (ts.tv_nsec < 0) {
+    ts.tv_nsec += 1000000000L;
+    ts.tv_sec -= 1;
+  }
+  return ts;
+}
+
+// GNU strerror_r returns the text (not necessarily in buf); XSI returns 0 or
+// an error number.
+[[maybe_unused]] std::string StrerrorText(const char* text, const char*, SysError) { return text; }
+[[maybe_unused]] std::string StrerrorText(int r, const char* buf, SysError err) {
+  return r == 0 ? std::string(buf) : "error " + std::to_string(err);
+}
+
+// Errors of flock() that mean "this file system cannot lock", not "locked".
+bool LockUnsupported(int e) { return e == ENOLCK || e == EOPNOTSUPP || e == ENOSYS || e == EINVAL; }
 
 }  // namespace
 
 File::~File() { Close(); }
 
-File::File(File&& other) noexcept : fd_(other.fd_), pos_(other.pos_) { other.fd_ = -1; }
+File::File(File&& other) noexcept : fd_(other.fd_), pos_(other.pos_) {
+  other.fd_ = -1;
+  other.pos_ = 0;
+}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -43,6 +123,7 @@ File& File::operator=(File&& other) noexcept {
     fd_ = other.fd_;
     pos_ = other.pos_;
     other.fd_ = -1;
+    other.pos_ = 0;
   }
   return *this;
 }
@@ -57,38 +138,49 @@ void File::Close() {
 
 File File::Open(const std::u16string& path, Access access, Share share, SysError* err) {
   SetErr(err, 0);
-  const std::string p = Utf16ToUtf8(path);
-  if (p.empty()) {
-    SetErr(err, ENOENT);
-    return File();
-  }
+  std::string p;
+  if (!NativePath(path, &p, err)) return File();
+  // No O_TRUNC here: truncation waits until the lock is held.
   int flags = O_CLOEXEC;
   switch (access) {
     case Access::Read: flags |= O_RDONLY; break;
     case Access::ReadWrite: flags |= O_RDWR; break;
-    case Access::Write: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
-    case Access::CreateNew: flags |= O_WRONLY | O_CREAT | O_EXCL; break;
+    case Access::Write: flags |= O_RDWR | O_CREAT; break;
+    case Access::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
   }
   int fd = ::open(p.c_str(), flags, 0644);
+  if (fd < 0 && errno == EACCES && (access == Access::Write || access == Access::CreateNew)) {
+    // A file we may write but not read: open it write-only (it cannot be mapped).
+    fd = ::open(p.c_str(), (flags & ~O_RDWR) | O_WRONLY, 0644);
+  }
   if (fd < 0) {
     SetErr(err, errno);
     return File();
   }
+  File file(fd);  // closes fd on every early return below
   struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
+  if (::fstat(fd, &st) != 0) {
+    SetErr(err, errno);
+    return File();
+  }
+  if (S_ISDIR(st.st_mode)) {
     SetErr(err, EISDIR);
     return File();
   }
-  if (share == Share::Exclusive) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      int e = errno;
-      ::close(fd);
-      SetErr(err, e == EWOULDBLOCK ? kErrSharing : e);
-      return File();
-    }
+  const int op = (share == Share::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+  int r;
+  do {
+    r = ::flock(fd, op);
+  } while (r != 0 && errno == EINTR);
+  if (r != 0 && !LockUnsupported(errno)) {
+    SetErr(err, errno == EWOULDBLOCK ? kErrSharing : errno);
+    return File();
   }
-  return File(fd);
+  if (access == Access::Write && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
+    SetErr(err, errno);
+    return File();
+  }
+  return file;
 }
 
 int64_t File::ReadAt(uint64_t offset, void* buf, size_t n, SysError* err) const {
@@ -97,11 +189,13 @@ int64_t File::ReadAt(uint64_t offset, void* buf, size_t n, SysError* err) const 
     SetErr(err, EBADF);
     return -1;
   }
-  if (offset > static_cast<uint64_t>(INT64_MAX)) return 0;
   size_t done = 0;
   auto* out = static_cast<unsigned char*>(buf);
   while (done < n) {
-    ssize_t r = ::pread(fd_, out + done, n - done, static_cast<off_t>(offset + done));
+    const uint64_t at = offset + done;
+    if (at < offset || at > static_cast<uint64_t>(INT64_MAX)) break;  // nothing lies there
+    const size_t want = n - done < kMaxChunk ? n - done : kMaxChunk;
+    ssize_t r = ::pread(fd_, out + done, want, static_cast<off_t>(at));
     if (r < 0) {
       if (errno == EINTR) continue;
       SetErr(err, errno);
@@ -122,7 +216,13 @@ int64_t File::WriteAt(uint64_t offset, const void* buf, size_t n, SysError* err)
   size_t done = 0;
   auto* in = static_cast<const unsigned char*>(buf);
   while (done < n) {
-    ssize_t w = ::pwrite(fd_, in + done, n - done, static_cast<off_t>(offset + done));
+    const uint64_t at = offset + done;
+    if (at < offset || at > static_cast<uint64_t>(INT64_MAX)) {
+      SetErr(err, EFBIG);
+      return done ? static_cast<int64_t>(done) : -1;
+    }
+    const size_t want = n - done < kMaxChunk ? n - done : kMaxChunk;
+    ssize_t w = ::pwrite(fd_, in + done, want, static_cast<off_t>(at));
     if (w < 0) {
       if (errno == EINTR) continue;
       SetErr(err, errno);
@@ -141,6 +241,10 @@ bool File::Seek(int64_t offset, Whence whence, SysError* err) {
   SetErr(err, 0);
   int64_t base = 0;
   if (whence == Whence::Current) {
+    if (pos_ == UINT64_MAX) {  // no position to move from
+      SetErr(err, EINVAL);
+      return false;
+    }
     base = static_cast<int64_t>(pos_);
   } else if (whence == Whence::End) {
     uint64_t size = 0;
@@ -184,12 +288,13 @@ int64_t File::Write(const void* buf, size_t n, SysError* err) {
 
 bool File::Size(uint64_t* size, SysError* err) const {
   SetErr(err, 0);
-  struct stat st;
-  if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
-    SetErr(err, fd_ < 0 ? EBADF : errno);
+  StatResult st;
+  if (fd_ < 0) {
+    SetErr(err, EBADF);
     return false;
   }
-  *size = static_cast<uint64_t>(st.st_size);
+  if (!StatAny(fd_, nullptr, &st, err)) return false;
+  *size = st.size;
   return true;
 }
 
@@ -204,26 +309,23 @@ bool File::Truncate(uint64_t size, SysError* err) {
 
 bool File::Times(FileTimes* times, SysError* err) const {
   SetErr(err, 0);
-  struct stat st;
-  if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
-    SetErr(err, fd_ < 0 ? EBADF : errno);
+  StatResult st;
+  if (fd_ < 0) {
+    SetErr(err, EBADF);
     return false;
   }
-  FillTimes(st, times);
+  if (!StatAny(fd_, nullptr, &st, err)) return false;
+  *times = st.times;
   return true;
 }
 
-bool File::SetModifiedTime(const FileTime& t, SysError* err) {
+bool File::SetModifiedTime(const FileTime& t, SysError* err) { return SetTimes(nullptr, &t, err); }
+
+bool File::SetTimes(const FileTime* access, const FileTime* modification, SysError* err) {
   SetErr(err, 0);
   struct timespec ts[2];
-  ts[0].tv_sec = 0;
-  ts[0].tv_nsec = UTIME_OMIT;  // leave the access time
-  ts[1].tv_sec = static_cast<time_t>(t.unixNanos / 1000000000LL);
-  ts[1].tv_nsec = static_cast<long>(t.unixNanos % 1000000000LL);
-  if (ts[1].tv_nsec < 0) {
-    ts[1].tv_nsec += 1000000000L;
-    ts[1].tv_sec -= 1;
-  }
+  ts[0] = access ? ToTimespec(*access) : timespec{0, UTIME_OMIT};
+  ts[1] = modification ? ToTimespec(*modification) : timespec{0, UTIME_OMIT};
   if (fd_ < 0 || ::futimens(fd_, ts) != 0) {
     SetErr(err, fd_ < 0 ? EBADF : errno);
     return false;
@@ -242,30 +344,33 @@ bool File::Sync(SysError* err) {
 
 bool StatPath(const std::u16string& path, DirRecord* out, SysError* err) {
   SetErr(err, 0);
-  struct stat st;
-  if (::stat(Utf16ToUtf8(path).c_str(), &st) != 0) {
-    SetErr(err, errno);
-    return false;
-  }
-  out->size = static_cast<uint64_t>(st.st_size);
-  out->isDirectory = S_ISDIR(st.st_mode);
-  FillTimes(st, &out->times);
+  std::string p;
+  if (!NativePath(path, &p, err)) return false;
+  StatResult st;
+  if (!StatAny(-1, p.c_str(), &st, err)) return false;
+  out->size = st.size;
+  out->isDirectory = st.isDirectory;
+  out->times = st.times;
   return true;
 }
 
 bool PathExists(const std::u16string& path) {
+  std::string p;
   struct stat st;
-  return ::stat(Utf16ToUtf8(path).c_str(), &st) == 0;
+  return NativePath(path, &p, nullptr) && ::stat(p.c_str(), &st) == 0;
 }
 
 bool IsDirectory(const std::u16string& path) {
+  std::string p;
   struct stat st;
-  return ::stat(Utf16ToUtf8(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return NativePath(path, &p, nullptr) && ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool RemoveFile(const std::u16string& path, SysError* err) {
   SetErr(err, 0);
-  if (::unlink(Utf16ToUtf8(path).c_str()) != 0) {
+  std::string p;
+  if (!NativePath(path, &p, err)) return false;
+  if (::unlink(p.c_str()) != 0) {
     SetErr(err, errno);
     return false;
   }
@@ -273,9 +378,16 @@ bool RemoveFile(const std::u16string& path, SysError* err) {
 }
 
 std::string DescribeError(SysError err) {
-  if (err == kErrSharing) return "the file is in use by another job";
-  if (err == kErrInvalidArg) return "invalid argument";
-  return std::strerror(err);
+  switch (err) {
+    case 0: return "no error";
+    case kErrSharing: return "the file is in use by another job";
+    case kErrInvalidArg: return "invalid argument";
+    case kErrMisaligned: return "offset is not a multiple of the allocation granularity";
+    case kErrOutOfRange: return "range lies outside the file";
+    default: break;
+  }
+  char buf[256] = {};
+  return StrerrorText(::strerror_r(err, buf, sizeof buf), buf, err);
 }
 
 }  // namespace plat

@@ -14,9 +14,11 @@ namespace plat {
 // 64 KiB on Windows).
 uint64_t AllocationGranularity();
 
-// The mapping object of one open file (read-only or read-write). On POSIX it
-// only remembers the descriptor and the size; on Windows it is the named
-// file-mapping object. The File must outlive the mapping.
+// The mapping object of one open file (read-only or read-write), covering the
+// file as it is when the mapping is created. On POSIX it holds its own
+// duplicate of the descriptor and the size; on Windows it is the named
+// file-mapping object. Either way it keeps the file (and its lock) open until
+// it is closed, so the File may be closed first.
 class FileMapping {
  public:
   FileMapping() = default;
@@ -27,12 +29,16 @@ class FileMapping {
   ~FileMapping();
 
   // name: the kernel object name on platforms that have one ("fmMXF"...).
+  // Fails with EBADF for an invalid file, EACCES when the file was not opened
+  // for what `writable` asks, kErrOutOfRange for an empty file.
   static FileMapping Create(const File& file, bool writable, const char* name, SysError* err = nullptr);
 
   bool valid() const { return fd_ >= 0; }
   bool writable() const { return writable_; }
   uint64_t size() const { return size_; }
   int native() const { return fd_; }
+  // Views already mapped stay valid.
+  void Close();
 
  private:
   int fd_ = -1;
@@ -40,8 +46,9 @@ class FileMapping {
   uint64_t size_ = 0;
 };
 
-// One mapped view. offset must be a multiple of AllocationGranularity();
-// offset + length must not pass the file's size.
+// One mapped view, readable, and writable when its mapping is (writes go to
+// the file; other readers of the file see them at once). It stays valid after
+// its mapping is closed.
 class MappedView {
  public:
   MappedView() = default;
@@ -51,6 +58,10 @@ class MappedView {
   MappedView& operator=(const MappedView&) = delete;
   ~MappedView();
 
+  // offset must be a multiple of AllocationGranularity() (else
+  // kErrMisaligned); offset + length must not pass the mapping's size nor the
+  // file's present size (else kErrOutOfRange). length 0 maps up to the end of
+  // the mapping.
   static MappedView Map(const FileMapping& mapping, uint64_t offset, size_t length, SysError* err = nullptr);
 
   bool valid() const { return data_ != nullptr; }
@@ -59,6 +70,7 @@ class MappedView {
   uint64_t offset() const { return offset_; }
 
   // Writes dirty pages back to the file and waits for them (msync MS_SYNC).
+  // Unmap alone leaves the write-back to the system.
   bool Flush(SysError* err = nullptr);
   // Tells the kernel the view is read sparsely (no read-ahead).
   void AdviseRandom();

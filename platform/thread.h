@@ -11,13 +11,18 @@
 namespace plat {
 
 // An auto-reset event: Set() wakes exactly one waiter (or the next one to
-// wait), after which the event is unsignalled again.
+// wait), after which the event is unsignalled again. Sets do not count: a
+// second Set before anyone waited releases no second waiter. The name is the
+// kernel object's on platforms that have named events; here it is a label.
 class AutoResetEvent {
  public:
   explicit AutoResetEvent(std::string name = {}) : name_(std::move(name)) {}
+  AutoResetEvent(const AutoResetEvent&) = delete;
+  AutoResetEvent& operator=(const AutoResetEvent&) = delete;
   void Set();
   void Wait();
-  // True when signalled within timeoutMs, false on time-out.
+  // True when signalled within timeoutMs (consuming the signal), false on
+  // time-out. 0 only polls; a negative timeout waits without end.
   bool WaitFor(int timeoutMs);
   const std::string& name() const { return name_; }
 

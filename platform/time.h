@@ -24,7 +24,10 @@ struct LocalTime {
   int weekday = 0;                        // 0 = Sunday
 };
 
+// The current time (UTC).
 FileTime Now();
+// Calendar fields in the process's time zone (TZ). All zero when the time
+// cannot be represented.
 LocalTime ToLocalTime(const FileTime& t);
 LocalTime LocalNow();
 

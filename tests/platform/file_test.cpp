@@ -1,0 +1,262 @@
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/file.h"
+#include "scratch_dir.h"
+
+using namespace plat;
+
+namespace {
+
+class FileTest : public ScratchDir {
+ protected:
+  // Creates a file holding bytes 0, 1, 2 ... n-1 (mod 256).
+  std::u16string MakeCounting(const std::string& name, size_t n) {
+    std::vector<uint8_t> bytes(n);
+    for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(i);
+    SysError err = -1;
+    File f = File::Open(PathOf(name), Access::CreateNew, Share::Shared, &err);
+    EXPECT_TRUE(f.valid()) << DescribeError(err);
+    EXPECT_EQ(f.WriteAt(0, bytes.data(), n, &err), static_cast<int64_t>(n));
+    return PathOf(name);
+  }
+};
+
+TEST_F(FileTest, PositionedIoBeyondFourGiBOnSparseFile) {
+  const uint64_t far = (uint64_t{1} << 32) + 12345;  // past what 32 bits can address
+  SysError err = -1;
+  File f = File::Open(PathOf("sparse.bin"), Access::Write, Share::Exclusive, &err);
+  ASSERT_TRUE(f.valid()) << DescribeError(err);
+  const char msg[] = "FAR AWAY";
+  ASSERT_EQ(f.WriteAt(far, msg, 8, &err), 8);
+  EXPECT_EQ(err, 0);
+
+  uint64_t size = 0;
+  ASSERT_TRUE(f.Size(&size));
+  EXPECT_EQ(size, far + 8);
+
+  // A read spanning the hole and the data: zeros first, then the bytes.
+  char buf[12];
+  std::memset(buf, 'x', sizeof buf);
+  ASSERT_EQ(f.ReadAt(far - 4, buf, 12, &err), 12);
+  EXPECT_EQ(std::string(buf, 12), std::string(4, '\0') + "FAR AWAY");
+
+  // Short read at the end of the file, then nothing past it; neither is an error.
+  ASSERT_EQ(f.ReadAt(far + 5, buf, sizeof buf, &err), 3);
+  EXPECT_EQ(err, 0);
+  EXPECT_EQ(std::string(buf, 3), "WAY");
+  EXPECT_EQ(f.ReadAt(far + 8, buf, sizeof buf, &err), 0);
+  EXPECT_EQ(f.ReadAt(far * 2, buf, sizeof buf, &err), 0);
+  EXPECT_EQ(err, 0);
+}
+
+TEST_F(FileTest, WriteToFullDeviceIsAnError) {
+  SysError err = -1;
+  File f = File::Open(u"/dev/full", Access::ReadWrite, Share::Shared, &err);
+  if (!f.valid()) GTEST_SKIP() << "/dev/full cannot be opened: " << DescribeError(err);
+  const char data[100] = {};
+  EXPECT_EQ(f.WriteAt(0, data, sizeof data, &err), -1);
+  EXPECT_EQ(err, ENOSPC);
+  err = 0;
+  EXPECT_EQ(f.Write(data, sizeof data, &err), -1);
+  EXPECT_EQ(err, ENOSPC);
+  EXPECT_EQ(f.Tell(), 0u);
+}
+
+TEST_F(FileTest, OpenFailuresCarryTheSystemError) {
+  SysError err = 0;
+  EXPECT_FALSE(File::Open(PathOf("missing"), Access::Read, Share::Shared, &err).valid());
+  EXPECT_EQ(err, ENOENT);
+  EXPECT_FALSE(File::Open(PathOf("missing"), Access::ReadWrite, Share::Shared, &err).valid());
+  EXPECT_EQ(err, ENOENT);
+
+  MakeCounting("there", 10);
+  EXPECT_FALSE(File::Open(PathOf("there"), Access::CreateNew, Share::Shared, &err).valid());
+  EXPECT_EQ(err, EEXIST);
+
+  EXPECT_FALSE(File::Open(plat::Utf8ToUtf16(dir()), Access::Read, Share::Shared, &err).valid());
+  EXPECT_EQ(err, EISDIR);
+
+  std::u16string withNul = PathOf("there");
+  withNul.push_back(u'\0');
+  withNul += u"x";
+  EXPECT_FALSE(File::Open(withNul, Access::Read, Share::Shared, &err).valid());
+  EXPECT_NE(err, 0);
+  EXPECT_FALSE(File::Open(u"", Access::Read, Share::Shared, &err).valid());
+  EXPECT_NE(err, 0);
+
+  // Reads and writes on a closed file fail cleanly.
+  File closed;
+  char c = 0;
+  EXPECT_EQ(closed.ReadAt(0, &c, 1, &err), -1);
+  EXPECT_EQ(err, EBADF);
+  EXPECT_EQ(closed.Tell(), UINT64_MAX);
+}
+
+TEST_F(FileTest, JapaneseFileNameAndWriteTruncates) {
+  const std::u16string path = PathOf("音声トラック.wav");
+  SysError err = -1;
+  {
+    File f = File::Open(path, Access::CreateNew, Share::Exclusive, &err);
+    ASSERT_TRUE(f.valid()) << DescribeError(err);
+    ASSERT_EQ(f.WriteAt(0, "0123456789", 10), 10);
+  }
+  EXPECT_TRUE(PathExists(path));
+  EXPECT_FALSE(IsDirectory(path));
+  DirRecord rec;
+  ASSERT_TRUE(StatPath(path, &rec, &err));
+  EXPECT_EQ(rec.size, 10u);
+  EXPECT_FALSE(rec.isDirectory);
+
+  File again = File::Open(path, Access::Write, Share::Shared, &err);
+  ASSERT_TRUE(again.valid());
+  uint64_t size = 99;
+  ASSERT_TRUE(again.Size(&size));
+  EXPECT_EQ(size, 0u);
+  again.Close();
+
+  ASSERT_TRUE(RemoveFile(path, &err));
+  EXPECT_FALSE(PathExists(path));
+  EXPECT_FALSE(RemoveFile(path, &err));
+  EXPECT_EQ(err, ENOENT);
+}
+
+TEST_F(FileTest, LocksRefuseConflictingOpensInThisProcess) {
+  const std::u16string path = MakeCounting("locked.mxf", 64);
+  SysError err = 0;
+  File first = File::Open(path, Access::Read, Share::Exclusive, &err);
+  ASSERT_TRUE(first.valid()) << DescribeError(err);
+
+  EXPECT_FALSE(File::Open(path, Access::ReadWrite, Share::Exclusive, &err).valid());
+  EXPECT_EQ(err, kErrSharing);
+  EXPECT_FALSE(File::Open(path, Access::Read, Share::Shared, &err).valid());
+  EXPECT_EQ(err, kErrSharing);
+  // A refused create-or-truncate must not have truncated the locked file.
+  EXPECT_FALSE(File::Open(path, Access::Write, Share::Exclusive, &err).valid());
+  EXPECT_EQ(err, kErrSharing);
+  uint64_t size = 0;
+  ASSERT_TRUE(first.Size(&size));
+  EXPECT_EQ(size, 64u);
+
+  // Moving the file keeps the lock; closing it releases it.
+  File moved = std::move(first);
+  EXPECT_FALSE(first.valid());
+  EXPECT_FALSE(File::Open(path, Access::Read, Share::Exclusive, &err).valid());
+  moved.Close();
+  File second = File::Open(path, Access::Read, Share::Exclusive, &err);
+  EXPECT_TRUE(second.valid()) << DescribeError(err);
+  second.Close();
+
+  // Shared openers coexist, and hold off an exclusive one.
+  File s1 = File::Open(path, Access::Read, Share::Shared, &err);
+  File s2 = File::Open(path, Access::Read, Share::Shared, &err);
+  EXPECT_TRUE(s1.valid());
+  EXPECT_TRUE(s2.valid());
+  EXPECT_FALSE(File::Open(path, Access::ReadWrite, Share::Exclusive, &err).valid());
+  EXPECT_EQ(err, kErrSharing);
+}
+
+// Exit codes of the child: 0 refused for sharing, 1 opened, 2 other failure.
+int OpenExclusiveInChild(const std::u16string& path) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    SysError err = 0;
+    File f = File::Open(path, Access::ReadWrite, Share::Exclusive, &err);
+    ::_exit(f.valid() ? 1 : (err == kErrSharing ? 0 : 2));
+  }
+  int status = 0;
+  if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST_F(FileTest, ExclusiveLockRefusesAnotherProcess) {
+  const std::u16string path = MakeCounting("shared.mxf", 16);
+  SysError err = 0;
+  File held = File::Open(path, Access::ReadWrite, Share::Exclusive, &err);
+  ASSERT_TRUE(held.valid()) << DescribeError(err);
+  EXPECT_EQ(OpenExclusiveInChild(path), 0);
+  held.Close();
+  EXPECT_EQ(OpenExclusiveInChild(path), 1);
+}
+
+TEST_F(FileTest, FilePointerSeekReadTell) {
+  const std::u16string path = MakeCounting("pointer.bin", 100);
+  File f = File::Open(path, Access::ReadWrite, Share::Exclusive);
+  ASSERT_TRUE(f.valid());
+  EXPECT_EQ(f.Tell(), 0u);
+
+  uint8_t buf[32];
+  ASSERT_TRUE(f.Seek(10, Whence::Begin));
+  ASSERT_EQ(f.Read(buf, 5), 5);
+  EXPECT_EQ(buf[0], 10);
+  EXPECT_EQ(buf[4], 14);
+  EXPECT_EQ(f.Tell(), 15u);
+
+  ASSERT_TRUE(f.Seek(-5, Whence::Current));
+  EXPECT_EQ(f.Tell(), 10u);
+  ASSERT_TRUE(f.Seek(-10, Whence::End));
+  EXPECT_EQ(f.Tell(), 90u);
+  EXPECT_EQ(f.Read(buf, 32), 10);  // short read at the end
+  EXPECT_EQ(buf[9], 99);
+  EXPECT_EQ(f.Tell(), 100u);
+  EXPECT_EQ(f.Read(buf, 32), 0);
+  EXPECT_EQ(f.Tell(), 100u);
+
+  // Write through the pointer, check with a positioned read.
+  ASSERT_TRUE(f.Seek(2, Whence::Begin));
+  ASSERT_EQ(f.Write("\xAA\xBB", 2), 2);
+  EXPECT_EQ(f.Tell(), 4u);
+  ASSERT_EQ(f.ReadAt(1, buf, 4), 4);
+  EXPECT_EQ(buf[0], 1);
+  EXPECT_EQ(buf[1], 0xAA);
+  EXPECT_EQ(buf[2], 0xBB);
+  EXPECT_EQ(buf[3], 4);
+
+  // A failed seek leaves the pointer unusable until an absolute seek.
+  SysError err = 0;
+  EXPECT_FALSE(f.Seek(-1, Whence::Begin, &err));
+  EXPECT_NE(err, 0);
+  EXPECT_EQ(f.Tell(), UINT64_MAX);
+  EXPECT_EQ(f.Read(buf, 4, &err), -1);
+  EXPECT_FALSE(f.Seek(1, Whence::Current));
+  EXPECT_EQ(f.Tell(), UINT64_MAX);
+  ASSERT_TRUE(f.Seek(INT64_MAX, Whence::Begin));
+  EXPECT_FALSE(f.Seek(1, Whence::Current));  // would overflow
+  EXPECT_EQ(f.Tell(), UINT64_MAX);
+  ASSERT_TRUE(f.Seek(0, Whence::Begin));
+  ASSERT_EQ(f.Read(buf, 1), 1);
+  EXPECT_EQ(buf[0], 0);
+}
+
+TEST_F(FileTest, SetTimesRoundTrip) {
+  const std::u16string path = MakeCounting("times.bin", 4);
+  File f = File::Open(path, Access::ReadWrite, Share::Shared);
+  ASSERT_TRUE(f.valid());
+  FileTimes before;
+  ASSERT_TRUE(f.Times(&before));
+
+  const FileTime modified{1710498645LL * 1000000000LL + 123456789};  // 2024-03-15 10:30:45.123456789 UTC
+  SysError err = -1;
+  ASSERT_TRUE(f.SetModifiedTime(modified, &err)) << DescribeError(err);
+  FileTimes after;
+  ASSERT_TRUE(f.Times(&after));
+  EXPECT_EQ(after.modification.unixNanos, modified.unixNanos);
+  EXPECT_EQ(after.access.unixNanos, before.access.unixNanos);  // left alone
+
+  const FileTime accessed{-86400LL * 1000000000LL - 1};  // before 1970: negative fractions
+  ASSERT_TRUE(f.SetTimes(&accessed, nullptr, &err)) << DescribeError(err);
+  DirRecord rec;
+  ASSERT_TRUE(StatPath(path, &rec));
+  EXPECT_EQ(rec.times.access.unixNanos, accessed.unixNanos);
+  EXPECT_EQ(rec.times.modification.unixNanos, modified.unixNanos);
+}
+
+}  // namespace
