@@ -1,0 +1,197 @@
+// Assignment of library files to track slots, and the track switches.
+#include "rewrap/track_assign.h"
+
+namespace {
+
+bool SlotExists(const MXF_AUDIO_INFO& audio, int slot) {
+  return slot >= 0 && slot < kTrackSlots && slot < static_cast<int>(audio.trackCount);
+}
+
+bool SlotInRange(int slot) { return slot >= 0 && slot < kTrackSlots; }
+
+TRACK_ASSIGN_RESULT Refuse(int code) { return TRACK_ASSIGN_RESULT{code, kTrackAssignCaption, TrackAssignMessage(code)}; }
+
+// Takes the entry out of `slot` (and its trackStereo flag); returns what was there.
+WAV_LIBRARY_ENTRY* TakeOut(AUDIOTRACK_IO_INFO& plan, TRACK_STEREO_FLAGS& stereo, int slot) {
+  if (!SlotInRange(slot)) return nullptr;
+  WAV_LIBRARY_ENTRY* old = plan.wavEntry[slot];
+  plan.wavEntry[slot] = nullptr;
+  stereo[slot] = 0;
+  return old;
+}
+
+}  // namespace
+
+const char16_t* TrackAssignMessage(int code) {
+  switch (code) {
+    case TRACK_ASSIGN_NO_FILE:
+      return u"割当てるファイルが選択されていません。";
+    case TRACK_ASSIGN_NO_TRACK:
+      return u"トラックがありません";
+    case TRACK_ASSIGN_24_ON_16:
+      return u"このMXFファイルの音声は16bitのため、24bitのファイルを割当てることはできません。";
+    case TRACK_ASSIGN_STEREO_ODD:
+      return u"ステレオファイルを、偶数トラックに割当てることはできません。";
+    case TRACK_ASSIGN_STEREO_LAST:
+      return u"次のトラックがないため、ステレオファイルを割当てることはできません。";
+    case TRACK_ASSIGN_CHANNELS:
+      return u"モノラルまたはステレオのファイルだけをトラックに割当てることができます。";
+    default:
+      return nullptr;
+  }
+}
+
+TRACK_ASSIGN_RESULT CheckTrackAssignment(const MXF_AUDIO_INFO& audio, const WAV_LIBRARY_ENTRY* entry, int slot) {
+  if (entry == nullptr) return Refuse(TRACK_ASSIGN_NO_FILE);
+  if (!SlotExists(audio, slot)) return Refuse(TRACK_ASSIGN_NO_TRACK);
+  const WAV_FORMAT_INFO& f = entry->format;
+  // A 16-bit file on a 24-bit MXF file is fine: the rewrap widens it.
+  if (audio.bitsPerSample == 16 && f.bitsPerSample == 24) return Refuse(TRACK_ASSIGN_24_ON_16);
+  if (f.channels == 2) {
+    if (slot % 2 != 0) return Refuse(TRACK_ASSIGN_STEREO_ODD);
+    if (!SlotExists(audio, slot + 1)) return Refuse(TRACK_ASSIGN_STEREO_LAST);
+  } else if (f.channels != 1) {
+    return Refuse(TRACK_ASSIGN_CHANNELS);
+  }
+  return TRACK_ASSIGN_RESULT{};
+}
+
+void RecomputeAssigned(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audio, WAV_LIBRARY_ENTRY* entry) {
+  if (entry == nullptr) return;
+  int32_t assigned = 0;
+  for (int s = 0; s < kTrackSlots; ++s) {
+    if (SlotExists(audio, s) && plan.wavEntry[s] == entry) {
+      assigned = 1;
+      break;
+    }
+  }
+  entry->assigned.store(assigned);
+}
+
+TRACK_ASSIGN_RESULT AssignTrack(AUDIOTRACK_IO_INFO& plan, TRACK_STEREO_FLAGS& stereo, const MXF_AUDIO_INFO& audio,
+                                WAV_LIBRARY_ENTRY* entry, int slot) {
+  const TRACK_ASSIGN_RESULT check = CheckTrackAssignment(audio, entry, slot);
+  if (check.code != TRACK_ASSIGN_OK) return check;
+
+  if (entry->format.channels == 2) {
+    for (int s = slot; s <= slot + 1; ++s) {
+      WAV_LIBRARY_ENTRY* old = plan.wavEntry[s];
+      if (old != nullptr && old != entry) {
+        TakeOut(plan, stereo, s);
+        RecomputeAssigned(plan, audio, old);
+      }
+      plan.wavEntry[s] = entry;
+      stereo[s] = 1;
+    }
+    plan.trackSwitch[slot + 1] = plan.trackSwitch[slot];
+  } else {
+    const int partner = StereoPartner(stereo, slot);
+    WAV_LIBRARY_ENTRY* old = TakeOut(plan, stereo, slot);
+    if (SlotInRange(partner)) {
+      if (old != nullptr && plan.wavEntry[partner] == old) TakeOut(plan, stereo, partner);
+      stereo[partner] = 0;
+    }
+    if (old != nullptr) RecomputeAssigned(plan, audio, old);
+    plan.wavEntry[slot] = entry;
+  }
+  RecomputeAssigned(plan, audio, entry);
+  return TRACK_ASSIGN_RESULT{};
+}
+
+uint32_t UnassignTrack(AUDIOTRACK_IO_INFO& plan, TRACK_STEREO_FLAGS& stereo, const MXF_AUDIO_INFO& audio, int slot) {
+  if (!SlotExists(audio, slot) || plan.wavEntry[slot] == nullptr) return 0;
+  uint32_t cleared = 0;
+  const int partner = StereoPartner(stereo, slot);
+  WAV_LIBRARY_ENTRY* old = TakeOut(plan, stereo, slot);
+  cleared |= 1u << slot;
+  if (SlotInRange(partner)) {
+    if (plan.wavEntry[partner] == old) {
+      TakeOut(plan, stereo, partner);
+      cleared |= 1u << partner;
+    }
+    stereo[partner] = 0;
+  }
+  RecomputeAssigned(plan, audio, old);
+  return cleared;
+}
+
+int StereoPartner(const TRACK_STEREO_FLAGS& stereo, int slot) {
+  if (!SlotInRange(slot) || stereo[slot] == 0) return -1;
+  return slot ^ 1;
+}
+
+bool ToggleTrackSwitch(AUDIOTRACK_IO_INFO& plan, const TRACK_STEREO_FLAGS& stereo, int slot) {
+  if (!SlotInRange(slot) || plan.trackSwitch[slot] == TRACK_ABSENT) return false;
+  const uint8_t value = plan.trackSwitch[slot] == TRACK_ON ? TRACK_OFF : TRACK_ON;
+  plan.trackSwitch[slot] = value;
+  const int partner = StereoPartner(stereo, slot);
+  if (partner >= 0 && plan.trackSwitch[partner] != TRACK_ABSENT) plan.trackSwitch[partner] = value;
+  return true;
+}
+
+bool SetTrackSwitch(AUDIOTRACK_IO_INFO& plan, const TRACK_STEREO_FLAGS& stereo, int slot, bool on) {
+  if (!SlotInRange(slot) || plan.trackSwitch[slot] == TRACK_ABSENT) return false;
+  const uint8_t value = on ? TRACK_ON : TRACK_OFF;
+  plan.trackSwitch[slot] = value;
+  const int partner = StereoPartner(stereo, slot);
+  if (partner >= 0 && plan.trackSwitch[partner] != TRACK_ABSENT) plan.trackSwitch[partner] = value;
+  return true;
+}
+
+void ToggleAllTrackSwitches(AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audio) {
+  if (!SlotExists(audio, 0)) return;
+  const uint8_t value = plan.trackSwitch[0] == TRACK_ON ? TRACK_OFF : TRACK_ON;
+  for (int s = 0; SlotExists(audio, s); ++s) plan.trackSwitch[s] = value;
+}
+
+void ToggleSelectedTrackSwitches(AUDIOTRACK_IO_INFO& plan, const TRACK_STEREO_FLAGS& stereo,
+                                 const MXF_AUDIO_INFO& audio, const uint8_t selected[kTrackSlots], int current) {
+  if (selected == nullptr || !SlotExists(audio, current)) return;
+  const uint8_t former = plan.trackSwitch[current];
+  const int currentPartner = StereoPartner(stereo, current);
+  if (SlotExists(audio, currentPartner)) plan.trackSwitch[currentPartner] = former;
+  for (int s = 0; SlotExists(audio, s); ++s) {
+    if (selected[s]) plan.trackSwitch[s] = former;
+  }
+  bool handled[kTrackSlots] = {};
+  for (int s = 0; SlotExists(audio, s); ++s) {
+    if (!selected[s] || handled[s]) continue;
+    const uint8_t value = plan.trackSwitch[s] == TRACK_OFF ? TRACK_ON : TRACK_OFF;
+    plan.trackSwitch[s] = value;
+    handled[s] = true;
+    const int partner = StereoPartner(stereo, s);
+    if (SlotExists(audio, partner)) {
+      plan.trackSwitch[partner] = value;
+      handled[partner] = true;
+    }
+  }
+}
+
+bool RemoveLibraryEntry(WAV_LIBRARY_ENTRY* head, AUDIOTRACK_IO_INFO& plan, TRACK_STEREO_FLAGS& stereo,
+                        WAV_LIBRARY_ENTRY* entry, uint32_t* clearedSlots) {
+  if (clearedSlots) *clearedSlots = 0;
+  if (head == nullptr || entry == nullptr || entry == head) return false;
+  bool inLibrary = false;
+  for (const WAV_LIBRARY_ENTRY* e = head->next; e != nullptr; e = e->next) {
+    if (e == entry) {
+      inLibrary = true;
+      break;
+    }
+  }
+  if (!inLibrary) return false;
+
+  // Every slot, existing or not, so that no pointer to the freed entry stays.
+  uint32_t cleared = 0;
+  for (int s = 0; s < kTrackSlots; ++s) {
+    if (plan.wavEntry[s] == entry) {
+      TakeOut(plan, stereo, s);
+      cleared |= 1u << s;
+    }
+  }
+  if (clearedSlots) *clearedSlots = cleared;
+  return WavLibraryRemove(head, entry);
+}
+
+std::u16string DeleteAssignedQuestion(const WAV_LIBRARY_ENTRY& entry) {
+  return std::u16string(entry.fullPath) + u"\n\nこのファイルはトラックにアサインされています。\n削除してもいいですか？";
+}
