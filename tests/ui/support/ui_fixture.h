@@ -1,0 +1,52 @@
+// A main window with scripted message boxes and dialogs, a placement folder
+// of its own, and generated MXF and WAV files in a temporary folder.
+#pragma once
+
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/job_runner.h"
+#include "tests/ui/support/fakes.h"
+#include "tools/mxfgen/mxfgen.h"
+#include "ui/main_window.h"
+
+class UiFixture {
+ public:
+  UiFixture();
+  ~UiFixture();
+
+  // A new main window (the previous one, if any, is closed first).
+  MainWindow& open(const JOB_ENGINES* engines = nullptr);
+  void close();
+  MainWindow& window() { return *window_; }
+  AppState& state() { return window_->state(); }
+
+  // Writes an MXF file; returns its path ("" with a test failure when
+  // mxfgen refuses the options).
+  QString writeMxf(const QString& name, const mxfgen::Options& options = mxfgen::Options());
+  // Writes a plain PCM WAV file (48 kHz unless told otherwise).
+  QString writeWav(const QString& name, int channels = 1, int bits = 16, int sampleRate = 48000,
+                   int frames = 4800);
+  QString path(const QString& name) const { return dir_.filePath(name); }
+  std::u16string placementRoot() const;
+
+  // Loads through the load command with the open dialog answering `path`.
+  void loadByCommand(const QString& path);
+  // Drops the files on the window as a desktop drop does and waits until the
+  // drop has been handled.
+  bool drop(const QStringList& paths);
+  // Waits until the background threads have applied the current state
+  // (wakeList: the list thread rewrites the status bar too).
+  void settle(bool wakeList = true);
+
+  bool commandEnabled(int id);
+
+  ScriptedMessageBoxes messages;
+  FakeShell shell;
+
+ private:
+  QTemporaryDir dir_;
+  std::unique_ptr<MainWindow> window_;
+};

@@ -1,0 +1,10 @@
+// The About dialog: the application's icon, name and version.
+#pragma once
+
+#include <QDialog>
+
+class AboutDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit AboutDialog(QWidget* parent);
+};

@@ -1,0 +1,225 @@
+#include "ui/app_main.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <memory>
+#include <QLibraryInfo>
+#include <QPixmap>
+#include <QTranslator>
+#include <cstdio>
+
+#include "platform/path.h"
+#include "platform/text.h"
+#include "ui/about_dialog.h"
+#include "ui/analysis_dialog.h"
+#include "ui/job_notifier.h"
+#include "ui/settings_dialog.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
+#include "ui/qt_text.h"
+#include "ui/shell_services.h"
+#include "ui/single_instance.h"
+#include "ui/theme.h"
+#include "ui/ui_texts.h"
+
+bool ParseStartupOptions(const QStringList& args, STARTUP_OPTIONS* options, QString* error) {
+  for (int i = 0; i < args.size(); ++i) {
+    const QString& a = args[i];
+    if (a == QLatin1String("--screenshot")) {
+      if (i + 1 >= args.size()) {
+        *error = QStringLiteral("--screenshot needs an output file");
+        return false;
+      }
+      options->screenshot = true;
+      options->screenshotPath = args[++i];
+      // Files that follow (not options) are shown loaded.
+      while (i + 1 < args.size() && !args[i + 1].startsWith(QLatin1String("--"))) {
+        if (options->screenshotFile.isEmpty()) {
+          options->screenshotFile = args[++i];
+        } else {
+          options->screenshotExtra << args[++i];
+        }
+      }
+    } else if (a == QLatin1String("--scale")) {
+      bool ok = false;
+      options->scale = i + 1 < args.size() ? args[i + 1].toDouble(&ok) : 0;
+      if (!ok || options->scale <= 0) {
+        *error = QStringLiteral("--scale needs a positive number");
+        return false;
+      }
+      ++i;
+    } else if (a == QLatin1String("--dialog")) {
+      if (i + 1 >= args.size()) {
+        *error = QStringLiteral("--dialog needs a name");
+        return false;
+      }
+      options->dialog = args[++i];
+    } else if (a == QLatin1String("--print-messages")) {
+      options->printMessages = true;
+    } else {
+      *error = QStringLiteral("unknown option: ") + a;
+      return false;
+    }
+  }
+  return true;
+}
+
+void InstallJapaneseTranslations() {
+  auto* translator = new QTranslator(qApp);
+  if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(translator);
+  } else {
+    delete translator;
+  }
+}
+
+int CheckSingleInstance(SingleInstance& instance, MessageBoxes& messages) {
+  if (instance.Acquire()) return 0;
+  ShowMessage(messages, nullptr, txt::kAlreadyRunning, txt::kAppCaption, MsgIcon::None);
+  return 1;
+}
+
+void SettleBackgroundThreads(MainWindow& window, bool wakeList) {
+  BackgroundThreads& threads = window.threads();
+  const int menu = threads.menuPasses();
+  // Without a wake-up the list thread need only have made its first pass.
+  const int list = wakeList ? threads.listPasses() : 0;
+  if (wakeList) window.SignalList();
+  window.SignalMenu();
+  QElapsedTimer clock;
+  clock.start();
+  while ((threads.menuPasses() <= menu || threads.listPasses() <= list) && clock.elapsed() < 5000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  // The list pass may have woken the menu thread once more.
+  const int after = threads.menuPasses();
+  window.SignalMenu();
+  while (threads.menuPasses() <= after && clock.elapsed() < 5000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  QCoreApplication::processEvents();
+}
+
+int RenderScreenshot(const QString& outPath, const QString& file, const QStringList& extra,
+                     MessageBoxes& messages) {
+  QtShellServices shell;
+  APP_SERVICES services;
+  services.messages = &messages;
+  services.shell = &shell;
+  services.engines = &ApplicationJobEngines();
+  services.desktopPath = plat::DesktopFolder();
+  MainWindow window(services);
+  window.resize(MainWindow::kMinimumWidth, 760);
+  window.show();
+  QCoreApplication::processEvents();
+  if (!file.isEmpty()) {
+    std::vector<std::u16string> names{U16(QFileInfo(file).absoluteFilePath())};
+    window.HandleDroppedFiles(names);
+    if (!extra.isEmpty()) {
+      names.clear();
+      for (const QString& f : extra) names.push_back(U16(QFileInfo(f).absoluteFilePath()));
+      window.HandleDroppedFiles(names);
+    }
+  }
+  SettleBackgroundThreads(window);
+  const QPixmap image = window.grab();
+  if (!image.save(outPath, "PNG")) {
+    std::fprintf(stderr, "velmora: cannot write %s\n", outPath.toLocal8Bit().constData());
+    return 1;
+  }
+  return 0;
+}
+
+int RenderDialogScreenshot(const QString& outPath, const QString& dialog, MessageBoxes& messages) {
+  QtShellServices shell;
+  APP_SERVICES services;
+  services.messages = &messages;
+  services.shell = &shell;
+  services.engines = &ApplicationJobEngines();
+  MainWindow window(services);
+  window.show();
+  std::unique_ptr<QDialog> shown;
+  if (dialog == QLatin1String("analysis")) {
+    // The dialog as it looks during a verification.
+    ANALYSIS_DIALOG_DEPS deps;
+    deps.ctx = &window.state().ctx;
+    auto d = std::make_unique<AnalysisDialog>(deps, &window);
+    d->fileNameLabel()->setText(QStringLiteral("CLIP0001.MXF"));
+    d->frameCounterLabel()->setText(QStringLiteral("残り 1284フレーム(1800フレーム中)"));
+    d->progressBar()->setRange(0, 100);
+    d->progressBar()->setValue(28);
+    d->stepLabel()->setText(AnalysisDialog::StepText(1000));
+    d->button()->setText(QStringLiteral("スキップまたは中断する"));
+    shown = std::move(d);
+  } else if (dialog == QLatin1String("settings")) {
+    shown = std::make_unique<SettingsDialog>(IO_MAPPING, 4, &window);
+  } else if (dialog == QLatin1String("about")) {
+    shown = std::make_unique<AboutDialog>(&window);
+  } else {
+    std::fprintf(stderr, "velmora: unknown dialog %s\n", dialog.toLocal8Bit().constData());
+    return 2;
+  }
+  shown->show();
+  QCoreApplication::processEvents();
+  if (!shown->grab().save(outPath, "PNG")) {
+    std::fprintf(stderr, "velmora: cannot write %s\n", outPath.toLocal8Bit().constData());
+    return 1;
+  }
+  return 0;
+}
+
+int RunVelmora(int argc, char** argv) {
+  plat::SetLocaleFromUser();
+  QStringList args;
+  for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+  STARTUP_OPTIONS options;
+  QString error;
+  if (!ParseStartupOptions(args, &options, &error)) {
+    std::fprintf(stderr, "velmora: %s\nusage: velmora [--print-messages] [--scale F] [--screenshot OUT.png [FILE...] | --dialog NAME]\n",
+                 error.toLocal8Bit().constData());
+    return 2;
+  }
+  if (options.screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  if (options.scale > 0) qputenv("QT_SCALE_FACTOR", QByteArray::number(options.scale));
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("MXF_TOBRELL"));
+  QApplication::setApplicationDisplayName(QStringLiteral("MXF Audio Velmora"));
+  InstallJapaneseTranslations();
+  QApplication::setFont(theme::UiFont(9));
+  theme::ApplyApplicationLook();
+
+  QtMessageBoxes shown;
+  PrintedMessageBoxes printed;
+  MessageBoxes& messages = options.printMessages || options.screenshot ? static_cast<MessageBoxes&>(printed)
+                                                                       : static_cast<MessageBoxes&>(shown);
+  if (options.screenshot && !options.dialog.isEmpty()) {
+    return RenderDialogScreenshot(options.screenshotPath, options.dialog, messages);
+  }
+  if (options.screenshot) {
+    return RenderScreenshot(options.screenshotPath, options.screenshotFile, options.screenshotExtra, messages);
+  }
+
+  SingleInstance instance(SingleInstance::DefaultFolder());
+  if (int code = CheckSingleInstance(instance, messages); code != 0) return code;
+
+  QtShellServices shell;
+  APP_SERVICES services;
+  services.messages = &messages;
+  services.shell = &shell;
+  services.engines = &ApplicationJobEngines();
+  services.placementRoot = plat::ConfigFolder();
+  services.desktopPath = plat::DesktopFolder();
+  auto window = std::make_unique<MainWindow>(services);
+  window->setAttribute(Qt::WA_DeleteOnClose, false);
+  window->show();
+  const int code = QApplication::exec();
+  window.reset();
+  return code;
+}

@@ -1,0 +1,222 @@
+// The main window's commands: loading and unloading the MXF file, the
+// folder, About and settings, the job commands and the track switches.
+#include <QStackedWidget>
+
+#include "engine/text_format.h"
+#include "platform/path.h"
+#include "rewrap/track_assign.h"
+#include "ui/about_dialog.h"
+#include "ui/analysis_dialog.h"
+#include "ui/command_ids.h"
+#include "ui/info_panel.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
+#include "ui/qt_text.h"
+#include "ui/range_block.h"
+#include "ui/settings_dialog.h"
+#include "ui/shell_services.h"
+#include "ui/status_bar.h"
+#include "ui/track_area.h"
+#include "ui/ui_texts.h"
+
+void MainWindow::RunCommand(int id) {
+  if (shutDown_) return;
+  switch (id) {
+    case cmd::kLoadMxf: CmdLoad(); break;
+    case cmd::kUnloadMxf: CmdUnload(); break;
+    case cmd::kExportBwf: CmdExport(); break;
+    case cmd::kRewrap: CmdRewrap(); break;
+    case cmd::kExit: close(); break;
+    case cmd::kSelectAll: CmdSelectAll(); break;
+    case cmd::kAllTracksOnOff: CmdAllTracks(); break;
+    case cmd::kSelectedTracksOnOff: CmdSelectedTracks(); break;
+    case cmd::kSwitchView: CmdSwitchView(); break;
+    case cmd::kOpenFolder: CmdOpenFolder(); break;
+    case cmd::kSettings: CmdSettings(); break;
+    case cmd::kAbout: CmdAbout(); break;
+    default:
+      // Adding WAV files by command, deleting, assigning, sorting and the
+      // IN/OUT entry belong to the library view and the track panel.
+      break;
+  }
+}
+
+// --- Loading ---------------------------------------------------------------
+
+void MainWindow::CmdLoad() {
+  APP_CONTEXT& ctx = state_->ctx;
+  if (ctx.fileLoaded) {
+    ShowMessage(*services_.messages, this, txt::kAlreadyLoaded, txt::kAppCaption, MsgIcon::Information);
+    SignalMenu();
+    return;
+  }
+  const QString chosen = services_.shell->OpenMxfFile(this);
+  if (chosen.isEmpty()) return;
+  OpenAndAnalyse(U16(chosen), LoadOrigin::Command);
+}
+
+bool MainWindow::OpenAndAnalyse(const std::u16string& path, LoadOrigin origin) {
+  AppState& s = *state_;
+  if (origin == LoadOrigin::Drop) {
+    s.ctx.mxfPath = path;
+    s.ctx.jobMode = JOB_ANALYSIS;
+  }
+  plat::SysError err = 0;
+  if (!s.OpenMxf(path, &err)) {
+    const std::u16string name = plat::FileNamePart(path);
+    if (origin == LoadOrigin::Command) {
+      ShowMessage(*services_.messages, this,
+                  FormatText(txt::kOpenFailedCommand, {std::u16string_view(name), static_cast<int64_t>(err)}),
+                  txt::kAppCaption, MsgIcon::Error);
+    } else {
+      s.ctx.mxfPath.clear();
+      ShowMessage(*services_.messages, this,
+                  FormatText(txt::kOpenFailedDrop, {std::u16string_view(name), static_cast<int64_t>(err)}),
+                  txt::kCaptionMxfLoad, MsgIcon::Error);
+    }
+    return false;
+  }
+  s.PrepareAnalysis(path);
+  RunAnalysisDialog();
+  if (s.ctx.analysisOk) {
+    FinishLoad();
+  } else {
+    UndoLoad();
+  }
+  return true;
+}
+
+void MainWindow::RunAnalysisDialog() {
+  ANALYSIS_DIALOG_DEPS deps;
+  deps.ctx = &state_->ctx;
+  deps.engines = services_.engines;
+  deps.messages = services_.messages;
+  deps.shell = services_.shell;
+  deps.errorHead = &state_->errorHead;
+  deps.setStatus = [this](const QString& text) { SetStatusPath(text); };
+  deps.centreOn = surface_;
+  AnalysisDialog dialog(deps, this);
+  dialog.Run();
+}
+
+void MainWindow::FinishLoad() {
+  state_->AcceptLoadedFile();
+  RefreshInfo();
+  RefreshRange();
+  RefreshTracks();
+  SignalMenu();
+}
+
+void MainWindow::UndoLoad() {
+  state_->CloseMxf();
+  state_->ctx.mxfPath.clear();
+  // The list thread is not woken: the status bar keeps the analysis's last
+  // word on the file.
+  UnloadAndRefresh(false);
+}
+
+// --- Unloading -------------------------------------------------------------
+
+void MainWindow::CmdUnload() {
+  if (state_->ctx.viewMode == VIEW_LIBRARY) ShowTracks();
+  UnloadAndRefresh(true);
+}
+
+void MainWindow::UnloadAndRefresh(bool wakeList) {
+  state_->UnloadReset();
+  rowSelected_.clear();
+  focusedRow_ = -1;
+  range_->clearEdits();
+  PublishListRows();
+  RefreshInfo();
+  RefreshRange();
+  RefreshTracks();
+  if (wakeList) SignalList();
+  SignalMenu();
+  range_->closeEdits();
+  info_->update();
+  library_->update();
+  FocusMain();
+}
+
+// --- Folder, About, settings -----------------------------------------------
+
+void MainWindow::CmdOpenFolder() {
+  if (!state_->ctx.fileLoaded) return;
+  services_.shell->OpenFolder(Q(plat::FolderPart(state_->ctx.mxfPath)));
+}
+
+void MainWindow::CmdAbout() {
+  AboutDialog dialog(this);
+  dialog.exec();
+}
+
+void MainWindow::CmdSettings() {
+  SettingsDialog::Edit(this, &state_->ctx.ioMethod, &state_->plan.wavBufferIndex);
+}
+
+// --- Jobs ------------------------------------------------------------------
+
+void MainWindow::CmdRewrap() {
+  APP_CONTEXT& ctx = state_->ctx;
+  ctx.jobMode = JOB_REWRAP;
+  bool anyOn = false;
+  for (int s = 0; s < ctx.audioTrackCount; ++s) anyOn = anyOn || state_->plan.trackSwitch[s] == TRACK_ON;
+  if (!anyOn) {
+    ShowMessage(*services_.messages, this, txt::kAllSwitchesOff, txt::kAppCaption, MsgIcon::Information);
+    return;
+  }
+  if (ShowMessage(*services_.messages, this, txt::kBackupQuestion, txt::kAppCaption, MsgIcon::Information,
+                  MsgButtons::YesNo) != MsgAnswer::Yes) {
+    return;
+  }
+  // The wrap progress dialog runs the job from here.
+}
+
+void MainWindow::CmdExport() {
+  state_->ctx.jobMode = JOB_EXPORT;
+  // The export dialog runs from here.
+}
+
+// --- View and tracks -------------------------------------------------------
+
+void MainWindow::CmdSwitchView() {
+  if (state_->ctx.viewMode == VIEW_TRACKS) {
+    ShowLibrary();
+  } else {
+    ShowTracks();
+  }
+}
+
+void MainWindow::ShowLibrary() {
+  state_->ctx.viewMode = VIEW_LIBRARY;
+  SignalMenu();
+  lower_->setCurrentWidget(library_);
+  library_->setEnabled(true);
+  library_->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::ShowTracks() {
+  state_->ctx.viewMode = VIEW_TRACKS;
+  SignalMenu();
+  lower_->setCurrentWidget(tracks_);
+  FocusMain();
+}
+
+void MainWindow::CmdSelectAll() {
+  APP_CONTEXT& ctx = state_->ctx;
+  if (ctx.viewMode != VIEW_TRACKS || !surface_->hasFocus()) return;
+  for (int s = 0; s < ctx.audioTrackCount; ++s) ctx.trackSelected[s] = 1;
+  tracks_->update();
+}
+
+void MainWindow::CmdAllTracks() {
+  ToggleAllTrackSwitches(state_->plan, state_->mxf.audio);
+  tracks_->update();
+}
+
+void MainWindow::CmdSelectedTracks() {
+  APP_CONTEXT& ctx = state_->ctx;
+  ToggleSelectedTrackSwitches(state_->plan, ctx.trackStereo, state_->mxf.audio, ctx.trackSelected, ctx.currentTrack);
+  tracks_->update();
+}

@@ -1,0 +1,140 @@
+// The main window: the information panel, the IN/OUT/DUR block, the track
+// area (or the library), the four large buttons and the status bar; the
+// menus and accelerators; loading (by command, button or drop) and
+// unloading the MXF file; the start of every job; the placement stored on
+// close. Enabling and the status texts come from the two background
+// threads.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/job_runner.h"
+#include "ui/app_state.h"
+#include "ui/background_threads.h"
+
+class QStackedWidget;
+class CommandTable;
+class ImageButton;
+class InfoPanel;
+class LibraryPage;
+class MessageBoxes;
+class PartStatusBar;
+class RangeBlock;
+class ShellServices;
+class TrackArea;
+
+struct APP_SERVICES {
+  MessageBoxes* messages = nullptr;
+  ShellServices* shell = nullptr;
+  const JOB_ENGINES* engines = nullptr;
+  std::u16string placementRoot;  // folder of the stored placement; empty: none
+  std::u16string desktopPath;    // the user's desktop folder
+};
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit MainWindow(const APP_SERVICES& services, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  static constexpr int kMinimumWidth = 1280;
+  static constexpr int kMinimumHeight = 631;
+  // Height above and below the track area.
+  static constexpr int kFixedHeight = 340;
+
+  // Runs a command of the command table (menus, accelerators, buttons).
+  void RunCommand(int id);
+  // The dropped names in the order the drop delivered them.
+  void HandleDroppedFiles(const std::vector<std::u16string>& names);
+
+  void SignalMenu();
+  void SignalList();
+  // Publishes the library rows for the list thread.
+  void PublishListRows();
+  // The library list's rows changed their selected or focused state: the
+  // list thread mirrors them (and then wakes the menu thread, so a pending
+  // menu signal is dropped here).
+  void OnListSelectionChanged(std::vector<uint8_t> selected, int focusedRow);
+
+  AppState& state() { return *state_; }
+  CommandTable& commands() { return *commands_; }
+  InfoPanel* infoPanel() const { return info_; }
+  RangeBlock* rangeBlock() const { return range_; }
+  TrackArea* trackArea() const { return tracks_; }
+  LibraryPage* libraryPage() const { return library_; }
+  PartStatusBar* statusParts() const { return status_; }
+  ImageButton* largeButton(int controlId) const;
+  BackgroundThreads& threads() { return *threads_; }
+  QWidget* surface() const { return surface_; }
+
+ signals:
+  // A drop has been handled completely (after any load it started).
+  void dropHandled();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  enum class LoadOrigin { Command, Drop };
+
+  void CreateControls();
+  void LayoutControls();
+  void ApplyEnabling(const ENABLING& enabling);
+  void ApplyListPass(const LIST_PASS_RESULT& result);
+  void RefreshInfo();
+  void RefreshRange();
+  void RefreshTracks();
+  void SetStatusPath(const QString& text);
+  void ShowContextMenu(const QPoint& globalPos);
+  void FocusMain();
+
+  // Loading and unloading.
+  void CmdLoad();
+  bool OpenAndAnalyse(const std::u16string& path, LoadOrigin origin);
+  void RunAnalysisDialog();
+  void FinishLoad();
+  void UndoLoad();
+  void CmdUnload();
+  void UnloadAndRefresh(bool wakeList);
+  void AddDroppedWavFiles(const std::vector<std::u16string>& paths);
+  void RebuildLibraryView(bool selectFirst);
+
+  // The other commands.
+  void CmdOpenFolder();
+  void CmdAbout();
+  void CmdSettings();
+  void CmdRewrap();
+  void CmdExport();
+  void CmdSwitchView();
+  void ShowTracks();
+  void ShowLibrary();
+  void CmdSelectAll();
+  void CmdAllTracks();
+  void CmdSelectedTracks();
+
+  void Shutdown();
+
+  APP_SERVICES services_;
+  std::unique_ptr<AppState> state_;
+  CommandTable* commands_ = nullptr;
+  QWidget* surface_ = nullptr;
+  InfoPanel* info_ = nullptr;
+  RangeBlock* range_ = nullptr;
+  QStackedWidget* lower_ = nullptr;
+  TrackArea* tracks_ = nullptr;
+  LibraryPage* library_ = nullptr;
+  ImageButton* buttons_[4] = {};
+  PartStatusBar* status_ = nullptr;
+  ListSnapshotBox listRows_;
+  uint64_t listGeneration_ = 0;
+  std::vector<uint8_t> rowSelected_;  // the library rows' selection
+  int focusedRow_ = -1;
+  std::unique_ptr<BackgroundThreads> threads_;
+  bool shutDown_ = false;
+};

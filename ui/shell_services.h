@@ -1,0 +1,40 @@
+// The desktop's file dialogs and the file manager, behind an interface that
+// tests replace.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <string_view>
+
+class QWidget;
+
+class ShellServices {
+ public:
+  virtual ~ShellServices() = default;
+  // Open dialog for one MXF file; empty when cancelled.
+  virtual QString OpenMxfFile(QWidget* owner) = 0;
+  // Open dialog for WAV/BWF files with multiple selection; empty when cancelled.
+  virtual QStringList OpenWavFiles(QWidget* owner) = 0;
+  // Save dialog for a text log; empty when cancelled.
+  virtual QString SaveTextFile(QWidget* owner, const QString& title) = 0;
+  // Folder browser; empty when cancelled.
+  virtual QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) = 0;
+  // Shows a folder in the desktop's file manager.
+  virtual void OpenFolder(const QString& folder) = 0;
+};
+
+// Qt's file dialogs and QDesktopServices.
+class QtShellServices : public ShellServices {
+ public:
+  QString OpenMxfFile(QWidget* owner) override;
+  QStringList OpenWavFiles(QWidget* owner) override;
+  QString SaveTextFile(QWidget* owner, const QString& title) override;
+  QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) override;
+  void OpenFolder(const QString& folder) override;
+};
+
+// The save dialog for text logs: 1 with the chosen path (".txt" added to a
+// name without extension) in *path, 0 when the user cancelled, *path then
+// untouched. A path longer than the log writers' buffer counts as cancelled.
+int ChooseSaveTextFile(ShellServices& shell, QWidget* owner, std::u16string* path, std::u16string_view title);
