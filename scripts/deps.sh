@@ -7,7 +7,7 @@ if [[ "${1:-build}" == "test" ]]; then
   want+=(ffmpeg clang libclang-rt-14-dev)
 fi
 # The desktop application (built when Qt 6 is present).
-want+=(qt6-base-dev qt6-translations-l10n fonts-noto-cjk)
+want+=(qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-noto-cjk fonts-dejavu-core)
 
 missing=()
 for p in "${want[@]}"; do
