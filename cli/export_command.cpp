@@ -1,0 +1,272 @@
+// velmora-cli export: write chosen audio tracks of a range as mono BWF
+// files, as the desktop application's export dialog does.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "bwf/export_engines.h"
+#include "cli/commands.h"
+#include "cli/load_file.h"
+#include "cli/terminal.h"
+#include "cli/timecode_errors.h"
+#include "engine/text_format.h"
+#include "platform/file.h"
+#include "platform/path.h"
+#include "platform/text.h"
+#include "rewrap/progress_texts.h"
+#include "rewrap/range_entry.h"
+#include "rewrap/track_plan.h"
+#include "timecode/timecode.h"
+
+namespace cli {
+
+namespace {
+
+struct ExportOptions {
+  std::u16string path;
+  std::string in, out;
+  std::string tracks;
+  std::u16string folder;
+  std::u16string prefix = u"Track-";
+  int ioMethod = IO_MAPPING;
+  int buffer = static_cast<int>(kDefaultWavBufferIndex);
+  uint32_t runNumber = 1;  // the first export of this run
+};
+
+constexpr const char* kUsage =
+    "usage: velmora-cli export FILE --in TC --out TC --tracks LIST --dir DIR [--prefix TEXT]\n"
+    "                          [--io mmap|file] [--buffer 0..13] [--run-number N]\n"
+    "       LIST: track numbers and ranges from 1, e.g. 2,5 or 1-8, or all\n";
+
+int UsageError(const std::string& what) {
+  std::fprintf(stderr, "velmora-cli export: %s\n%s", what.c_str(), kUsage);
+  return kExitUsage;
+}
+
+bool ParseUnsigned(const std::string& text, uint64_t limit, uint64_t* value) {
+  if (text.empty() || text.size() > 10) return false;
+  uint64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (v > limit) return false;
+  *value = v;
+  return true;
+}
+
+std::string Trim(const std::string& s) {
+  const size_t b = s.find_first_not_of(" \t");
+  if (b == std::string::npos) return {};
+  const size_t e = s.find_last_not_of(" \t");
+  return s.substr(b, e - b + 1);
+}
+
+// "all", or numbers and ranges separated by commas ("2,5", "1-8", "1-4,9").
+// `all` is set for "all"; otherwise `tracks` receives the 1-based numbers.
+bool ParseTrackList(const std::string& text, bool* all, std::set<int>* tracks, std::string* why) {
+  if (Trim(text) == "all") {
+    *all = true;
+    return true;
+  }
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    size_t comma = text.find(',', pos);
+    if (comma == std::string::npos) comma = text.size();
+    const std::string item = Trim(text.substr(pos, comma - pos));
+    const size_t dash = item.find('-');
+    uint64_t lo = 0;
+    uint64_t hi = 0;
+    bool ok;
+    if (dash == std::string::npos) {
+      ok = ParseUnsigned(item, kTrackSlots, &lo);
+      hi = lo;
+    } else {
+      ok = ParseUnsigned(Trim(item.substr(0, dash)), kTrackSlots, &lo) &&
+           ParseUnsigned(Trim(item.substr(dash + 1)), kTrackSlots, &hi);
+    }
+    if (!ok || lo < 1 || hi < lo) {
+      *why = "--tracks: '" + item + "' is not a track number from 1 to 24 or a range such as 1-8";
+      return false;
+    }
+    for (uint64_t t = lo; t <= hi; ++t) tracks->insert(static_cast<int>(t));
+    pos = comma + 1;
+  }
+  return true;
+}
+
+int ParseArgs(const std::vector<std::string>& args, ExportOptions* opt) {
+  bool haveDir = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string v;
+    if (a == "--in" || a == "--out" || a == "--tracks" || a == "--dir" || a == "--prefix" || a == "--io" ||
+        a == "--buffer" || a == "--run-number") {
+      if (i + 1 >= args.size()) return UsageError(a + " needs a value");
+      v = args[++i];
+      if (a == "--in") {
+        opt->in = v;
+      } else if (a == "--out") {
+        opt->out = v;
+      } else if (a == "--tracks") {
+        opt->tracks = v;
+      } else if (a == "--dir") {
+        if (v.empty()) return UsageError("--dir needs a folder");
+        opt->folder = plat::AbsolutePath(plat::Utf8ToUtf16(v));
+        haveDir = true;
+      } else if (a == "--prefix") {
+        opt->prefix = plat::Utf8ToUtf16(v);
+      } else if (a == "--io") {
+        opt->ioMethod = ParseIoMethod(v);
+        if (opt->ioMethod < 0) return UsageError("--io takes mmap or file");
+      } else if (a == "--buffer") {
+        uint64_t n = 0;
+        if (!ParseUnsigned(v, kWavBufferIndexCount - 1, &n)) return UsageError("--buffer takes 0 to 13");
+        opt->buffer = static_cast<int>(n);
+      } else {
+        uint64_t n = 0;
+        if (!ParseUnsigned(v, UINT32_MAX, &n)) return UsageError("--run-number takes 0 to 4294967295");
+        opt->runNumber = static_cast<uint32_t>(n);
+      }
+    } else if (!a.empty() && a[0] == '-') {
+      return UsageError("unknown option " + a);
+    } else if (opt->path.empty()) {
+      opt->path = plat::AbsolutePath(plat::Utf8ToUtf16(a));
+    } else {
+      return UsageError("only one FILE may be given");
+    }
+  }
+  if (opt->path.empty()) return UsageError("FILE is missing");
+  if (opt->in.empty() || opt->out.empty()) return UsageError("--in and --out are required");
+  if (opt->tracks.empty()) return UsageError("--tracks is required");
+  if (!haveDir) return UsageError("--dir is required");
+  // The plan holds the folder and the prefix in fixed fields; nothing is cut.
+  if (opt->folder.size() >= kExportFolderUnits) {
+    return UsageError("--dir is too long (at most " + std::to_string(kExportFolderUnits - 1) + " UTF-16 units)");
+  }
+  if (opt->prefix.size() >= kExportPrefixUnits) {
+    return UsageError("--prefix is too long (at most " + std::to_string(kExportPrefixUnits - 1) +
+                      " UTF-16 units)");
+  }
+  if (!plat::IsDirectory(opt->folder)) {
+    return UsageError("--dir: " + plat::Utf16ToUtf8(opt->folder) + " is not an existing folder");
+  }
+  return -1;
+}
+
+void CopyField(char16_t* field, size_t capacity, const std::u16string& text) {
+  const size_t n = text.size() < capacity ? text.size() : capacity - 1;
+  for (size_t i = 0; i < n; ++i) field[i] = text[i];
+  field[n] = u'\0';
+}
+
+// The frame reached, in the plain form and within the day.
+int32_t ReachedFrame(const MXF_TIMECODE_INFO& tc, uint32_t in, uint32_t done) {
+  int64_t f = static_cast<int64_t>(in) + done;
+  if (const TC_BASE_UNITS* u = TcBaseUnits(tc.tcBase)) f %= static_cast<int64_t>(u->framesPerHour) * 24;
+  return static_cast<int32_t>(f);
+}
+
+}  // namespace
+
+int RunExport(const std::vector<std::string>& args) {
+  ExportOptions opt;
+  if (int usage = ParseArgs(args, &opt); usage >= 0) return usage;
+  bool allTracks = false;
+  std::set<int> tracks;
+  std::string why;
+  if (!ParseTrackList(opt.tracks, &allTracks, &tracks, &why)) return UsageError(why);
+
+  // A file-size limit then fails the write (reported with the incomplete
+  // files) instead of ending the process.
+  std::signal(SIGXFSZ, SIG_IGN);
+
+  MxfState state;
+  const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, StderrIsTerminal());
+  FreeTimecodeErrors(state);
+  if (!loaded.loadable) {
+    if (!loaded.message.empty()) PrintErr(loaded.message);
+    return loaded.exitCode == kExitCancelled ? kExitCancelled : kExitRefused;
+  }
+
+  const int trackCount = state.audio.trackCount;
+  if (allTracks) {
+    for (int t = 1; t <= trackCount && t <= kTrackSlots; ++t) tracks.insert(t);
+  }
+  for (int t : tracks) {
+    if (t > trackCount) {
+      return UsageError("--tracks: track " + std::to_string(t) + " does not exist: the file has " +
+                        std::to_string(trackCount) + " audio track" + (trackCount == 1 ? "" : "s"));
+    }
+  }
+  if (tracks.empty()) return UsageError("--tracks: the file has no audio tracks");
+
+  // IN and OUT as the export dialog's entry checks them.
+  const RangePointResult in =
+      EnterRangePoint(state.timecode, plat::Utf8ToUtf16(opt.in), RangeEntryKind::Export, nullptr);
+  if (!in.message.empty()) {
+    PrintErr(u"IN: " + in.message);
+    return kExitRefused;
+  }
+  const RangePointResult out =
+      EnterRangePoint(state.timecode, plat::Utf8ToUtf16(opt.out), RangeEntryKind::Export, in.point);
+  if (!out.message.empty()) {
+    PrintErr(u"OUT: " + out.message);
+    return kExitRefused;
+  }
+
+  auto plan = std::make_unique<AUDIOTRACK_IO_INFO>();
+  InitTrackPlan(*plan);
+  SetTracksLoaded(*plan, trackCount);
+  for (int t : tracks) plan->exportSwitch[t - 1] = TRACK_ON;
+  plan->exportIn[0] = in.point[0];
+  plan->exportIn[1] = in.point[1];
+  plan->exportOut[0] = out.point[0];
+  plan->exportOut[1] = out.point[1];
+  plan->wavBufferIndex = static_cast<uint32_t>(opt.buffer);
+  plan->exportRunNumber = opt.runNumber;
+  CopyField(plan->exportFolder, kExportFolderUnits, opt.folder);
+  CopyField(plan->exportPrefix, kExportPrefixUnits, opt.prefix);
+
+  APP_CONTEXT ctx;
+  ctx.baseInfo = &state.base;
+  ctx.trackPlan = plan.get();
+  ctx.jobMode = JOB_EXPORT;
+  ctx.mxfPath = opt.path;
+  ctx.ioMethod = static_cast<uint8_t>(opt.ioMethod);
+
+  JobHooks hooks;
+  hooks.cancel = [&plan] { plan->cancelRequest = 1; };
+  if (StderrIsTerminal()) {
+    hooks.poll = [&] {
+      const uint32_t done = plan->currentFrame;
+      DrawProgress(ProgressPercent(done, plan->frameCount),
+                   FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->exportIn[0])) + u" - " +
+                       FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->exportOut[0])) + u"  " +
+                       FormatReachedTimecode(state.timecode, ReachedFrame(state.timecode, plan->exportIn[0], done)));
+    };
+  }
+  const JobOutcome outcome = RunJob(ctx, hooks);
+  EndProgress();
+  const BWF_EXPORT_REPORT report = LastBwfExportReport();
+  for (const BWF_EXPORT_FILE& f : report.files) {
+    if (f.replacedExisting) PrintErr(u"replaced an existing file: " + f.path);
+  }
+  if (!outcome.final) return kExitRefused;
+  const JobMessage& m = *outcome.final;
+  if (m.message != WM_JOB_DONE) {
+    PrintErr(m.text);
+    const std::u16string incomplete = IncompleteFilesText(report);
+    if (!incomplete.empty()) PrintErr(incomplete);
+    return report.result == kExportCancelled ? kExitCancelled : kExitRefused;
+  }
+  PrintErr(m.text);
+  for (const BWF_EXPORT_FILE& f : report.files) PrintOut(f.path);
+  return kExitOk;
+}
+
+}  // namespace cli

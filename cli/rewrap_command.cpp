@@ -1,0 +1,276 @@
+// velmora-cli rewrap: overwrite, between IN and OUT, the sound elements of
+// chosen tracks with WAV/BWF samples or silence, as the desktop
+// application's rewrap command does.
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bwf/wav_library.h"
+#include "cli/commands.h"
+#include "cli/load_file.h"
+#include "cli/terminal.h"
+#include "cli/timecode_errors.h"
+#include "engine/text_format.h"
+#include "platform/path.h"
+#include "platform/text.h"
+#include "rewrap/progress_texts.h"
+#include "rewrap/range_entry.h"
+#include "rewrap/rewrap_log.h"
+#include "rewrap/track_assign.h"
+#include "rewrap/track_plan.h"
+
+namespace cli {
+
+namespace {
+
+struct TrackFile {
+  int track = 0;  // 1-based
+  std::u16string path;
+};
+
+struct RewrapOptions {
+  std::u16string path;
+  std::string in, out;
+  std::vector<TrackFile> files;
+  std::vector<int> silent;
+  int ioMethod = IO_MAPPING;
+  int buffer = static_cast<int>(kDefaultWavBufferIndex);
+  std::u16string logPath;
+  std::string logEncoding;
+  bool yes = false;
+};
+
+constexpr const char* kUsage =
+    "usage: velmora-cli rewrap FILE --in TC --out TC [--track N=WAV]... [--silence N]...\n"
+    "                          [--io mmap|file] [--buffer 0..13] [--log PATH] [--log-encoding ENC] [--yes]\n";
+
+int UsageError(const std::string& what) {
+  std::fprintf(stderr, "velmora-cli rewrap: %s\n%s", what.c_str(), kUsage);
+  return kExitUsage;
+}
+
+bool ParseTrackNumber(const std::string& text, int* track) {
+  if (text.empty() || text.size() > 2) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  *track = std::atoi(text.c_str());
+  return *track >= 1 && *track <= kTrackSlots;
+}
+
+int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= args.size()) return false;
+      *out = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--yes" || a == "-y") {
+      opt->yes = true;
+    } else if (a == "--in" || a == "--out" || a == "--track" || a == "--silence" || a == "--io" ||
+               a == "--buffer" || a == "--log" || a == "--log-encoding") {
+      if (!value(&v)) return UsageError(a + " needs a value");
+      if (a == "--in") {
+        opt->in = v;
+      } else if (a == "--out") {
+        opt->out = v;
+      } else if (a == "--track") {
+        const size_t eq = v.find('=');
+        TrackFile f;
+        if (eq == std::string::npos || !ParseTrackNumber(v.substr(0, eq), &f.track) || eq + 1 >= v.size()) {
+          return UsageError("--track takes N=WAV with N from 1 to 24");
+        }
+        f.path = plat::AbsolutePath(plat::Utf8ToUtf16(v.substr(eq + 1)));
+        opt->files.push_back(f);
+      } else if (a == "--silence") {
+        int track = 0;
+        if (!ParseTrackNumber(v, &track)) return UsageError("--silence takes a track number from 1 to 24");
+        opt->silent.push_back(track);
+      } else if (a == "--io") {
+        opt->ioMethod = ParseIoMethod(v);
+        if (opt->ioMethod < 0) return UsageError("--io takes mmap or file");
+      } else if (a == "--buffer") {
+        char* end = nullptr;
+        const long n = std::strtol(v.c_str(), &end, 10);
+        if (v.empty() || *end != 0 || n < 0 || n >= static_cast<long>(kWavBufferIndexCount)) {
+          return UsageError("--buffer takes 0 to 13");
+        }
+        opt->buffer = static_cast<int>(n);
+      } else if (a == "--log") {
+        opt->logPath = plat::AbsolutePath(plat::Utf8ToUtf16(v));
+      } else {
+        opt->logEncoding = v;
+      }
+    } else if (!a.empty() && a[0] == '-') {
+      return UsageError("unknown option " + a);
+    } else if (opt->path.empty()) {
+      opt->path = plat::AbsolutePath(plat::Utf8ToUtf16(a));
+    } else {
+      return UsageError("only one FILE may be given");
+    }
+  }
+  if (opt->path.empty()) return UsageError("FILE is missing");
+  if (opt->in.empty() || opt->out.empty()) return UsageError("--in and --out are required");
+  return -1;
+}
+
+// The library the command line builds: one entry per distinct WAV path.
+class CommandLibrary {
+ public:
+  ~CommandLibrary() { WavLibraryClear(&head_); }
+  WAV_LIBRARY_ENTRY* head() { return &head_; }
+  // Adds the file (or finds it when it is already there); null with the
+  // refusal text on failure.
+  WAV_LIBRARY_ENTRY* Add(const std::u16string& path, const MXF_TIMECODE_INFO& tc, std::u16string* failure) {
+    for (WAV_LIBRARY_ENTRY* e = head_.next; e != nullptr; e = e->next) {
+      if (path == e->fullPath) return e;
+    }
+    const int code = WavLibraryAdd(path, &head_, &tc);
+    if (code != WAV_ADD_OK) {
+      *failure = WavAddFailureMessage(code, path, false);
+      return nullptr;
+    }
+    return head_.prev != nullptr ? head_.prev : head_.next;
+  }
+
+ private:
+  WAV_LIBRARY_ENTRY head_;
+};
+
+bool AskBackupQuestion() {
+  PrintErr(u"MXFファイルのバックアップは済んでいますか？\n\nよろしければラッピングを開始します。");
+  std::fputs("[y/N] ", stderr);
+  std::fflush(stderr);
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+}  // namespace
+
+int RunRewrap(const std::vector<std::string>& args) {
+  RewrapOptions opt;
+  if (int usage = ParseArgs(args, &opt); usage >= 0) return usage;
+  if (!opt.yes && !StdinIsTerminal()) {
+    return UsageError("no terminal to confirm the backup question: pass --yes to rewrite the file");
+  }
+
+  MxfState state;
+  const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, StderrIsTerminal());
+  FreeTimecodeErrors(state);
+  if (!loaded.loadable) {
+    if (!loaded.message.empty()) PrintErr(loaded.message);
+    return loaded.exitCode == kExitCancelled ? kExitCancelled : kExitRefused;
+  }
+
+  auto plan = std::make_unique<AUDIOTRACK_IO_INFO>();
+  InitTrackPlan(*plan);
+  SetTracksLoaded(*plan, state.audio.trackCount);
+  plan->wavBufferIndex = static_cast<uint32_t>(opt.buffer);
+  TRACK_STEREO_FLAGS stereo = {};
+  CommandLibrary library;
+
+  for (const TrackFile& f : opt.files) {
+    std::u16string failure;
+    WAV_LIBRARY_ENTRY* entry = library.Add(f.path, state.timecode, &failure);
+    if (entry == nullptr) {
+      PrintErr(failure);
+      return kExitRefused;
+    }
+    const TRACK_ASSIGN_RESULT r = AssignTrack(*plan, stereo, state.audio, entry, f.track - 1);
+    if (r.code != TRACK_ASSIGN_OK) {
+      PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(kTrackAssignCaption),
+                                                  static_cast<int64_t>(f.track), std::u16string_view(r.message)}));
+      return kExitRefused;
+    }
+    SetTrackSwitch(*plan, stereo, f.track - 1, true);
+  }
+  for (int track : opt.silent) {
+    const int slot = track - 1;
+    if (slot >= state.audio.trackCount) {
+      PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(kTrackAssignCaption),
+                                                  static_cast<int64_t>(track),
+                                                  std::u16string_view(TrackAssignMessage(TRACK_ASSIGN_NO_TRACK))}));
+      return kExitRefused;
+    }
+    if (plan->wavEntry[slot] != nullptr) {
+      PrintErr(FormatText(u"track %d has a file (--track) and --silence", {static_cast<int64_t>(track)}));
+      return kExitUsage;
+    }
+    SetTrackSwitch(*plan, stereo, slot, true);
+  }
+
+  // IN and OUT as the main window's entry checks them.
+  const RangePointResult in =
+      EnterRangePoint(state.timecode, plat::Utf8ToUtf16(opt.in), RangeEntryKind::Rewrap, nullptr);
+  if (!in.message.empty()) {
+    PrintErr(u"IN: " + in.message);
+    return kExitRefused;
+  }
+  const RangePointResult out =
+      EnterRangePoint(state.timecode, plat::Utf8ToUtf16(opt.out), RangeEntryKind::Rewrap, in.point);
+  if (!out.message.empty()) {
+    PrintErr(u"OUT: " + out.message);
+    return kExitRefused;
+  }
+  plan->wrapIn[0] = in.point[0];
+  plan->wrapIn[1] = in.point[1];
+  plan->wrapOut[0] = out.point[0];
+  plan->wrapOut[1] = out.point[1];
+
+  bool anyOn = false;
+  for (int s = 0; s < state.audio.trackCount && s < kTrackSlots; ++s) anyOn |= plan->trackSwitch[s] == TRACK_ON;
+  if (!anyOn) {
+    PrintErr(u"トラックスイッチが全てOFFになっています。");
+    return kExitRefused;
+  }
+  if (!opt.yes && !AskBackupQuestion()) return kExitRefused;
+
+  APP_CONTEXT ctx;
+  ctx.baseInfo = &state.base;
+  ctx.trackPlan = plan.get();
+  ctx.jobMode = JOB_REWRAP;
+  ctx.mxfPath = opt.path;
+  ctx.ioMethod = static_cast<uint8_t>(opt.ioMethod);
+
+  const uint32_t sel = RangeSelector(state.timecode);
+  const bool showProgress = StderrIsTerminal();
+  JobHooks hooks;
+  hooks.cancel = [&plan] { plan->cancelRequest = 1; };
+  if (showProgress) {
+    hooks.poll = [&] {
+      const uint32_t done = plan->currentFrame;
+      const int32_t reached = static_cast<int32_t>(plan->wrapIn[sel] + done);
+      DrawProgress(ProgressPercent(done, plan->frameCount),
+                   FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapIn[0])) + u" - " +
+                       FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapOut[0])) + u"  " +
+                       FormatReachedTimecode(state.timecode, reached));
+    };
+  }
+  const JobOutcome outcome = RunJob(ctx, hooks);
+  EndProgress();
+  if (!outcome.final) return kExitRefused;
+  const JobMessage& m = *outcome.final;
+  if (m.message != WM_JOB_DONE) {
+    PrintErr(m.text);
+    return m.code == kResultCancelled ? kExitCancelled : kExitRefused;
+  }
+  PrintOut(m.text);
+  if (!opt.logPath.empty()) {
+    plat::SysError err = 0;
+    if (!WriteRewrapLog(opt.logPath, opt.path, opt.ioMethod, state.base, state.indexEntries, *plan,
+                        opt.logEncoding.empty() ? nullptr : opt.logEncoding.c_str(), plat::LocalNow(), &err)) {
+      PrintErr(ComposeRewrapLogCreateFailed(opt.path, err));
+      return kExitRefused;
+    }
+    PrintOut(ComposeRewrapLogCreated(opt.path, opt.logPath));
+  }
+  return kExitOk;
+}
+
+}  // namespace cli

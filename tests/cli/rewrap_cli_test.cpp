@@ -1,0 +1,136 @@
+// velmora-cli rewrap end to end: the refusals a user meets before anything
+// is written, and a rewrap whose bytes are checked against the file's layout.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "tests/cli/cli_runner.h"
+
+using namespace clitest;
+
+namespace {
+
+// A mono or stereo PCM WAV whose sample n of channel c is base + n * 8 + c.
+void WriteWav(const std::filesystem::path& path, int channels, int bits, uint32_t frames, uint32_t base,
+              uint32_t rate = 48000) {
+  const uint32_t bytesPer = static_cast<uint32_t>(bits / 8);
+  const uint32_t dataSize = frames * bytesPer * static_cast<uint32_t>(channels);
+  std::vector<uint8_t> f;
+  auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) f.push_back(static_cast<uint8_t>(v >> (8 * i))); };
+  auto u16 = [&](uint32_t v) { for (int i = 0; i < 2; ++i) f.push_back(static_cast<uint8_t>(v >> (8 * i))); };
+  auto tag = [&](const char* t) { f.insert(f.end(), t, t + 4); };
+  tag("RIFF"); u32(36 + dataSize); tag("WAVE");
+  tag("fmt "); u32(16); u16(1); u16(static_cast<uint32_t>(channels)); u32(rate);
+  u32(rate * bytesPer * static_cast<uint32_t>(channels)); u16(bytesPer * static_cast<uint32_t>(channels)); u16(static_cast<uint32_t>(bits));
+  tag("data"); u32(dataSize);
+  for (uint32_t n = 0; n < frames; ++n) {
+    for (int c = 0; c < channels; ++c) {
+      const uint32_t v = base + n * 8 + static_cast<uint32_t>(c);
+      for (uint32_t b = 0; b < bytesPer; ++b) f.push_back(static_cast<uint8_t>(v >> (8 * b)));
+    }
+  }
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  std::fwrite(f.data(), 1, f.size(), out);
+  std::fclose(out);
+}
+
+uint32_t Sample24(const std::string& file, uint64_t offset) {
+  return static_cast<uint8_t>(file[offset]) | static_cast<uint8_t>(file[offset + 1]) << 8 |
+         static_cast<uint32_t>(static_cast<uint8_t>(file[offset + 2])) << 16;
+}
+
+struct RewrapCli : ::testing::Test {
+  TempDir dir;
+  std::filesystem::path mxf;
+  mxfgen::Layout layout;
+  void SetUp() override {
+    mxfgen::Options opt;
+    opt.frameRateClass = 1;  // 25 fps, 1920 samples per frame
+    opt.frames = 30;
+    opt.tracks = 4;
+    opt.bits = 24;
+    opt.startFrame = 90000;  // 01:00:00:00
+    mxf = dir.path / "master.mxf";
+    ASSERT_EQ(MakeMxf(mxf, opt, &layout), "");
+  }
+  std::string Args(const std::string& rest) { return "rewrap " + mxf.string() + " " + rest; }
+};
+
+TEST_F(RewrapCli, WritesTheWavAndSilenceIntoTheRangeOnly) {
+  WriteWav(dir.path / "a.wav", 1, 24, 1920 * 3, 0x100000);
+  const std::string before = ReadAll(mxf);
+  const CliResult r = RunCli(Args("--in 01:00:00:10 --out 01000012 --track 2=" + (dir.path / "a.wav").string() +
+                                  " --silence 4 --io file --yes --log " + (dir.path / "log.txt").string()),
+                             dir.path);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("ラッピングが完了しました。"), std::string::npos) << r.out;
+  const std::string after = ReadAll(mxf);
+  ASSERT_EQ(after.size(), before.size());
+
+  std::string expected = before;
+  for (int64_t frame = 10; frame <= 12; ++frame) {
+    const auto& t2 = layout.Sound(frame, 1);
+    for (uint32_t n = 0; n < 1920; ++n) {
+      const uint32_t v = 0x100000 + (static_cast<uint32_t>(frame - 10) * 1920 + n) * 8;
+      for (int b = 0; b < 3; ++b) expected[t2.valueOffset + n * 3 + b] = static_cast<char>(v >> (8 * b));
+    }
+    const auto& t4 = layout.Sound(frame, 3);
+    std::memset(&expected[t4.valueOffset], 0, 1920 * 3);
+  }
+  EXPECT_TRUE(after == expected) << "bytes outside the rewritten samples changed, or samples are wrong";
+  EXPECT_EQ(Sample24(after, layout.Sound(11, 1).valueOffset), 0x100000u + 1920 * 8);
+
+  const std::string log = ReadAll(dir.path / "log.txt");
+  EXPECT_NE(log.find("NULLデータ(無音)を書込みました。"), std::string::npos);
+  EXPECT_NE(log.find("IN  01:00:00:10\r\nOUT 01:00:00:12\r\nDUR 00:00:00:03"), std::string::npos) << log;
+}
+
+TEST_F(RewrapCli, RefusalsLeaveTheFileUntouched) {
+  const std::string before = ReadAll(mxf);
+  WriteWav(dir.path / "st.wav", 2, 24, 1920, 0x200000);
+  WriteWav(dir.path / "cd.wav", 1, 16, 1920, 0x2000, 44100);
+
+  struct Case {
+    std::string args;
+    int status;
+    const char* text;
+  } cases[] = {
+      {"--in 00:59:59:24 --out 01:00:00:05 --silence 1 --yes", 1, "メディアの開始タイムより前になっています。"},
+      {"--in 01:00:00:05 --out 01:00:01:05 --silence 1 --yes", 1, "メディアの終了タイムを越えています。"},
+      {"--in 01:00:00:10 --out 01:00:00:05 --silence 1 --yes", 1, "入力データがINポイントよりも前になっています。"},
+      {"--in 01:00:00:99 --out 01:00:00:05 --silence 1 --yes", 1, "不適切な値が入力されています。"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --yes", 1, "トラックスイッチが全てOFFになっています。"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 2=" + (dir.path / "st.wav").string() + " --yes", 1,
+       "ステレオファイルを、偶数トラックに割当てることはできません。"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + (dir.path / "cd.wav").string() + " --yes", 1, ""},
+      {"--in 01:00:00:01 --out 01:00:00:05 --silence 9 --yes", 1, "トラックがありません"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --silence 1", 2, "--yes"},
+      {"--in 01:00:00:01 --silence 1 --yes", 2, "--out"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 1 --yes", 2, "--track"},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = RunCli(Args(c.args), dir.path);
+    EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.text), std::string::npos) << c.args << "\n" << r.err;
+  }
+  EXPECT_TRUE(ReadAll(mxf) == before);
+}
+
+TEST_F(RewrapCli, StereoFillsAPairAndBothEnginesAgree) {
+  WriteWav(dir.path / "st.wav", 2, 24, 1920 * 2, 0x300000);
+  const std::filesystem::path copy = dir.path / "copy.mxf";
+  std::filesystem::copy_file(mxf, copy);
+  const std::string wav = (dir.path / "st.wav").string();
+  ASSERT_EQ(RunCli(Args("--in 01:00:00:00 --out 01:00:00:01 --track 3=" + wav + " --io file --yes"), dir.path).status, 0);
+  ASSERT_EQ(RunCli("rewrap " + copy.string() + " --in 01:00:00:00 --out 01:00:00:01 --track 3=" + wav + " --io mmap --yes",
+                   dir.path).status,
+            0);
+  const std::string a = ReadAll(mxf);
+  EXPECT_TRUE(a == ReadAll(copy));
+  // Channel 0 to track 3, channel 1 to track 4.
+  EXPECT_EQ(Sample24(a, layout.Sound(1, 2).valueOffset), 0x300000u + 1920 * 8);
+  EXPECT_EQ(Sample24(a, layout.Sound(1, 3).valueOffset), 0x300000u + 1920 * 8 + 1);
+}
+
+}  // namespace

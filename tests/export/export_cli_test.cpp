@@ -1,0 +1,169 @@
+// velmora-cli export: exit status, messages and the files it names.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <sys/wait.h>
+
+#include "export_fixture.h"
+
+namespace export_test {
+namespace {
+
+struct CliResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class ExportCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mxf = scratch.File("clip.mxf");
+    out = scratch.File("out");
+    std::filesystem::create_directories(out);
+    mxfgen::Options o;
+    o.frames = 90;
+    o.startFrame = 108000;  // 01:00:00:00 at 29.97
+    o.tracks = 8;
+    std::string error;
+    ASSERT_TRUE(mxfgen::WriteMxf(mxf, o, &layout, &error)) << error;
+  }
+
+  static std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+  }
+
+  static std::string Slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+
+  // Runs velmora-cli with `args` (already quoted), optionally after `setup`
+  // shell commands.
+  CliResult Cli(const std::string& args, const std::string& setup = "") {
+    const std::string o = scratch.File("stdout.txt");
+    const std::string e = scratch.File("stderr.txt");
+    const std::string cmd = setup + Quote(std::string(VELMORA_BIN_DIR) + "/velmora-cli") + " " + args + " >" +
+                            Quote(o) + " 2>" + Quote(e) + " </dev/null";
+    const int raw = std::system(("sh -c " + Quote(cmd)).c_str());
+    CliResult r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = Slurp(o);
+    r.err = Slurp(e);
+    return r;
+  }
+
+  std::string Export(const std::string& extra) {
+    return "export " + Quote(mxf) + " --dir " + Quote(out) + " " + extra;
+  }
+
+  ScratchDir scratch;
+  std::string mxf, out;
+  mxfgen::Layout layout;
+};
+
+TEST_F(ExportCli, WritesTheFilesAndNamesThem) {
+  CliResult r = Cli(Export("--in 01:00:00:10 --out 01:00:01:00 --tracks 2,5-6"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, out + "/Track-2.wav\n" + out + "/Track-5.wav\n" + out + "/Track-6.wav\n");
+  EXPECT_NE(r.err.find("BWFファイルの書出しが完了しました。"), std::string::npos) << r.err;
+  // 21 frames at 29.97.
+  uint64_t samples = 0;
+  for (int f = 10; f <= 30; ++f) samples += layout.frames[static_cast<size_t>(f)].samples;
+  EXPECT_EQ(std::filesystem::file_size(out + "/Track-5.wav"), kBwfHeaderSize + 3 * samples);
+
+  // The names exist now: the run number (1 unless given) goes in front of
+  // the extension, through either engine.
+  r = Cli(Export("--in 01:00:00:10 --out 01:00:01:00 --tracks 5 --io file --prefix Track-"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, out + "/Track-5 1.wav\n");
+  EXPECT_EQ(Slurp(out + "/Track-5 1.wav"), Slurp(out + "/Track-5.wav"));
+  r = Cli(Export("--in 01:00:00:10 --out 01:00:01:00 --tracks 5 --run-number 123 --buffer 0"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, out + "/Track-5 123.wav\n");
+
+  r = Cli(Export("--in 01:00:00:00 --out 01:00:00:00 --tracks all --prefix take_"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (int t = 1; t <= 8; ++t) EXPECT_TRUE(std::filesystem::exists(out + "/take_" + std::to_string(t) + ".wav"));
+}
+
+TEST_F(ExportCli, UsageErrors) {
+  const char* cases[] = {
+      "--in 01:00:00:00 --out 01:00:00:10 --tracks 9",          // the file has 8 tracks
+      "--in 01:00:00:00 --out 01:00:00:10 --tracks 0",
+      "--in 01:00:00:00 --out 01:00:00:10 --tracks 3-1",
+      "--in 01:00:00:00 --out 01:00:00:10 --tracks two",
+      "--in 01:00:00:00 --out 01:00:00:10",                     // no --tracks
+      "--in 01:00:00:00 --out 01:00:00:10 --tracks 1 --io disk",
+      "--in 01:00:00:00 --out 01:00:00:10 --tracks 1 --buffer 14",
+      "--in 01:00:00:00 --out 01:00:00:10 --tracks 1 --run-number -1",
+  };
+  for (const char* c : cases) {
+    const CliResult r = Cli(Export(c));
+    EXPECT_EQ(r.status, 2) << c;
+    EXPECT_NE(r.err.find("usage:"), std::string::npos) << c;
+  }
+  CliResult r = Cli(Export("--in 01:00:00:00 --out 01:00:00:10 --tracks 2,9"));
+  EXPECT_NE(r.err.find("track 9 does not exist: the file has 8 audio tracks"), std::string::npos) << r.err;
+  r = Cli("export " + Quote(mxf) + " --dir " + Quote(scratch.File("nowhere")) +
+          " --in 01:00:00:00 --out 01:00:00:10 --tracks 1");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("is not an existing folder"), std::string::npos) << r.err;
+  r = Cli(Export("--in 01:00:00:00 --out 01:00:00:10 --tracks 1 --prefix " + std::string(256, 'p')));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(std::filesystem::is_empty(out));
+}
+
+TEST_F(ExportCli, RangeRefusedWithTheExportDialogsMessages) {
+  const struct {
+    const char* args;
+    const char* message;
+  } cases[] = {
+      {"--in 00:59:59:29 --out 01:00:00:10", "IN: メディアの開始タイムより前になっています。"},
+      {"--in 01:00:00:00 --out 01:00:03:00", "OUT: メディアの終了タイムを越えています。"},
+      {"--in 01:00:00:10 --out 01:00:00:09", "OUT: OUTポイントがINポイントよりも前になっています。"},
+      {"--in 01:00:00:99 --out 01:00:01:00", "IN: 入力された数値が適切ではありません。"},
+  };
+  for (const auto& c : cases) {
+    const CliResult r = Cli(Export(std::string(c.args) + " --tracks 1"));
+    EXPECT_EQ(r.status, 1) << c.args;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(out));
+}
+
+TEST_F(ExportCli, RefusedFileAndFailedWrite) {
+  // A file the analysis refuses: the runner's load message.
+  mxfgen::Options o;
+  o.frames = 10;
+  o.omit.index = true;
+  std::string error;
+  const std::string bad = scratch.File("noindex.mxf");
+  ASSERT_TRUE(mxfgen::WriteMxf(bad, o, nullptr, &error)) << error;
+  CliResult r = Cli("export " + Quote(bad) + " --dir " + Quote(out) + " --in 00:00:00:00 --out 00:00:00:05 --tracks 1");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("インデックス・テーブルが見つかりません。"), std::string::npos) << r.err;
+
+  // A write that fails (a file-size limit of 100 KB): the runner's message
+  // and the files left incomplete.
+  r = Cli(Export("--in 01:00:00:00 --out 01:00:02:29 --tracks 1,2"), "ulimit -f 200; ");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("書出し途中のファイルは不完全です。"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("ERR: 4015"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("書出し途中で終わったファイル:\n" + out + "/Track-1.wav\n" + out + "/Track-2.wav"),
+            std::string::npos)
+      << r.err;
+  EXPECT_TRUE(r.out.empty());
+}
+
+}  // namespace
+}  // namespace export_test
