@@ -10,8 +10,15 @@ bool ReadSetValue(plat::File* file, const KLV_LENGTH& length, std::vector<uint8_
   if (out == nullptr) return false;
   out->clear();
   if (file == nullptr || !file->valid()) return false;
+  // What the file holds from the value's first byte on (nothing when the
+  // position or the size cannot be taken).
+  uint64_t fileSize = 0;
+  const uint64_t pos = file->Tell();
+  const uint64_t held = pos != UINT64_MAX && file->Size(&fileSize) && fileSize > pos ? fileSize - pos : 0;
+  uint64_t size = length.low;
+  if (size > held && size - held > kMaxMissingSetBytes) size = held + kMaxMissingSetBytes;
   try {
-    out->assign(length.low, 0);
+    out->assign(static_cast<size_t>(size), 0);
   } catch (const std::bad_alloc&) {
     out->clear();
     out->shrink_to_fit();

@@ -21,6 +21,12 @@ class File;
 // *bytesRead (if given) says how many bytes arrived. The file pointer moves
 // past what was read. False only when the arguments are unusable or the
 // buffer cannot be allocated (then *out is empty).
+//
+// A value that runs past the end of the file keeps its zero tail only up to
+// kMaxMissingSetBytes past the end: a damaged length in a small file would
+// otherwise allocate, clear and walk gigabytes of zeros, which read as
+// nothing but empty items with tag 0.
+inline constexpr size_t kMaxMissingSetBytes = size_t{64} << 10;
 bool ReadSetValue(plat::File* file, const KLV_LENGTH& length, std::vector<uint8_t>* out,
                   size_t* bytesRead = nullptr);
 

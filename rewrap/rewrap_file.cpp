@@ -1,0 +1,227 @@
+// Rewrap through positioned file I/O.
+//
+// The WAV files are read in large sequential blocks (B frames of audio per
+// file, the user's buffer length) so that the only scattered I/O is one
+// write per element and frame. Before anything is written, each frame's
+// sound elements are read back (one read per frame, from the first targeted
+// element's key to the last one's length) and checked.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "bwf/wav_library.h"
+#include "platform/file.h"
+#include "rewrap/buffer_lengths.h"
+#include "rewrap/rewrap_engines.h"
+#include "rewrap/rewrap_job.h"
+#include "rewrap/sound_elements.h"
+
+namespace {
+
+constexpr int kStep = 3000;
+
+// A zero-filled heap block that reports a failed allocation instead of throwing.
+class ZeroBlock {
+ public:
+  ZeroBlock() = default;
+  ~ZeroBlock() { std::free(data_); }
+  ZeroBlock(const ZeroBlock&) = delete;
+  ZeroBlock& operator=(const ZeroBlock&) = delete;
+  bool Allocate(size_t bytes) {
+    std::free(data_);
+    data_ = static_cast<uint8_t*>(std::calloc(bytes > 0 ? bytes : 1, 1));
+    return data_ != nullptr;
+  }
+  uint8_t* data() const { return data_; }
+
+ private:
+  uint8_t* data_ = nullptr;
+};
+
+// Read state of one WAV file that feeds the job.
+struct Source {
+  int slot = -1;
+  const WAV_FORMAT_INFO* format = nullptr;
+  uint8_t* region = nullptr;  // this block's samples
+  uint64_t valid = 0;         // bytes of region read from the file this block
+  uint64_t consumed = 0;      // bytes of the data chunk read so far
+  uint64_t position = 0;      // offset in region of the current frame's samples
+};
+
+}  // namespace
+
+int RewrapByFile(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INFO* base) {
+  return RewrapByFile(mxfPath, plan, base, REWRAP_OPTIONS{});
+}
+
+namespace {
+
+int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INFO* base,
+           const REWRAP_OPTIONS& options) {
+  if (mxfPath.empty()) return kStep + REWRAP_NO_PATH;
+  if (plan == nullptr) return kStep + REWRAP_NO_PLAN;
+  if (base == nullptr) return kStep + REWRAP_NO_BASE;
+  REWRAP_RANGE range;
+  if (int r = ResolveRewrapRange(*plan, *base, &range); r != 0) return kStep + r;
+  const MXF_TIMECODE_INFO& tc = *base->timecode;
+  const MXF_AUDIO_INFO& audio = *base->audio;
+  const std::vector<INDEX_ENTRY_ARRAY>& entries = *base->indexEntries;
+  plan->frameCount = range.frameCount;
+
+  std::array<REWRAP_TARGET, kTrackSlots> targets;
+  const int targetCount = ListRewrapTargets(*plan, audio, targets);
+  int targetSlots[kTrackSlots] = {};
+  for (int i = 0; i < targetCount; ++i) targetSlots[i] = targets[static_cast<size_t>(i)].slot;
+
+  // The files read: one per source slot of the targets, in slot order.
+  std::vector<Source> sources;
+  int sourceIndex[kTrackSlots];
+  std::fill(std::begin(sourceIndex), std::end(sourceIndex), -1);
+  for (int i = 0; i < targetCount; ++i) {
+    const int s = targets[static_cast<size_t>(i)].source;
+    if (s < 0 || sourceIndex[s] >= 0) continue;
+    sourceIndex[s] = static_cast<int>(sources.size());
+    Source src;
+    src.slot = s;
+    src.format = &plan->wavEntry[s]->format;
+    sources.push_back(src);
+  }
+
+  // Block length: the user's setting, lowered so that the read buffer stays
+  // bounded (same file either way).
+  const int32_t settingFrames = WavBufferFrames(plan->wavBufferIndex, tc.tcBase, tc.dropFrame);
+  if (settingFrames <= 0) return kStep + REWRAP_FRAME_RATE;
+  uint64_t readBytesPerFrame = 0;
+  for (const Source& s : sources) readBytesPerFrame += uint64_t{range.maxSamples} * s.format->blockAlign;
+  // A range shorter than a block is read as one block of its own length.
+  const uint32_t blockFrames =
+      std::min(CapBlockFrames(static_cast<uint32_t>(settingFrames), readBytesPerFrame), range.frameCount);
+
+  // Buffers: one region per file read (the block's samples at the file's
+  // block align), one element buffer and the silence.
+  const uint64_t elementBytes = uint64_t{range.maxSamples} * audio.blockAlign;
+  ZeroBlock wavBuffer, elementBuffer, silence;
+  if (!wavBuffer.Allocate(static_cast<size_t>(readBytesPerFrame * blockFrames)) ||
+      !elementBuffer.Allocate(static_cast<size_t>(elementBytes)) || !silence.Allocate(static_cast<size_t>(elementBytes))) {
+    return kStep + 6;
+  }
+  {
+    uint8_t* at = wavBuffer.data();
+    for (Source& s : sources) {
+      s.region = at;
+      at += uint64_t{blockFrames} * range.maxSamples * s.format->blockAlign;
+    }
+  }
+
+  plat::SysError err = 0;
+  plat::File mxf = plat::File::Open(mxfPath, plat::Access::ReadWrite, plat::Share::Exclusive, &err);
+  uint64_t fileSize = 0;
+  if (!mxf.valid() || !mxf.Size(&fileSize)) return kStep + 7;
+
+  // Every assigned file must open, whether its track is switched on or not.
+  WavFiles wavs(*plan);
+  const int tracks = std::min<int>(audio.trackCount, kTrackSlots);
+  for (int s = 0; s < tracks; ++s) {
+    if (plan->wavEntry[s] == nullptr || SourceSlot(*plan, s) != s) continue;
+    if (!wavs.Open(s)) return kStep + 8;
+  }
+  for (const Source& s : sources) {
+    if (!wavs.DataPresent(s.slot)) return kStep + REWRAP_WAV_READ_FAILED;
+  }
+
+  // Every targeted element of every frame, before the first write. Elements
+  // with an 8-byte length have their value 24 bytes after the key (noted per
+  // frame, bit i for target i; the list stays empty for the usual file).
+  std::vector<uint32_t> longLength;
+  {
+    std::vector<uint8_t> scratch;
+    SOUND_ELEMENT found[kTrackSlots];
+    for (uint32_t k = 0; k < range.frameCount; ++k) {
+      const INDEX_ENTRY_ARRAY& e = entries[range.firstEntry + k];
+      if (ReadFrameSoundElements(mxf, fileSize, e, audio.blockAlign, targetSlots, targetCount, scratch, found) !=
+          SOUND_CHECK_OK) {
+        return kStep + REWRAP_ELEMENT_MISMATCH;
+      }
+      for (int i = 0; i < targetCount; ++i) {
+        if (found[i].valueOffset - found[i].keyOffset == 20) continue;
+        if (longLength.empty()) longLength.assign(range.frameCount, 0);
+        longLength[k] |= 1u << i;
+      }
+    }
+  }
+
+  plan->currentFrame = 0;
+  plan->cancelRequest = 0;
+
+  auto fail = [&](int column) {
+    if (options.flush) mxf.Sync();  // keep what was written
+    return kStep + column;
+  };
+
+  for (uint32_t blockStart = 0; blockStart < range.frameCount; blockStart += blockFrames) {
+    const uint32_t n = std::min(blockFrames, range.frameCount - blockStart);
+    // The file must still be the one checked.
+    uint64_t sizeNow = 0;
+    if (!mxf.Size(&sizeNow) || sizeNow != fileSize) return fail(REWRAP_WRITE_FAILED);
+
+    uint64_t blockSamples = 0;
+    for (uint32_t k = 0; k < n; ++k) blockSamples += entries[range.firstEntry + blockStart + k].audioSamples;
+    for (Source& s : sources) {
+      const WAV_FORMAT_INFO& f = *s.format;
+      const uint64_t want = std::min<uint64_t>(blockSamples * f.blockAlign, f.dataSize - s.consumed);
+      s.valid = 0;
+      s.position = 0;
+      if (want == 0) continue;
+      const int64_t got = wavs.File(s.slot).ReadAt(f.dataOffset + s.consumed, s.region, static_cast<size_t>(want));
+      if (got < 0 || static_cast<uint64_t>(got) != want) return fail(REWRAP_WAV_READ_FAILED);
+      s.valid = want;
+      s.consumed += want;
+    }
+
+    for (uint32_t k = 0; k < n; ++k) {
+      const uint32_t frame = blockStart + k;
+      const INDEX_ENTRY_ARRAY& e = entries[range.firstEntry + frame];
+      const uint64_t valueBytes = SoundValueBytes(e, audio.blockAlign);
+      const uint32_t longMask = longLength.empty() ? 0 : longLength[frame];
+      for (int i = 0; i < targetCount; ++i) {
+        const REWRAP_TARGET& t = targets[static_cast<size_t>(i)];
+        const uint64_t at = SoundElementOffset(e, t.slot) + ((longMask >> i) & 1 ? 24 : 20);
+        const uint8_t* bytes = silence.data();
+        if (t.source >= 0) {
+          const Source& s = sources[static_cast<size_t>(sourceIndex[t.source])];
+          const uint64_t avail = s.valid > s.position ? s.valid - s.position : 0;
+          ConvertSamples(elementBuffer.data(), avail ? s.region + s.position : nullptr, avail, e.audioSamples,
+                         t.layout);
+          bytes = elementBuffer.data();
+        }
+        if (mxf.WriteAt(at, bytes, static_cast<size_t>(valueBytes)) != static_cast<int64_t>(valueBytes)) {
+          return fail(REWRAP_WRITE_FAILED);
+        }
+      }
+      for (Source& s : sources) s.position += uint64_t{e.audioSamples} * s.format->blockAlign;
+      plan->currentFrame = frame;
+      if (plan->cancelRequest.load() == 1) {
+        if (options.flush) mxf.Sync();
+        plan->cancelRequest = 0;
+        return 99;
+      }
+    }
+  }
+
+  if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
+  return 0;
+}
+
+}  // namespace
+
+int RewrapByFile(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INFO* base,
+                 const REWRAP_OPTIONS& options) {
+  // Containers are filled before the first write only; running out of
+  // memory there is the buffer failure.
+  try {
+    return Rewrap(mxfPath, plan, base, options);
+  } catch (...) {
+    return kStep + 6;
+  }
+}

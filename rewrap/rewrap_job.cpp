@@ -1,0 +1,108 @@
+#include "rewrap/rewrap_job.h"
+
+#include <algorithm>
+
+#include "bwf/wav_library.h"
+#include "rewrap/sound_elements.h"
+
+int ResolveRewrapRange(const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base, REWRAP_RANGE* out) {
+  if (base.timecode == nullptr || base.audio == nullptr || base.indexEntries == nullptr) return REWRAP_NO_BASE;
+  const MXF_TIMECODE_INFO& tc = *base.timecode;
+  if (!FrameRateHasSampleCycle(tc.frameRateClass)) return REWRAP_FRAME_RATE;
+  const uint32_t sel = RangeSelector(tc);
+  const int64_t in = plan.wrapIn[sel];
+  const int64_t outFrame = plan.wrapOut[sel];
+  if (in > outFrame || in < RangeStartFrame(tc) || outFrame > RangeEndFrame(tc)) return REWRAP_RANGE_INVALID;
+  const int64_t first = in - RangeStartFrame(tc);
+  const int64_t count = outFrame - in + 1;
+  const std::vector<INDEX_ENTRY_ARRAY>& entries = *base.indexEntries;
+  if (first < 0 || count <= 0 || count > UINT32_MAX || static_cast<uint64_t>(first + count) > entries.size()) {
+    return REWRAP_RANGE_INVALID;
+  }
+  REWRAP_RANGE r;
+  r.firstEntry = static_cast<size_t>(first);
+  r.frameCount = static_cast<uint32_t>(count);
+  for (size_t i = r.firstEntry; i < r.firstEntry + r.frameCount; ++i) {
+    r.maxSamples = std::max(r.maxSamples, entries[i].audioSamples);
+  }
+  *out = r;
+  return 0;
+}
+
+int SourceSlot(const AUDIOTRACK_IO_INFO& plan, int slot) {
+  const WAV_LIBRARY_ENTRY* e = plan.wavEntry[slot];
+  if (e != nullptr && e->format.channels == 2 && slot % 2 == 1 && plan.wavEntry[slot - 1] == e) return slot - 1;
+  return slot;
+}
+
+namespace {
+
+// Fills the layout for channel `channel` of `e` into an element of the MXF
+// file; false when the element cannot hold it.
+bool LayoutFor(const WAV_LIBRARY_ENTRY& e, const MXF_AUDIO_INFO& audio, uint32_t channel, SAMPLE_LAYOUT* out) {
+  const WAV_FORMAT_INFO& f = e.format;
+  if (f.channels != 1 && f.channels != 2) return false;
+  if (f.bitsPerSample > audio.bitsPerSample) return false;
+  SAMPLE_LAYOUT l;
+  l.srcBlockAlign = f.blockAlign;
+  l.srcBytes = f.bytesPerSample > 0 ? static_cast<uint32_t>(f.bytesPerSample) : 0;
+  l.srcChannel = channel;
+  l.dstBlockAlign = audio.blockAlign;
+  l.shift = (f.bitsPerSample == 16 && audio.bitsPerSample == 24) ? 1 : 0;
+  if (!SampleLayoutValid(l)) return false;
+  *out = l;
+  return true;
+}
+
+}  // namespace
+
+int ListRewrapTargets(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audio,
+                      std::array<REWRAP_TARGET, kTrackSlots>& out) {
+  const int tracks = std::min<int>(audio.trackCount, kTrackSlots);
+  int n = 0;
+  for (int s = 0; s < tracks; ++s) {
+    if (plan.trackSwitch[s] != TRACK_ON) continue;
+    const WAV_LIBRARY_ENTRY* e = plan.wavEntry[s];
+    if (e == nullptr) {
+      out[static_cast<size_t>(n++)] = REWRAP_TARGET{s, -1, {}};
+      continue;
+    }
+    if (e->format.channels == 2 && s % 2 == 0) {
+      SAMPLE_LAYOUT l0, l1;
+      const bool ok0 = LayoutFor(*e, audio, 0, &l0);
+      const bool ok1 = LayoutFor(*e, audio, 1, &l1);
+      if (ok0) out[static_cast<size_t>(n++)] = REWRAP_TARGET{s, s, l0};
+      if (ok1 && s + 1 < tracks) out[static_cast<size_t>(n++)] = REWRAP_TARGET{s + 1, s, l1};
+      ++s;  // the pair's second slot is done
+      continue;
+    }
+    SAMPLE_LAYOUT l;
+    const uint32_t channel = e->format.channels == 2 ? 1 : 0;
+    if (LayoutFor(*e, audio, channel, &l)) out[static_cast<size_t>(n++)] = REWRAP_TARGET{s, SourceSlot(plan, s), l};
+  }
+  return n;
+}
+
+WavFiles::~WavFiles() {
+  for (int s = 0; s < kTrackSlots; ++s) {
+    if (plan_.fileHandle[s] == &files_[static_cast<size_t>(s)]) plan_.fileHandle[s] = nullptr;
+  }
+}
+
+bool WavFiles::Open(int slot) {
+  const WAV_LIBRARY_ENTRY* e = plan_.wavEntry[slot];
+  if (e == nullptr) return false;
+  plat::File& f = files_[static_cast<size_t>(slot)];
+  f = plat::File::Open(std::u16string(e->fullPath), plat::Access::Read, plat::Share::Shared);
+  if (!f.valid()) return false;
+  plan_.fileHandle[slot] = &f;
+  return true;
+}
+
+bool WavFiles::DataPresent(int slot) const {
+  const WAV_LIBRARY_ENTRY* e = plan_.wavEntry[slot];
+  const plat::File& f = files_[static_cast<size_t>(slot)];
+  uint64_t size = 0;
+  if (e == nullptr || !f.valid() || !f.Size(&size)) return false;
+  return size >= e->format.dataOffset && size - e->format.dataOffset >= e->format.dataSize;
+}

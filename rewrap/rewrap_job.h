@@ -1,0 +1,85 @@
+// What a rewrap job works on, worked out once from the loaded file's records
+// and the track plan, the same way by both rewrap engines so that they write
+// the same bytes: the range of index entries, the elements written and what
+// feeds each of them.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/mxf_records.h"
+#include "platform/file.h"
+#include "rewrap/sample_convert.h"
+#include "rewrap/track_plan.h"
+
+struct WAV_LIBRARY_ENTRY;
+
+// Result columns shared by both engines' rows (code = step code + column).
+enum REWRAP_COLUMN : int {
+  REWRAP_NO_PATH = 1,
+  REWRAP_NO_PLAN = 2,
+  REWRAP_NO_BASE = 3,
+  REWRAP_FRAME_RATE = 4,
+  REWRAP_RANGE_INVALID = 5,
+  REWRAP_ELEMENT_MISMATCH = 14,  // an element is not where or what the index says; nothing written
+  REWRAP_WRITE_FAILED = 15,      // a write or flush failed; frames before currentFrame + 1 are new
+  REWRAP_WAV_READ_FAILED = 16,   // a WAV file could not be read
+};
+
+struct REWRAP_RANGE {
+  size_t firstEntry = 0;     // index entry of the IN frame
+  uint32_t frameCount = 0;   // OUT - IN + 1
+  uint32_t maxSamples = 0;   // largest audioSamples of the range
+};
+
+// Checks the records and the range: 0, REWRAP_NO_BASE (a record missing),
+// REWRAP_FRAME_RATE (a rate without a sample cycle), REWRAP_RANGE_INVALID
+// (IN after OUT, IN before the file's start, OUT after its end, or frames
+// the index does not hold). The range points are taken in the form the
+// file's start hour selects.
+int ResolveRewrapRange(const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base, REWRAP_RANGE* out);
+
+// One element a job writes in every frame of the range.
+struct REWRAP_TARGET {
+  int slot = 0;         // track slot whose element is written
+  int source = -1;      // slot holding the WAV file that feeds it; -1: silence
+  SAMPLE_LAYOUT layout; // how the file's channel is laid into the element
+};
+
+// The elements written, in slot order. A slot is written when it exists
+// (below trackCount) and its switch is ON: with silence when it has no
+// file; from its file otherwise. A two-channel file on an even slot feeds
+// that slot with channel 0 and the next slot with channel 1 (the pair's
+// second slot is not looked at on its own); reached on its own, the pair's
+// second slot takes channel 1. A file the element cannot hold (24 bits into
+// a 16-bit element, or neither one nor two channels; the assignment rules
+// never allow either) leaves the element unchanged. Returns the count.
+int ListRewrapTargets(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audio,
+                      std::array<REWRAP_TARGET, kTrackSlots>& out);
+
+// The slot that holds the file of slot `slot` as a source: the pair's first
+// slot for the second slot of a two-channel file, else the slot itself.
+int SourceSlot(const AUDIOTRACK_IO_INFO& plan, int slot);
+
+// The WAV files of a job, one per source slot, published in the plan's
+// fileHandle while the job runs and withdrawn when this goes away.
+class WavFiles {
+ public:
+  explicit WavFiles(AUDIOTRACK_IO_INFO& plan) : plan_(plan) {}
+  ~WavFiles();
+  WavFiles(const WavFiles&) = delete;
+  WavFiles& operator=(const WavFiles&) = delete;
+
+  // Opens the file of slot `slot` for reading (shared); false when it cannot be opened.
+  bool Open(int slot);
+  bool IsOpen(int slot) const { return files_[static_cast<size_t>(slot)].valid(); }
+  plat::File& File(int slot) { return files_[static_cast<size_t>(slot)]; }
+  // True when the open file of `slot` still holds all the sample data its
+  // entry describes.
+  bool DataPresent(int slot) const;
+
+ private:
+  AUDIOTRACK_IO_INFO& plan_;
+  std::array<plat::File, kTrackSlots> files_;
+};

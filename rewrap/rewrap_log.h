@@ -1,0 +1,32 @@
+// The rewrap detail log: the method, the MXF file's facts, the range and
+// what each track received. Composed as UTF-16 with CR LF line ends and
+// written in a multibyte encoding without a byte-order mark.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/mxf_records.h"
+#include "platform/sys_error.h"
+#include "platform/time.h"
+
+struct AUDIOTRACK_IO_INFO;
+
+std::u16string ComposeRewrapLog(std::u16string_view mxfPath, int ioMethod, const MXF_BASE_INFO& base,
+                                const std::vector<INDEX_ENTRY_ARRAY>& entries, const AUDIOTRACK_IO_INFO& plan,
+                                const plat::LocalTime& now);
+
+// Writes the log to logPath (created or replaced) in `encoding` (an iconv
+// name; nullptr or empty: the process locale's). False with *err when the
+// encoding is unknown, the file cannot be created or a write fails.
+bool WriteRewrapLog(const std::u16string& logPath, std::u16string_view mxfPath, int ioMethod,
+                    const MXF_BASE_INFO& base, const std::vector<INDEX_ENTRY_ARRAY>& entries,
+                    const AUDIOTRACK_IO_INFO& plan, const char* encoding, const plat::LocalTime& now,
+                    plat::SysError* err);
+
+// Messages around the log.
+inline constexpr const char16_t* kRewrapLogSaveTitle = u"ラッピング詳細ログの保存";
+inline constexpr const char16_t* kRewrapLogQuestion = u"詳細ログを作成しますか？";
+std::u16string ComposeRewrapLogCreated(std::u16string_view mxfPath, std::u16string_view logPath);
+std::u16string ComposeRewrapLogCreateFailed(std::u16string_view mxfPath, plat::SysError err);
