@@ -29,7 +29,7 @@ TEST_P(EngineTest, WritesEveryKindOfTrackAndNothingElse) {
   WAV_LIBRARY_ENTRY* mono = c.AddNoiseWav("mono.wav", 1, 24, 200000, 1);
   WAV_LIBRARY_ENTRY* stereo = c.AddNoiseWav("stereo.wav", 2, 24, 200000, 2);
   WAV_LIBRARY_ENTRY* off = c.AddNoiseWav("off.wav", 1, 24, 200000, 3);
-  WavSpec s16;
+  WavContent s16;
   s16.bits = 16;
   s16.data = NoiseBytes(2 * 200000, 4);
   s16.data[0] = 0x34;  // the first sample is 0x1234
@@ -60,7 +60,7 @@ TEST_P(EngineTest, WritesEveryKindOfTrackAndNothingElse) {
 TEST_P(EngineTest, SixteenBitFileKeepsDepthAndLeavesDeeperFilesAlone) {
   RewrapCase c;
   ASSERT_TRUE(c.Make(SmallClip(30, 4, 16)));
-  WavSpec s16;
+  WavContent s16;
   s16.bits = 16;
   s16.data = NoiseBytes(2 * 60000, 5);
   s16.data[0] = 0x34;
@@ -97,10 +97,10 @@ TEST_P(EngineTest, SixteenBitFileKeepsDepthAndLeavesDeeperFilesAlone) {
 TEST_P(EngineTest, WavShorterThanRangeEndsInSilence) {
   RewrapCase c;
   ASSERT_TRUE(c.Make(SmallClip(40, 4)));
-  WavSpec m;
+  WavContent m;
   m.data = NoiseBytes(3 * 5000, 8);  // ~3 frames at 29.97
   m.trailingChunk = true;
-  WavSpec s;
+  WavContent s;
   s.channels = 2;
   s.data = NoiseBytes(6 * 7000 + 4, 9);  // channel 0 whole, channel 1 cut after one byte
   s.trailingChunk = true;

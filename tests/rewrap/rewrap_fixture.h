@@ -79,16 +79,16 @@ inline std::vector<uint8_t> NoiseBytes(size_t n, uint32_t seed) {
 
 // A WAV file's bytes: RIFF/WAVE, fmt, optionally a LIST chunk, data, and
 // optionally a chunk after the data.
-struct WavSpec {
+struct WavContent {
   int channels = 1;
   int bits = 24;
   std::vector<uint8_t> data;      // the data chunk's body
   bool trailingChunk = false;     // a chunk after the data (its bytes must never be taken)
 };
 
-inline void WriteWav(const std::string& path, const WavSpec& spec) {
+inline void WriteWav(const std::string& path, const WavContent& wav) {
   std::vector<uint8_t> b;
-  b.reserve(64 + spec.data.size() + 80);
+  b.reserve(64 + wav.data.size() + 80);
   auto u32 = [&b](uint32_t v) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
   };
@@ -99,23 +99,23 @@ inline void WriteWav(const std::string& path, const WavSpec& spec) {
   auto tag = [&b](const char* t) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(t[i]));
   };
-  const uint16_t blockAlign = static_cast<uint16_t>(spec.channels * spec.bits / 8);
+  const uint16_t blockAlign = static_cast<uint16_t>(wav.channels * wav.bits / 8);
   tag("RIFF");
   u32(0);
   tag("WAVE");
   tag("fmt ");
   u32(16);
   u16(1);
-  u16(static_cast<uint16_t>(spec.channels));
+  u16(static_cast<uint16_t>(wav.channels));
   u32(48000);
   u32(48000u * blockAlign);
   u16(blockAlign);
-  u16(static_cast<uint16_t>(spec.bits));
+  u16(static_cast<uint16_t>(wav.bits));
   tag("data");
-  u32(static_cast<uint32_t>(spec.data.size()));
-  b.insert(b.end(), spec.data.begin(), spec.data.end());
-  if (spec.data.size() % 2) b.push_back(0);
-  if (spec.trailingChunk) {
+  u32(static_cast<uint32_t>(wav.data.size()));
+  b.insert(b.end(), wav.data.begin(), wav.data.end());
+  if (wav.data.size() % 2) b.push_back(0);
+  if (wav.trailingChunk) {
     tag("junk");
     u32(64);
     for (int i = 0; i < 64; ++i) b.push_back(0xEE);
@@ -167,23 +167,23 @@ class RewrapCase {
   }
 
   // Writes a WAV file and adds it to the library.
-  WAV_LIBRARY_ENTRY* AddWav(const std::string& name, const WavSpec& spec) {
+  WAV_LIBRARY_ENTRY* AddWav(const std::string& name, const WavContent& wav) {
     const std::string p = scratch.Path(name);
-    WriteWav(p, spec);
+    WriteWav(p, wav);
     const int r = WavLibraryAdd(plat::Utf8ToUtf16(p), &library, &state.timecode);
     EXPECT_EQ(r, 0) << name;
     if (r != 0) return nullptr;
-    wavData.push_back({library.prev, spec});
+    wavData.push_back({library.prev, wav});
     return library.prev;
   }
 
   // A mono or stereo file of `samples` sample frames of noise.
   WAV_LIBRARY_ENTRY* AddNoiseWav(const std::string& name, int channels, int bits, size_t samples, uint32_t seed) {
-    WavSpec spec;
-    spec.channels = channels;
-    spec.bits = bits;
-    spec.data = NoiseBytes(samples * static_cast<size_t>(channels * bits / 8), seed);
-    return AddWav(name, spec);
+    WavContent wav;
+    wav.channels = channels;
+    wav.bits = bits;
+    wav.data = NoiseBytes(samples * static_cast<size_t>(channels * bits / 8), seed);
+    return AddWav(name, wav);
   }
 
   // Assigns a file to a slot (a stereo file to the pair) and switches it.
@@ -222,15 +222,15 @@ class RewrapCase {
     for (int slot = 0; slot < layout.tracks; ++slot) {
       if (plan.trackSwitch[slot] != TRACK_ON) continue;
       const WAV_LIBRARY_ENTRY* e = plan.wavEntry[slot];
-      const WavSpec* spec = nullptr;
+      const WavContent* wav = nullptr;
       int channel = 0;
       if (e != nullptr) {
         for (const auto& [entry, s] : wavData) {
-          if (entry == e) spec = &s;
+          if (entry == e) wav = &s;
         }
-        if (spec == nullptr) continue;
-        if (spec->bits > opt.bits) continue;  // the element stays as it is
-        if (spec->channels == 2 && slot % 2 == 1) channel = 1;
+        if (wav == nullptr) continue;
+        if (wav->bits > opt.bits) continue;  // the element stays as it is
+        if (wav->channels == 2 && slot % 2 == 1) channel = 1;
       }
       uint64_t sampleIndex = 0;  // samples since IN
       for (int64_t f = rangeFirst; f <= lastDone; ++f) {
@@ -238,13 +238,13 @@ class RewrapCase {
         for (uint32_t n = 0; n < el.samples; ++n) {
           uint8_t* dst = out.data() + el.valueOffset + static_cast<size_t>(n) * mxfBytes;
           for (int b = 0; b < mxfBytes; ++b) dst[b] = 0;
-          if (spec == nullptr) continue;
-          const int srcBytes = spec->bits / 8;
+          if (wav == nullptr) continue;
+          const int srcBytes = wav->bits / 8;
           const int shift = mxfBytes - srcBytes;
-          const uint64_t at = (sampleIndex + n) * static_cast<uint64_t>(spec->channels * srcBytes) +
+          const uint64_t at = (sampleIndex + n) * static_cast<uint64_t>(wav->channels * srcBytes) +
                               static_cast<uint64_t>(channel * srcBytes);
           for (int b = 0; b < srcBytes; ++b) {
-            if (at + b < spec->data.size()) dst[shift + b] = spec->data[at + b];
+            if (at + b < wav->data.size()) dst[shift + b] = wav->data[at + b];
           }
         }
         sampleIndex += el.samples;
@@ -289,7 +289,7 @@ class RewrapCase {
   WAV_LIBRARY_ENTRY library;
   std::string path;
   std::vector<uint8_t> original;
-  std::vector<std::pair<const WAV_LIBRARY_ENTRY*, WavSpec>> wavData;
+  std::vector<std::pair<const WAV_LIBRARY_ENTRY*, WavContent>> wavData;
   int64_t rangeFirst = 0;
   int64_t rangeLast = -1;
 };
