@@ -16,6 +16,10 @@
 #include "platform/text.h"
 #include "ui/about_dialog.h"
 #include "ui/analysis_dialog.h"
+#include "ui/export_dialog.h"
+#include "ui/progress_dialog.h"
+#include "ui/track_area.h"
+#include "rewrap/track_assign.h"
 #include "ui/job_notifier.h"
 #include "ui/settings_dialog.h"
 #include "ui/main_window.h"
@@ -58,6 +62,12 @@ bool ParseStartupOptions(const QStringList& args, STARTUP_OPTIONS* options, QStr
         return false;
       }
       options->dialog = args[++i];
+    } else if (a == QLatin1String("--view")) {
+      if (i + 1 >= args.size() || (args[i + 1] != QLatin1String("tracks") && args[i + 1] != QLatin1String("library"))) {
+        *error = QStringLiteral("--view needs tracks or library");
+        return false;
+      }
+      options->view = args[++i];
     } else if (a == QLatin1String("--print-messages")) {
       options->printMessages = true;
     } else {
@@ -104,8 +114,32 @@ void SettleBackgroundThreads(MainWindow& window, bool wakeList) {
   QCoreApplication::processEvents();
 }
 
+namespace {
+
+// Assigns the library's files for a picture of the track panel: the first
+// stereo file to tracks 1-2 (ON), the first mono file to track 3 (OFF), and
+// track 4 ON without a file (silence).
+void ArrangeDemoTracks(MainWindow& window) {
+  AppState& s = window.state();
+  WAV_LIBRARY_ENTRY* stereo = nullptr;
+  WAV_LIBRARY_ENTRY* mono = nullptr;
+  for (WAV_LIBRARY_ENTRY* e = s.libraryHead.next; e != nullptr; e = e->next) {
+    if (e->format.channels == 2 && stereo == nullptr) stereo = e;
+    if (e->format.channels == 1 && mono == nullptr) mono = e;
+  }
+  if (stereo != nullptr) AssignTrack(s.plan, s.ctx.trackStereo, s.mxf.audio, stereo, 0);
+  if (mono != nullptr) AssignTrack(s.plan, s.ctx.trackStereo, s.mxf.audio, mono, 2);
+  SetTrackSwitch(s.plan, s.ctx.trackStereo, 0, true);
+  SetTrackSwitch(s.plan, s.ctx.trackStereo, 3, true);
+  s.ctx.trackSelected[0] = 0;
+  s.ctx.trackSelected[2] = 1;
+  s.ctx.currentTrack = 2;
+}
+
+}  // namespace
+
 int RenderScreenshot(const QString& outPath, const QString& file, const QStringList& extra,
-                     MessageBoxes& messages) {
+                     MessageBoxes& messages, const QString& view) {
   QtShellServices shell;
   APP_SERVICES services;
   services.messages = &messages;
@@ -123,6 +157,12 @@ int RenderScreenshot(const QString& outPath, const QString& file, const QStringL
       names.clear();
       for (const QString& f : extra) names.push_back(U16(QFileInfo(f).absoluteFilePath()));
       window.HandleDroppedFiles(names);
+    }
+    if (!view.isEmpty() && window.state().ctx.fileLoaded) {
+      ArrangeDemoTracks(window);
+      const bool library = window.state().ctx.viewMode == VIEW_LIBRARY;
+      if (library != (view == QLatin1String("library"))) window.RunCommand(32832);
+      window.trackArea()->update();
     }
   }
   SettleBackgroundThreads(window);
@@ -157,6 +197,40 @@ int RenderDialogScreenshot(const QString& outPath, const QString& dialog, Messag
     shown = std::move(d);
   } else if (dialog == QLatin1String("settings")) {
     shown = std::make_unique<SettingsDialog>(IO_MAPPING, 4, &window);
+  } else if (dialog == QLatin1String("progress")) {
+    // A rewrap part way through.
+    PROGRESS_DIALOG_DEPS deps;
+    deps.ctx = &window.state().ctx;
+    auto d = std::make_unique<ProgressDialog>(deps, &window);
+    d->fileNameLabel()->setText(QStringLiteral("CLIP0001.MXF"));
+    d->inLabel()->setText(QStringLiteral("10:00:10,00"));
+    d->outLabel()->setText(QStringLiteral("10:01:10,00"));
+    d->reachedLabel()->setText(QStringLiteral("10:00:37,12まで完了"));
+    d->progressBar()->setValue(46);
+    d->stateLabel()->setText(QStringLiteral("ラッピング中..."));
+    shown = std::move(d);
+  } else if (dialog == QLatin1String("export")) {
+    // Eight tracks, three of them chosen, a range set.
+    AppState& s = window.state();
+    SetTracksLoaded(s.plan, 8);
+    for (int slot : {0, 1, 4}) s.plan.exportSwitch[slot] = TRACK_ON;
+    s.mxf.timecode.tcBase = TC_BASE_30;
+    s.mxf.timecode.dropFrame = 1;
+    SetRangePoint(s.mxf.timecode, TIMECODE_HMSF{10, 0, 10, 0}, s.plan.exportIn);
+    SetRangePoint(s.mxf.timecode, TIMECODE_HMSF{10, 1, 10, 0}, s.plan.exportOut);
+    s.ctx.exportInSet = 1;
+    s.ctx.exportOutSet = 1;
+    s.ctx.fileLoaded = 1;
+    s.ctx.desktopPath = plat::DesktopFolder();
+    EXPORT_DIALOG_DEPS deps;
+    deps.ctx = &s.ctx;
+    deps.plan = &s.plan;
+    deps.timecode = &s.mxf.timecode;
+    deps.trackCount = 8;
+    deps.messages = &messages;
+    deps.shell = &shell;
+    ExportDialog::ResetRunState();
+    shown = std::make_unique<ExportDialog>(deps, &window);
   } else if (dialog == QLatin1String("about")) {
     shown = std::make_unique<AboutDialog>(&window);
   } else {
@@ -203,7 +277,8 @@ int RunVelmora(int argc, char** argv) {
     return RenderDialogScreenshot(options.screenshotPath, options.dialog, messages);
   }
   if (options.screenshot) {
-    return RenderScreenshot(options.screenshotPath, options.screenshotFile, options.screenshotExtra, messages);
+    return RenderScreenshot(options.screenshotPath, options.screenshotFile, options.screenshotExtra, messages,
+                            options.view);
   }
 
   SingleInstance instance(SingleInstance::DefaultFolder());

@@ -18,6 +18,10 @@ struct STARTUP_OPTIONS {
   QString dialog;           // --dialog NAME: render a dialog instead (analysis, settings, about)
   double scale = 0;         // --scale F: device pixel ratio of the rendering
   bool printMessages = false;  // --print-messages: message boxes go to stderr
+  // --view tracks|library: with WAV files after the MXF file, the files are
+  // assigned as a demonstration (a stereo pair ON, a mono file OFF, a track
+  // ON without a file) and this view is shown.
+  QString view;
 };
 
 // Parses the arguments after the program name. False with *error set for
@@ -40,7 +44,8 @@ void SettleBackgroundThreads(MainWindow& window, bool wakeList = true);
 // files dropped afterwards) into a PNG. Returns 0, or 1 when the image
 // cannot be written.
 int RenderScreenshot(const QString& outPath, const QString& file, const QStringList& extra,
-                     MessageBoxes& messages);
+                     MessageBoxes& messages,
+                     const QString& view = QString());
 // Renders one of the dialogs ("analysis" as during a verification,
 // "settings", "about") into a PNG.
 int RenderDialogScreenshot(const QString& outPath, const QString& dialog, MessageBoxes& messages);

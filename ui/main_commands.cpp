@@ -1,5 +1,7 @@
 // The main window's commands: loading and unloading the MXF file, the
 // folder, About and settings, the job commands and the track switches.
+#include <QApplication>
+#include <QLineEdit>
 #include <QStackedWidget>
 
 #include "engine/text_format.h"
@@ -8,9 +10,12 @@
 #include "ui/about_dialog.h"
 #include "ui/analysis_dialog.h"
 #include "ui/command_ids.h"
+#include "ui/export_dialog.h"
 #include "ui/info_panel.h"
+#include "ui/library_view.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/range_block.h"
 #include "ui/settings_dialog.h"
@@ -34,9 +39,13 @@ void MainWindow::RunCommand(int id) {
     case cmd::kOpenFolder: CmdOpenFolder(); break;
     case cmd::kSettings: CmdSettings(); break;
     case cmd::kAbout: CmdAbout(); break;
+    case cmd::kAddWav: CmdAddWav(); break;
+    case cmd::kAssign: CmdAssign(); break;
+    case cmd::kDelete: CmdDelete(); break;
+    case cmd::kSetIn: OpenRangeEdit(0); break;
+    case cmd::kSetOut: OpenRangeEdit(1); break;
     default:
-      // Adding WAV files by command, deleting, assigning, sorting and the
-      // IN/OUT entry belong to the library view and the track panel.
+      if (id >= cmd::kSortFirst && id <= cmd::kSortLast) CmdSort(id);
       break;
   }
 }
@@ -134,8 +143,9 @@ void MainWindow::UnloadAndRefresh(bool wakeList) {
   if (wakeList) SignalList();
   SignalMenu();
   range_->closeEdits();
+  openEdit_ = -1;
   info_->update();
-  library_->update();
+  library_->reload();
   FocusMain();
 }
 
@@ -170,12 +180,38 @@ void MainWindow::CmdRewrap() {
                   MsgButtons::YesNo) != MsgAnswer::Yes) {
     return;
   }
-  // The wrap progress dialog runs the job from here.
+  RunProgressDialog();
+}
+
+bool MainWindow::RunProgressDialog() {
+  PROGRESS_DIALOG_DEPS deps;
+  deps.ctx = &state_->ctx;
+  deps.engines = services_.engines;
+  deps.messages = services_.messages;
+  deps.shell = services_.shell;
+  deps.setStatus = [this](const QString& text) { SetStatusPath(text); };
+  deps.centreOn = surface_;
+  ProgressDialog dialog(deps, this);
+  const bool ok = dialog.Run();
+  SignalMenu();
+  return ok;
 }
 
 void MainWindow::CmdExport() {
-  state_->ctx.jobMode = JOB_EXPORT;
-  // The export dialog runs from here.
+  AppState& s = *state_;
+  s.ctx.jobMode = JOB_EXPORT;
+  if (!s.ctx.fileLoaded) return;
+  EXPORT_DIALOG_DEPS deps;
+  deps.ctx = &s.ctx;
+  deps.plan = &s.plan;
+  deps.timecode = &s.mxf.timecode;
+  deps.trackCount = s.trackCount();
+  deps.messages = services_.messages;
+  deps.shell = services_.shell;
+  deps.runExport = [this] { RunProgressDialog(); };
+  ExportDialog dialog(deps, this);
+  dialog.exec();
+  SignalMenu();
 }
 
 // --- View and tracks -------------------------------------------------------
@@ -200,12 +236,22 @@ void MainWindow::ShowTracks() {
   state_->ctx.viewMode = VIEW_TRACKS;
   SignalMenu();
   lower_->setCurrentWidget(tracks_);
+  library_->setEnabled(false);
   FocusMain();
 }
 
 void MainWindow::CmdSelectAll() {
   APP_CONTEXT& ctx = state_->ctx;
-  if (ctx.viewMode != VIEW_TRACKS || !surface_->hasFocus()) return;
+  QWidget* focus = focusWidget();
+  if (focus == range_->inEdit() || focus == range_->outEdit()) {
+    static_cast<QLineEdit*>(focus)->selectAll();
+    return;
+  }
+  if (ctx.viewMode == VIEW_LIBRARY && focus == library_) {
+    library_->selectAll();
+    return;
+  }
+  if (ctx.viewMode != VIEW_TRACKS || focus != surface_) return;
   for (int s = 0; s < ctx.audioTrackCount; ++s) ctx.trackSelected[s] = 1;
   tracks_->update();
 }

@@ -86,18 +86,3 @@ void MainWindow::AddDroppedWavFiles(const std::vector<std::u16string>& paths) {
     }
   }
 }
-
-void MainWindow::RebuildLibraryView(bool selectFirst) {
-  AppState& s = *state_;
-  if (!WavLibraryIndex(&s.libraryHead, s.ctx.libraryView) && s.libraryHead.count > 0) {
-    ShowMessage(*services_.messages, this, txt::kViewRebuildFailed, txt::kCaptionMemory, MsgIcon::Error);
-  }
-  rowSelected_.assign(s.ctx.libraryView.size(), 0);
-  focusedRow_ = -1;
-  if (selectFirst && !rowSelected_.empty()) {
-    rowSelected_[0] = 1;
-    focusedRow_ = 0;
-  }
-  PublishListRows();
-  library_->update();
-}

@@ -1,6 +1,8 @@
 #include "ui/main_window.h"
 
 #include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -13,6 +15,7 @@
 #include "ui/command_ids.h"
 #include "ui/command_table.h"
 #include "ui/image_button.h"
+#include "ui/library_view.h"
 #include "ui/info_panel.h"
 #include "ui/qt_text.h"
 #include "ui/range_block.h"
@@ -115,16 +118,30 @@ void MainWindow::CreateControls() {
   range_ = new RangeBlock(surface_);
   connect(range_->inButton(), &QAbstractButton::clicked, this, [this] { RunCommand(cmd::kSetIn); });
   connect(range_->outButton(), &QAbstractButton::clicked, this, [this] { RunCommand(cmd::kSetOut); });
+  for (QWidget* w : {static_cast<QWidget*>(range_->inEdit()), static_cast<QWidget*>(range_->outEdit()),
+                     static_cast<QWidget*>(range_->inDisplay()), static_cast<QWidget*>(range_->outDisplay())}) {
+    w->installEventFilter(this);
+  }
 
   lower_ = new QStackedWidget(surface_);
   tracks_ = new TrackArea(&state_->ctx, &state_->plan, lower_);
-  library_ = new LibraryPage(&state_->ctx, lower_);
+  library_ = new LibraryView(&state_->ctx, lower_);
   lower_->addWidget(tracks_);
   lower_->addWidget(library_);
   lower_->setCurrentWidget(tracks_);
   connect(tracks_, &TrackArea::contextMenuAt, this, &MainWindow::ShowContextMenu);
   connect(tracks_, &TrackArea::rowDoubleClicked, this, [this](int) { RunCommand(cmd::kSwitchView); });
-  connect(library_, &LibraryPage::escapePressed, this, [this] { ShowTracks(); });
+  connect(tracks_, &TrackArea::switchClicked, this, &MainWindow::OnSwitchClicked);
+  connect(tracks_, &TrackArea::rowClicked, this, &MainWindow::OnRowClicked);
+  connect(tracks_, &TrackArea::wheelRows, this, &MainWindow::ScrollTracks);
+  surface_->installEventFilter(this);
+  connect(library_, &LibraryView::escapePressed, this, [this] { ShowTracks(); });
+  connect(library_, &LibraryView::rowsChanged, this, &MainWindow::OnListSelectionChanged);
+  connect(library_, &LibraryView::headerClicked, this, &MainWindow::OnHeaderClicked);
+  connect(library_, &LibraryView::contextMenuAt, this, &MainWindow::ShowContextMenu);
+  connect(library_, &LibraryView::rowDoubleClicked, this, [this] {
+    if (!state_->ctx.libraryView.empty()) CmdAssign();
+  });
 
   struct Def {
     int id;
@@ -243,7 +260,17 @@ void MainWindow::RefreshTracks() {
   } else if (ctx.currentTrack >= ctx.firstVisibleTrack + rows) {
     ctx.firstVisibleTrack = ctx.currentTrack - rows + 1;
   }
+  UpdateScrollArrows();
   tracks_->update();
+}
+
+void MainWindow::UpdateScrollArrows() {
+  APP_CONTEXT& ctx = state_->ctx;
+  const int tracks = ctx.audioTrackCount;
+  const int rows = tracks_->wholeRows();
+  // An arrow is there only while a track lies beyond that edge.
+  ctx.upArrowState = tracks > rows && ctx.firstVisibleTrack > 0 ? 0 : 2;
+  ctx.downArrowState = tracks > rows && ctx.firstVisibleTrack + rows < tracks ? 0 : 2;
 }
 
 void MainWindow::ShowContextMenu(const QPoint& globalPos) {

@@ -15,11 +15,12 @@
 #include "ui/app_state.h"
 #include "ui/background_threads.h"
 
+class QKeyEvent;
 class QStackedWidget;
 class CommandTable;
 class ImageButton;
 class InfoPanel;
-class LibraryPage;
+class LibraryView;
 class MessageBoxes;
 class PartStatusBar;
 class RangeBlock;
@@ -47,6 +48,9 @@ class MainWindow : public QMainWindow {
 
   // Runs a command of the command table (menus, accelerators, buttons).
   void RunCommand(int id);
+  // The entry edit that is open: 0 IN, 1 OUT, -1 none.
+  int openRangeEdit() const { return openEdit_; }
+
   // The dropped names in the order the drop delivered them.
   void HandleDroppedFiles(const std::vector<std::u16string>& names);
 
@@ -64,7 +68,9 @@ class MainWindow : public QMainWindow {
   InfoPanel* infoPanel() const { return info_; }
   RangeBlock* rangeBlock() const { return range_; }
   TrackArea* trackArea() const { return tracks_; }
-  LibraryPage* libraryPage() const { return library_; }
+  LibraryView* libraryView() const { return library_; }
+  // The next sort is ascending again (the direction lasts for the run).
+  static void ResetSortDirection();
   PartStatusBar* statusParts() const { return status_; }
   ImageButton* largeButton(int controlId) const;
   BackgroundThreads& threads() { return *threads_; }
@@ -105,11 +111,20 @@ class MainWindow : public QMainWindow {
   void AddDroppedWavFiles(const std::vector<std::u16string>& paths);
   void RebuildLibraryView(bool selectFirst);
 
+  // The IN/OUT entry (0 IN, 1 OUT).
+  void OpenRangeEdit(int which);
+  void CloseRangeEdit(int which);
+  void OnRangeEnter(int which);
+  void RefuseRangePoint(int which, const std::u16string& message);
+  bool RangeEditKey(int which, QKeyEvent* event);
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
   // The other commands.
   void CmdOpenFolder();
   void CmdAbout();
   void CmdSettings();
   void CmdRewrap();
+  bool RunProgressDialog();
   void CmdExport();
   void CmdSwitchView();
   void ShowTracks();
@@ -117,6 +132,18 @@ class MainWindow : public QMainWindow {
   void CmdSelectAll();
   void CmdAllTracks();
   void CmdSelectedTracks();
+  void OnSwitchClicked(int slot);
+  void OnRowClicked(int slot, Qt::KeyboardModifiers modifiers);
+  void ScrollTracks(int rows);
+  void UpdateScrollArrows();
+  void MoveCurrentTrack(int step);
+  bool SurfaceKey(QKeyEvent* event);
+  void CmdAddWav();
+  void CmdAssign();
+  void CmdDelete();
+  void DeleteSelectedFiles();
+  void CmdSort(int id);
+  void OnHeaderClicked(int column);
 
   void Shutdown();
 
@@ -128,7 +155,7 @@ class MainWindow : public QMainWindow {
   RangeBlock* range_ = nullptr;
   QStackedWidget* lower_ = nullptr;
   TrackArea* tracks_ = nullptr;
-  LibraryPage* library_ = nullptr;
+  LibraryView* library_ = nullptr;
   ImageButton* buttons_[4] = {};
   PartStatusBar* status_ = nullptr;
   ListSnapshotBox listRows_;
@@ -137,4 +164,5 @@ class MainWindow : public QMainWindow {
   int focusedRow_ = -1;
   std::unique_ptr<BackgroundThreads> threads_;
   bool shutDown_ = false;
+  int openEdit_ = -1;  // the open IN/OUT edit, -1 when none
 };

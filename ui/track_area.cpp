@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
+#include <QWheelEvent>
 #include <cmath>
 
 #include "bwf/wav_library.h"
@@ -33,6 +35,8 @@ void TrackArea::paintEvent(QPaintEvent*) {
   } else {
     p.setClipRect(rect().adjusted(1, 1, -1, -1));
     PaintRows(p);
+    if (ctx_->upArrowState != 2) PaintArrow(p, upArrowRect(), true);
+    if (ctx_->downArrowState != 2) PaintArrow(p, downArrowRect(), false);
   }
 }
 
@@ -111,6 +115,19 @@ void TrackArea::PaintRows(QPainter& p) {
   }
 }
 
+void TrackArea::PaintArrow(QPainter& p, const QRect& r, bool up) {
+  const bool pressed = pressedArrow_ == (up ? -1 : 1);
+  p.setPen(QPen(theme::kPanelEdge, 1));
+  p.setBrush(pressed ? theme::kAccentDark : QColor(0x0b, 0x24, 0x28, 220));
+  p.drawRoundedRect(QRectF(r).adjusted(6.5, 6.5, -6.5, -6.5), 6, 6);
+  const QPointF c = QRectF(r).center();
+  const qreal d = up ? -1 : 1;
+  const QPointF tri[3] = {c + QPointF(-10, -5 * d), c + QPointF(10, -5 * d), c + QPointF(0, 7 * d)};
+  p.setPen(Qt::NoPen);
+  p.setBrush(pressed ? theme::kValue : theme::kAccent);
+  p.drawPolygon(tri, 3);
+}
+
 const QImage& TrackArea::SwitchImage(int slot, int state) {
   const qreal dpr = devicePixelRatioF();
   if (dpr != cachedDpr_) {
@@ -131,40 +148,81 @@ int TrackArea::SlotAt(const QPoint& pos) const {
 }
 
 void TrackArea::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::RightButton) emit contextMenuAt(event->globalPosition().toPoint());
+  if (event->button() == Qt::RightButton) {
+    emit contextMenuAt(event->globalPosition().toPoint());
+    return;
+  }
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint pos = event->position().toPoint();
+  if (!showsTitle()) {
+    const int arrow = ctx_->upArrowState != 2 && upArrowRect().contains(pos)       ? -1
+                      : ctx_->downArrowState != 2 && downArrowRect().contains(pos) ? 1
+                                                                                   : 0;
+    if (arrow != 0) {
+      pressedArrow_ = arrow;
+      emit wheelRows(arrow);
+      update();
+      return;
+    }
+  }
+  const int slot = SlotAt(pos);
+  if (slot < 0) return;
+  if (pos.x() >= kSwitchLeft && pos.x() < kSwitchRight) {
+    emit switchClicked(slot);
+  } else {
+    emit rowClicked(slot, event->modifiers());
+  }
+}
+
+void TrackArea::mouseReleaseEvent(QMouseEvent*) {
+  if (pressedArrow_ == 0) return;
+  pressedArrow_ = 0;
+  update();
 }
 
 void TrackArea::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && SlotAt(event->position().toPoint()) >= 0) {
-    emit rowDoubleClicked(SlotAt(event->position().toPoint()));
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint pos = event->position().toPoint();
+  const int slot = SlotAt(pos);
+  if (slot < 0) return;
+  // A double-click on a switch counts as a second click.
+  if (pos.x() >= kSwitchLeft && pos.x() < kSwitchRight) {
+    emit switchClicked(slot);
+  } else {
+    emit rowDoubleClicked(slot);
   }
 }
 
-LibraryPage::LibraryPage(const APP_CONTEXT* ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
-  setObjectName(QStringLiteral("control5012"));
-  setFocusPolicy(Qt::StrongFocus);
+void TrackArea::wheelEvent(QWheelEvent* event) {
+  const int notches = event->angleDelta().y() / 120;
+  if (notches != 0 && !showsTitle()) emit wheelRows(-notches);
+  event->accept();
 }
 
-void LibraryPage::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(theme::kPanelEdge, 1));
-  p.setBrush(theme::kDisplay);
-  p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
-  p.setFont(theme::PanelFont(10));
-  int y = 10;
-  for (const WAV_LIBRARY_ENTRY* entry : ctx_->libraryView) {
-    if (y > height() - 24) break;
-    p.setPen(entry->assigned ? theme::kAccent : theme::kValue);
-    p.drawText(QRect(16, y, width() - 32, 24), Qt::AlignVCenter | Qt::AlignLeft, Q(entry->fileName));
-    y += 26;
-  }
+QString TrackArea::TooltipText(int slot) const {
+  const WAV_LIBRARY_ENTRY* e = slot >= 0 ? plan_->wavEntry[slot] : nullptr;
+  if (e == nullptr) return QStringLiteral("ファイルが割当てられていません。");
+  QString folder = Q(e->fullPath);
+  folder.truncate(std::max<qsizetype>(0, folder.lastIndexOf(QLatin1Char('/'))));
+  // Built piece by piece so that no file name is read as a placeholder.
+  return QStringLiteral("トラック: ") + QString::number(slot + 1) + QStringLiteral("\n\n") + Q(e->fileName) +
+         QLatin1Char('\n') + folder + QLatin1Char('\n') + Q(e->columnText[9]) + QStringLiteral("\n\nビット数: ") +
+         QString::number(e->format.bitsPerSample) + QStringLiteral("  チャンネル数: ") +
+         QString::number(e->format.channels) + QStringLiteral("\n\n開始: ") + Q(e->columnText[4]) +
+         QStringLiteral("\n終了: ") + Q(e->columnText[5]) + QStringLiteral("\n長さ: ") + Q(e->columnText[6]);
 }
 
-void LibraryPage::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    emit escapePressed();
-    return;
+bool TrackArea::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    auto* help = static_cast<QHelpEvent*>(event);
+    const int slot = SlotAt(help->pos());
+    if (slot < 0) {
+      QToolTip::hideText();
+    } else {
+      const QRect row(0, (slot - ctx_->firstVisibleTrack) * kRowHeight, width(), kRowHeight);
+      QToolTip::showText(help->globalPos(), TooltipText(slot), this, row, kTooltipMs);
+    }
+    return true;
   }
-  QWidget::keyPressEvent(event);
+  return QWidget::event(event);
 }

@@ -23,16 +23,38 @@ class TrackArea : public QWidget {
  signals:
   void contextMenuAt(const QPoint& globalPos);
   void rowDoubleClicked(int slot);
+  // A left click on a slot's switch image.
+  void switchClicked(int slot);
+  // A left click elsewhere on a slot's row, with the modifier keys held.
+  void rowClicked(int slot, Qt::KeyboardModifiers modifiers);
+  // The wheel: +1 one row down (towards the user), -1 one row up.
+  void wheelRows(int rows);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  bool event(QEvent* event) override;
+
+ public:
+  // The x range of the switch images.
+  static constexpr int kSwitchLeft = 6;
+  static constexpr int kSwitchRight = 58;
+  // The hover text of a slot.
+  QString TooltipText(int slot) const;
+  int SlotAt(const QPoint& pos) const;
+  static constexpr int kTooltipMs = 30000;
+  // The scroll arrows at the top and bottom of the right edge.
+  QRect upArrowRect() const { return QRect(width() - kRowHeight - 4, 2, kRowHeight, kRowHeight); }
+  QRect downArrowRect() const { return QRect(width() - kRowHeight - 4, height() - kRowHeight - 2, kRowHeight, kRowHeight); }
 
  private:
-  int SlotAt(const QPoint& pos) const;
   void PaintTitle(QPainter& p);
   void PaintRows(QPainter& p);
+  void PaintArrow(QPainter& p, const QRect& r, bool up);
+  int pressedArrow_ = 0;  // -1 up, +1 down, 0 none
 
   const QImage& SwitchImage(int slot, int state);
 
@@ -40,21 +62,4 @@ class TrackArea : public QWidget {
   const AUDIOTRACK_IO_INFO* plan_;
   qreal cachedDpr_ = 0;
   QImage images_[24][3];
-};
-
-// The library page that takes the track area's place in the library view.
-class LibraryPage : public QWidget {
-  Q_OBJECT
- public:
-  explicit LibraryPage(const APP_CONTEXT* ctx, QWidget* parent = nullptr);
-
- signals:
-  void escapePressed();
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-
- private:
-  const APP_CONTEXT* ctx_;
 };

@@ -29,7 +29,12 @@ QString FakeShell::OpenMxfFile(QWidget*) {
   return path;
 }
 
-QStringList FakeShell::OpenWavFiles(QWidget*) { return {}; }
+QStringList FakeShell::OpenWavFiles(QWidget*) {
+  if (wavChoices.empty()) return {};
+  QStringList files = wavChoices.front();
+  wavChoices.pop_front();
+  return files;
+}
 
 QString FakeShell::SaveTextFile(QWidget*, const QString& title) {
   saveTitles << title;
@@ -39,6 +44,12 @@ QString FakeShell::SaveTextFile(QWidget*, const QString& title) {
   return path;
 }
 
-QString FakeShell::ChooseFolder(QWidget*, const QString&, const QString&) { return {}; }
+QString FakeShell::ChooseFolder(QWidget*, const QString&, const QString& start) {
+  folderStarts << start;
+  if (folderChoices.empty()) return {};
+  QString folder = folderChoices.front();
+  folderChoices.pop_front();
+  return folder;
+}
 
 void FakeShell::OpenFolder(const QString& folder) { openedFolders << folder; }

@@ -44,6 +44,9 @@ class FakeShell : public ShellServices {
   void OpenFolder(const QString& folder) override;
 
   std::deque<QString> mxfChoices;     // empty string: the user cancels
+  std::deque<QStringList> wavChoices;  // empty list: the user cancels
+  std::deque<QString> folderChoices;  // empty string: the user cancels
+  QStringList folderStarts;           // the folder each browser started at
   std::deque<QString> saveChoices;    // empty string: the user cancels
   QStringList saveTitles;
   QStringList openedFolders;

@@ -1,0 +1,198 @@
+// The export dialog driven through the main window's export command: the
+// track pages, select all, the range entry and its refusals, the rewrap
+// range taken over, and two exports in a row finding the suffixed names.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "bwf/bwf_header.h"
+#include "rewrap/track_plan.h"
+#include "tests/ui/support/test_main.h"
+#include "tests/ui/support/ui_fixture.h"
+#include "ui/command_ids.h"
+#include "ui/export_dialog.h"
+#include "ui/qt_text.h"
+
+namespace {
+
+// 25 fps, 10:00:00:00 to 10:00:01:24, ten 24-bit tracks.
+mxfgen::Options Clip() {
+  mxfgen::Options o;
+  o.frameRateClass = 1;
+  o.startTimecode = "10:00:00:00";
+  o.frames = 50;
+  o.tracks = 10;
+  o.bits = 24;
+  return o;
+}
+
+ExportDialog* OpenExportDialog() {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (auto* d = qobject_cast<ExportDialog*>(w); d != nullptr && d->isVisible()) return d;
+  }
+  return nullptr;
+}
+
+void Enter(QLineEdit* edit, const QString& digits) {
+  edit->setText(digits);
+  QTest::keyClick(edit, Qt::Key_Return);
+}
+
+std::vector<bool> EnabledButtons(ExportDialog* d) {
+  std::vector<bool> out;
+  for (int k = 0; k < 8; ++k) out.push_back(d->trackButton(k)->isEnabled());
+  return out;
+}
+
+}  // namespace
+
+class ExportDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { ExportDialog::ResetRunState(); }
+  void pagesRangeAndTwoExports();
+};
+
+void ExportDialogTest::pagesRangeAndTwoExports() {
+  UiFixture f;
+  const QString clip = f.writeMxf(QStringLiteral("EXP.mxf"), Clip());
+  MainWindow& w = f.open();
+  f.loadByCommand(clip);
+  QVERIFY(f.state().ctx.fileLoaded);
+  QVERIFY(f.commandEnabled(cmd::kExportBwf));
+  const QString out = f.path(QStringLiteral("out"));
+  QVERIFY(QDir().mkpath(out));
+  bool ran = false;
+
+  QTimer::singleShot(0, [&] {
+    ExportDialog* d = OpenExportDialog();
+    QVERIFY(d != nullptr);
+    ran = true;
+    QCOMPARE(d->windowTitle(), QStringLiteral("WAV(BWF)ファイルの書出し"));
+    QCOMPARE(d->prefixEdit()->text(), QStringLiteral("Track-"));
+    QCOMPARE(d->folderEdit()->text(), QDir(f.path(QString())).path());
+    QCOMPARE(d->inDisplay()->text(), QStringLiteral("--:--:--:--"));
+
+    // Pages: ten tracks give 8 + 2 + 0 enabled buttons.
+    QCOMPARE(EnabledButtons(d), std::vector<bool>(8, true));
+    QVERIFY(!d->previousButton()->isEnabled());
+    QTest::mouseClick(d->nextButton(), Qt::LeftButton);
+    QCOMPARE(EnabledButtons(d), (std::vector<bool>{true, true, false, false, false, false, false, false}));
+    QTest::mouseClick(d->nextButton(), Qt::LeftButton);
+    QCOMPARE(ExportDialog::page(), 2);
+    QCOMPARE(EnabledButtons(d), std::vector<bool>(8, false));
+    QVERIFY(!d->nextButton()->isEnabled());
+    QTest::mouseClick(d->previousButton(), Qt::LeftButton);
+    // Track 10 on page 1 switches on and off.
+    QTest::mouseClick(d->trackButton(1), Qt::LeftButton);
+    QCOMPARE(int(f.state().plan.exportSwitch[9]), int(TRACK_ON));
+    QTest::mouseClick(d->trackButton(1), Qt::LeftButton);
+    QCOMPARE(int(f.state().plan.exportSwitch[9]), int(TRACK_OFF));
+
+    // Export without a range, then without a track.
+    f.messages.clear();
+    QTest::mouseClick(d->exportButton(), Qt::LeftButton);
+    QCOMPARE(f.messages.shown.size(), size_t{1});
+    QCOMPARE(f.messages.shown[0].text, QStringLiteral("書出し用IN/OUTポイントが正しく設定されていません。"));
+    QCOMPARE(f.messages.shown[0].caption, QStringLiteral("タイムコードの確認"));
+    QCOMPARE(d->openEdit(), 0);
+
+    // The rewrap range is not set.
+    f.messages.clear();
+    QTest::mouseClick(d->useRewrapRangeButton(), Qt::LeftButton);
+    QCOMPARE(f.messages.shown.size(), size_t{1});
+    QCOMPARE(f.messages.shown[0].text, QStringLiteral("ラッピング用のIN/OUT点が正しくありません。"));
+
+    // Typed range with the export dialog's own refusal texts.
+    f.messages.clear();
+    Enter(d->inEdit(), QStringLiteral("1234"));
+    QCOMPARE(f.messages.shown.size(), size_t{1});
+    QCOMPARE(f.messages.shown[0].text, QStringLiteral("入力された数値が適切ではありません。"));
+    Enter(d->inEdit(), QStringLiteral("10000010"));
+    QVERIFY(f.state().ctx.exportInSet);
+    QCOMPARE(d->openEdit(), 1);
+    f.messages.clear();
+    Enter(d->outEdit(), QStringLiteral("10000005"));
+    QCOMPARE(f.messages.shown.size(), size_t{1});
+    QCOMPARE(f.messages.shown[0].text, QStringLiteral("OUTポイントがINポイントよりも前になっています。"));
+    QVERIFY(!f.state().ctx.exportOutSet);
+    f.messages.clear();
+    Enter(d->outEdit(), QStringLiteral("10000200"));
+    QCOMPARE(f.messages.shown.size(), size_t{1});
+    QCOMPARE(f.messages.shown[0].text, QStringLiteral("メディアの終了タイムを越えています。"));
+    Enter(d->outEdit(), QStringLiteral("10000019"));
+    QVERIFY(f.state().ctx.exportOutSet);
+    QCOMPARE(d->outDisplay()->text(), QStringLiteral("10:00:00:19"));
+    QCOMPARE(d->durDisplay()->text(), QStringLiteral("00:00:00:10"));
+
+    f.messages.clear();
+    QTest::mouseClick(d->exportButton(), Qt::LeftButton);
+    QCOMPARE(f.messages.shown.size(), size_t{1});
+    QCOMPARE(f.messages.shown[0].text, QStringLiteral("書出しトラックのON/OFFスイッチが全てOFFになっています。"));
+    QCOMPARE(f.shell.saveTitles.size(), 0);
+
+    // Select all switches every track on; tracks 2..10 off again leaves 1.
+    QTest::mouseClick(d->selectAllButton(), Qt::LeftButton);
+    for (int s = 0; s < 10; ++s) QCOMPARE(int(f.state().plan.exportSwitch[s]), int(TRACK_ON));
+    QCOMPARE(int(f.state().plan.exportSwitch[10]), int(TRACK_ABSENT));
+    QTest::mouseClick(d->previousButton(), Qt::LeftButton);
+    for (int k = 1; k < 8; ++k) QTest::mouseClick(d->trackButton(k), Qt::LeftButton);
+    QTest::mouseClick(d->nextButton(), Qt::LeftButton);
+    for (int k = 0; k < 2; ++k) QTest::mouseClick(d->trackButton(k), Qt::LeftButton);
+
+    // The folder browser starts at the folder shown.
+    f.shell.folderChoices.push_back(out);
+    QTest::mouseClick(d->folderButton(), Qt::LeftButton);
+    QCOMPARE(d->folderEdit()->text(), out);
+    d->prefixEdit()->setText(QStringLiteral("Mix-"));
+
+    // Two exports in a row: the second finds the first's file and adds the
+    // run number.
+    const uint32_t runs = f.state().plan.exportRunNumber;
+    for (int i = 0; i < 2; ++i) {
+      f.messages.clear();
+      QTest::mouseClick(d->exportButton(), Qt::LeftButton);
+      QCOMPARE(f.messages.shown.size(), size_t{1});
+      QCOMPARE(f.messages.shown[0].caption, QStringLiteral("MXF Corvane"));
+      QCOMPARE(f.messages.shown[0].icon, MsgIcon::Information);
+      QVERIFY(d->isVisible());
+    }
+    QCOMPARE(f.state().plan.exportRunNumber, runs + 2);
+    QCOMPARE(Q(f.state().plan.exportPrefix), QStringLiteral("Mix-"));
+    QTest::mouseClick(d->closeButton(), Qt::LeftButton);
+  });
+  w.RunCommand(cmd::kExportBwf);
+  QVERIFY(ran);
+  QVERIFY(OpenExportDialog() == nullptr);
+
+  const std::u16string plain = PlainBwfFileName(U16(out), u"Mix-", 1);
+  const std::u16string second = SuffixedBwfFileName(plain, f.state().plan.exportRunNumber);
+  QVERIFY(QFileInfo::exists(Q(plain)));
+  QVERIFY(QFileInfo::exists(Q(second)));
+  QCOMPARE(QDir(out).entryList(QDir::Files).size(), 2);  // track 1 only, twice
+  QVERIFY(QFileInfo(Q(plain)).size() > 10 * 1920 * 3);
+
+  // A second opening keeps what was set.
+  bool reopened = false;
+  QTimer::singleShot(0, [&] {
+    ExportDialog* d = OpenExportDialog();
+    QVERIFY(d != nullptr);
+    reopened = true;
+    QCOMPARE(d->prefixEdit()->text(), QStringLiteral("Mix-"));
+    QCOMPARE(d->folderEdit()->text(), out);
+    QCOMPARE(d->inDisplay()->text(), QStringLiteral("10:00:00:10"));
+    QCOMPARE(ExportDialog::page(), 1);
+    d->reject();
+  });
+  w.RunCommand(cmd::kExportBwf);
+  QVERIFY(reopened);
+}
+
+VELMORA_UI_TEST_MAIN(ExportDialogTest)
+#include "export_dialog_test.moc"

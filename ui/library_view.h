@@ -1,0 +1,69 @@
+// The WAV library list: a table over APP_CONTEXT::libraryView that asks for
+// each cell's text only when it is drawn (the texts were formatted once,
+// when the file was added), with ten fixed columns, rows coloured by their
+// assigned and selected state, and the selection handed to the main window
+// after every change.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QTableView>
+#include <cstdint>
+#include <vector>
+
+struct APP_CONTEXT;
+
+class LibraryModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  explicit LibraryModel(const APP_CONTEXT* ctx, QObject* parent = nullptr);
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  // The rows follow libraryView again (after an add, a delete or a sort).
+  void reload();
+
+  static constexpr int kColumns = 10;
+  static const int kWidths[kColumns];
+  static const char16_t* const kHeaders[kColumns];
+
+ private:
+  const APP_CONTEXT* ctx_;
+  int rows_ = 0;
+};
+
+class LibraryView : public QTableView {
+  Q_OBJECT
+ public:
+  explicit LibraryView(const APP_CONTEXT* ctx, QWidget* parent = nullptr);
+
+  LibraryModel* libraryModel() const { return model_; }
+  // Reloads the rows with nothing selected.
+  void reload();
+  // Selects exactly the rows flagged in `selected` and focuses `focused`
+  // (-1: none).
+  void setRowStates(const std::vector<uint8_t>& selected, int focused);
+  // The rows' selected flags and the focused row, as the view has them.
+  std::vector<uint8_t> rowStates(int* focused) const;
+
+ signals:
+  void escapePressed();
+  void rowsChanged(std::vector<uint8_t> selected, int focusedRow);
+  void headerClicked(int column);
+  void rowDoubleClicked();
+  void contextMenuAt(const QPoint& globalPos);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void Publish();
+
+  const APP_CONTEXT* ctx_;
+  LibraryModel* model_;
+  // What was handed on last: a reload that changes nothing is not reported.
+  std::vector<uint8_t> lastRows_;
+  int lastFocused_ = -1;
+};

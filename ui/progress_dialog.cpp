@@ -1,0 +1,246 @@
+#include "ui/progress_dialog.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include "platform/path.h"
+#include "platform/time.h"
+#include "rewrap/progress_texts.h"
+#include "rewrap/rewrap_log.h"
+#include "rewrap/track_plan.h"
+#include "ui/dialog_units.h"
+#include "ui/job_notifier.h"
+#include "ui/log_files.h"
+#include "ui/message_box.h"
+#include "ui/qt_text.h"
+#include "ui/shell_services.h"
+#include "ui/theme.h"
+#include "ui/ui_texts.h"
+
+namespace {
+
+const char16_t kCaption[] = u"MXF Corvane ver 2.0";
+const char16_t kOutcomeCaption[] = u"MXF Corvane";
+const char16_t kCancelButton[] = u"キャンセル";
+const char16_t kCloseButton[] = u"閉じる";
+const char16_t* const kRunning[2] = {u"ラッピング中...", u"BWFファイルを書出し中..."};
+const char16_t kCancelWait[] = u"中断処理を行っています、お待ちください...";
+const char16_t kStatusCancelling[] = u"中断処理中...";
+const char16_t* const kStatusDone[2] = {u"ラッピング完了", u"BWFファイル書出し完了"};
+const char16_t* const kStateDone[2] = {u"ラッピングが完了しました。", u"BWFファイルの書出しが完了しました。"};
+const char16_t* const kStopped[2] = {u"ラッピング処理を中断しました。", u"BWFファイル書出しを中断しました。"};
+const char16_t kStatusWritingLog[] = u"リラップ詳細ログを作成中...";
+const char16_t kStatusLogWritten[] = u"詳細ログの作成完了";
+
+QLabel* Label(QWidget* parent, int id, Qt::Alignment align) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QStringLiteral("control%1").arg(id));
+  label->setAlignment(align);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+int ModeIndex(const APP_CONTEXT* ctx) { return ctx->jobMode == JOB_EXPORT ? 1 : 0; }
+
+}  // namespace
+
+ProgressDialog::ProgressDialog(const PROGRESS_DIALOG_DEPS& deps, QWidget* parent) : QDialog(parent), deps_(deps) {
+  setObjectName(QStringLiteral("dialog220"));
+  setWindowTitle(Q(kCaption));
+  setModal(true);
+  setWindowFlag(Qt::WindowCloseButtonHint, false);
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  const QFont font = theme::UiFont(11);
+  setFont(font);
+  const DialogUnits du(font);
+  setFixedSize(du.size(296, 112));
+
+  fileName_ = Label(this, 1009, Qt::AlignCenter);
+  fileName_->setGeometry(du.rect(14, 10, 268, 10).adjusted(0, -3, 0, 3));
+  QLabel* inCaption = Label(this, 0, Qt::AlignLeft | Qt::AlignVCenter);
+  inCaption->setText(QStringLiteral("IN"));
+  inCaption->setGeometry(du.rect(14, 28, 20, 10));
+  in_ = Label(this, 1005, Qt::AlignLeft | Qt::AlignVCenter);
+  in_->setText(QStringLiteral("00:00:00,00"));
+  in_->setGeometry(du.rect(30, 28, 60, 10));
+  reached_ = Label(this, 1007, Qt::AlignCenter);
+  reached_->setGeometry(du.rect(92, 28, 112, 10));
+  QLabel* outCaption = Label(this, 0, Qt::AlignRight | Qt::AlignVCenter);
+  outCaption->setText(QStringLiteral("OUT"));
+  outCaption->setGeometry(du.rect(204, 28, 18, 10));
+  out_ = Label(this, 1006, Qt::AlignRight | Qt::AlignVCenter);
+  out_->setText(QStringLiteral("00:00:00,00"));
+  out_->setGeometry(du.rect(222, 28, 60, 10));
+  for (QLabel* l : {in_, out_, reached_}) l->setFont(theme::MonoFont(10));
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName(QStringLiteral("control1004"));
+  progress_->setGeometry(du.rect(14, 44, 268, 14));
+  progress_->setRange(0, 100);
+  progress_->setTextVisible(false);
+  state_ = Label(this, 1017, Qt::AlignCenter);
+  state_->setGeometry(du.rect(14, 66, 268, 10).adjusted(0, -3, 0, 3));
+  button_ = new QPushButton(Q(kCancelButton), this);
+  button_->setObjectName(QStringLiteral("control2"));
+  button_->setAutoDefault(false);
+  button_->setGeometry(du.rect(109, 88, 78, 16));
+  connect(button_, &QPushButton::clicked, this, &ProgressDialog::OnCancel);
+
+  timer_ = new QTimer(this);
+  timer_->setInterval(kTickMs);
+  connect(timer_, &QTimer::timeout, this, &ProgressDialog::Tick);
+
+  notifier_ = std::make_unique<GuiJobNotifier>(this, [this](const JobMessage& m) { OnJobMessage(m); });
+}
+
+ProgressDialog::~ProgressDialog() {
+  worker_.Join();
+  if (deps_.ctx != nullptr && deps_.ctx->windows == notifier_.get()) deps_.ctx->windows = nullptr;
+}
+
+const uint32_t* ProgressDialog::RangeIn() const {
+  const AUDIOTRACK_IO_INFO* plan = deps_.ctx->trackPlan;
+  return deps_.ctx->jobMode == JOB_EXPORT ? plan->exportIn : plan->wrapIn;
+}
+
+const uint32_t* ProgressDialog::RangeOut() const {
+  const AUDIOTRACK_IO_INFO* plan = deps_.ctx->trackPlan;
+  return deps_.ctx->jobMode == JOB_EXPORT ? plan->exportOut : plan->wrapOut;
+}
+
+void ProgressDialog::Place() {
+  QWidget* anchor = deps_.centreOn != nullptr ? deps_.centreOn : parentWidget();
+  if (anchor == nullptr) return;
+  const QPoint topLeft(anchor->width() / 2 - width() / 2 + 5, anchor->height() / 2 - height() / 2);
+  move(anchor->mapToGlobal(topLeft));
+}
+
+void ProgressDialog::SetStatus(const QString& text) {
+  if (deps_.setStatus) deps_.setStatus(text);
+}
+
+bool ProgressDialog::Run() {
+  APP_CONTEXT* ctx = deps_.ctx;
+  AUDIOTRACK_IO_INFO* plan = ctx->trackPlan;
+  const MXF_TIMECODE_INFO& tc = *ctx->baseInfo->timecode;
+  const uint32_t sel = RangeSelector(tc);
+
+  Place();
+  ctx->windows = notifier_.get();
+  const uint32_t* in = RangeIn();
+  const uint32_t* out = RangeOut();
+  plan->frameCount.store(out[sel] - in[sel] + 1);
+  plan->currentFrame.store(0);
+  plan->cancelRequest.store(0);
+
+  fileName_->setText(Q(plat::FileNamePart(ctx->mxfPath)));
+  in_->setText(Q(FormatProgressTimecode(tc, static_cast<int32_t>(in[0]))));
+  out_->setText(Q(FormatProgressTimecode(tc, static_cast<int32_t>(out[0]))));
+  progress_->setValue(0);
+  button_->setText(Q(kCancelButton));
+  button_->setEnabled(true);
+  state_->setText(Q(kRunning[ModeIndex(ctx)]));
+  SetStatus(Q(kRunning[ModeIndex(ctx)]));
+
+  const JOB_ENGINES* engines = deps_.engines;
+  worker_ = plat::Thread([ctx, engines] { JobWorker(ctx, *engines); });
+  Tick();
+  timer_->start();
+  exec();
+  timer_->stop();
+  worker_.Join();
+  ctx->windows = nullptr;
+  return succeeded_;
+}
+
+void ProgressDialog::Tick() {
+  const APP_CONTEXT* ctx = deps_.ctx;
+  const AUDIOTRACK_IO_INFO* plan = ctx->trackPlan;
+  const MXF_TIMECODE_INFO& tc = *ctx->baseInfo->timecode;
+  const uint32_t done = plan->currentFrame.load();
+  const uint32_t reached = RangeIn()[RangeSelector(tc)] + done;
+  reached_->setText(Q(FormatReachedTimecode(tc, static_cast<int32_t>(reached))));
+  if (!ended_) progress_->setValue(ProgressPercent(done, plan->frameCount.load()));
+  if (deps_.onTick) deps_.onTick();
+}
+
+void ProgressDialog::OnCancel() {
+  if (ended_) return;
+  deps_.ctx->trackPlan->cancelRequest.store(1);
+  state_->setText(Q(kCancelWait));
+  SetStatus(Q(kStatusCancelling));
+  button_->setEnabled(false);
+  Tick();
+}
+
+void ProgressDialog::OnJobMessage(const JobMessage& message) {
+  if (message.message != WM_JOB_DONE && message.message != WM_JOB_FAILED) return;
+  const int mode = ModeIndex(deps_.ctx);
+  timer_->stop();
+  Tick();
+  ended_ = true;
+  button_->setText(Q(kCloseButton));
+  button_->setEnabled(false);
+  if (message.message == WM_JOB_DONE) {
+    succeeded_ = true;
+    progress_->setValue(100);
+    state_->setText(Q(kStateDone[mode]));
+    SetStatus(Q(kStatusDone[mode]));
+    ShowMessage(*deps_.messages, this, message.text, kOutcomeCaption, MsgIcon::Information);
+    if (mode == 0 && ShowMessage(*deps_.messages, this, kRewrapLogQuestion, txt::kAppCaption,
+                                 MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes) {
+      WriteLog();
+    }
+    Finish(QDialog::Accepted);
+    return;
+  }
+  state_->setText(Q(kStopped[mode]));
+  SetStatus(Q(kStopped[mode]));
+  ShowMessage(*deps_.messages, this, message.text, kOutcomeCaption, MsgIcon::Warning);
+  Finish(QDialog::Rejected);
+}
+
+void ProgressDialog::WriteLog() {
+  APP_CONTEXT* ctx = deps_.ctx;
+  const MXF_BASE_INFO& base = *ctx->baseInfo;
+  QWidget* owner = parentWidget();
+  hide();
+  for (;;) {
+    std::u16string logPath;
+    if (ChooseSaveTextFile(*deps_.shell, owner, &logPath, kRewrapLogSaveTitle) == 0) return;
+    plat::SysError err = 0;
+    if (!CanCreateLogFile(logPath, &err)) {
+      ShowMessage(*deps_.messages, owner, ComposeRewrapLogCreateFailed(ctx->mxfPath, err), kRewrapLogSaveTitle,
+                  MsgIcon::Error);
+      continue;
+    }
+    SetStatus(Q(kStatusWritingLog));
+    // Errors while writing a file that could be created are not reported.
+    WriteRewrapLog(logPath, ctx->mxfPath, ctx->ioMethod, base, *base.indexEntries, *ctx->trackPlan,
+                   LogEncoding().c_str(), plat::LocalNow(), &err);
+    SetStatus(Q(kStatusLogWritten));
+    ShowMessage(*deps_.messages, owner, ComposeRewrapLogCreated(ctx->mxfPath, logPath), txt::kAppCaption,
+                MsgIcon::Information);
+    return;
+  }
+}
+
+void ProgressDialog::Finish(int result) {
+  closing_ = true;
+  done(result);
+}
+
+void ProgressDialog::reject() {
+  // Escape does not close the dialog while the job runs.
+  if (closing_) QDialog::reject();
+}
+
+void ProgressDialog::closeEvent(QCloseEvent* event) {
+  if (closing_) {
+    QDialog::closeEvent(event);
+  } else {
+    event->ignore();
+  }
+}

@@ -1,0 +1,86 @@
+// The wrap and export progress dialog: runs one rewrap (jobMode 0) or one
+// export (jobMode 1) on a worker thread, shows the range, the timecode
+// reached and a percentage bar polled every 200 ms, lets the user cancel,
+// shows the outcome and, after a rewrap, offers the detail log.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+#include "engine/job_runner.h"
+#include "platform/thread.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class MessageBoxes;
+class ShellServices;
+class GuiJobNotifier;
+
+struct PROGRESS_DIALOG_DEPS {
+  APP_CONTEXT* ctx = nullptr;
+  const JOB_ENGINES* engines = nullptr;
+  MessageBoxes* messages = nullptr;
+  ShellServices* shell = nullptr;
+  std::function<void(const QString&)> setStatus;  // status bar part 0
+  QWidget* centreOn = nullptr;                    // the main window's client area
+  // Runs once per timer tick after the display is updated (tests watch the
+  // running job through it).
+  std::function<void()> onTick;
+};
+
+class ProgressDialog : public QDialog {
+  Q_OBJECT
+ public:
+  ProgressDialog(const PROGRESS_DIALOG_DEPS& deps, QWidget* parent);
+  ~ProgressDialog() override;
+
+  // Starts the job of ctx->jobMode, runs the dialog modally until the
+  // outcome (and any log) has been handled, and waits for the worker.
+  // Returns true when the job succeeded.
+  bool Run();
+
+  // Controls: 1009 file name, 1005 IN, 1006 OUT, 1007 reached, 1004 bar,
+  // 1017 state text, 2 the button.
+  QLabel* fileNameLabel() const { return fileName_; }
+  QLabel* inLabel() const { return in_; }
+  QLabel* outLabel() const { return out_; }
+  QLabel* reachedLabel() const { return reached_; }
+  QProgressBar* progressBar() const { return progress_; }
+  QLabel* stateLabel() const { return state_; }
+  QPushButton* button() const { return button_; }
+
+  static constexpr int kTickMs = 200;
+
+ protected:
+  void reject() override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Place();
+  void Tick();
+  void OnCancel();
+  void OnJobMessage(const JobMessage& message);
+  void WriteLog();
+  void SetStatus(const QString& text);
+  void Finish(int result);
+  const uint32_t* RangeIn() const;
+  const uint32_t* RangeOut() const;
+
+  PROGRESS_DIALOG_DEPS deps_;
+  std::unique_ptr<GuiJobNotifier> notifier_;
+  plat::Thread worker_;
+  QTimer* timer_ = nullptr;
+  QLabel* fileName_ = nullptr;
+  QLabel* in_ = nullptr;
+  QLabel* out_ = nullptr;
+  QLabel* reached_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QLabel* state_ = nullptr;
+  QPushButton* button_ = nullptr;
+  bool ended_ = false;
+  bool closing_ = false;
+  bool succeeded_ = false;
+};
