@@ -146,4 +146,6 @@ wav() {  # name, config byte (see fuzz_entries.h), body from stdin
 { fmt_chunk 1 2 16; bext_chunk 4147200000; data_chunk 4000 16; } | wav truncated-hour23 77
 { printf 'JUNK'; le32 4; zeros 4; fmt_chunk 1 1 24; data_chunk 18 18; printf 'bext'; le32 2; zeros 2; } | wav junk-first 65
 
-echo "make_seeds: $(find "$corpus" -name 'seed-*' | wc -l) seeds, $(du -sk "$corpus" | cut -f1) KB in $corpus"
+seeds=$(find "$corpus" -name 'seed-*' -type f | wc -l)
+bytes=$(find "$corpus" -type f -exec cat {} + | wc -c)
+echo "make_seeds: $seeds seeds written; the corpora hold $bytes bytes in all"

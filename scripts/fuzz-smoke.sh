@@ -20,6 +20,18 @@ if ! command -v clang >/dev/null 2>&1 || ! command -v clang++ >/dev/null 2>&1; t
   exit 0
 fi
 
+# clang without its fuzzer runtime (Debian: libclang-rt-14-dev) cannot link
+# the targets.
+probe=$(mktemp -d "${TMPDIR:-/tmp}/velmora-fuzz-probe.XXXXXX")
+printf '#include <cstddef>\n#include <cstdint>\nextern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }\n' \
+  >"$probe/p.cpp"
+if ! clang++ -fsanitize=fuzzer,address,undefined "$probe/p.cpp" -o "$probe/p" >/dev/null 2>&1; then
+  rm -rf "$probe"
+  echo "fuzz-smoke: clang cannot link libFuzzer with the sanitizers (libclang-rt missing?), fuzz targets skipped"
+  exit 0
+fi
+rm -rf "$probe"
+
 CC=clang CXX=clang++ cmake -S . -B "$build" -DVELMORA_FUZZ=ON -DVELMORA_BUILD_UI=OFF \
   -DVELMORA_BUILD_TESTS=OFF >/dev/null || { echo "fuzz-smoke: configure failed" >&2; exit 1; }
 cmake --build "$build" --target fuzz_targets -j"$jobs" >/dev/null ||

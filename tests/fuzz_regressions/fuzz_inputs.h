@@ -1,6 +1,7 @@
 // The inputs the regression tests feed through the fuzz targets' bodies:
-// the seed corpora, the inputs that once made a target fail (fixed since),
-// and the ones that still do.
+// the corpora (fuzz/corpus/<target>/) and the inputs that once made a target
+// fail (fuzz/regressions/<target>/). An input that still fails waits in
+// fuzz/findings/<target>/ and moves to fuzz/regressions/ with its fix.
 #pragma once
 
 #include <algorithm>

@@ -11,7 +11,7 @@ namespace {
 using fuzz_regressions::InputsOf;
 using fuzz_regressions::ReadInput;
 
-TEST(FuzzKlvRegression, SeedsHoldItems) {
+TEST(FuzzKlvRegression, CorpusKeepsTheScannerContracts) {
   const auto seeds = InputsOf("corpus", "klv");
   ASSERT_FALSE(seeds.empty());
   for (const auto& path : seeds) {
@@ -28,14 +28,6 @@ TEST(FuzzKlvRegression, ShortAndEmptyInputsFindNothing) {
   const uint8_t key[19] = {0x06, 0x0E, 0x2B, 0x34, 0x02, 0x05, 0x01, 0x01, 0x0D, 0x01,
                            0x02, 0x01, 0x01, 0x11, 0x01, 0x00, 0x83, 0x00, 0x00};
   for (size_t n = 0; n <= sizeof key; ++n) EXPECT_EQ(fuzz::RunKlvInput(key, n), 0) << n;
-}
-
-TEST(FuzzKlvRegression, FixedFindings) {
-  for (const auto& path : InputsOf("regressions", "klv")) {
-    SCOPED_TRACE(path.filename().string());
-    const std::vector<uint8_t> input = ReadInput(path);
-    EXPECT_GE(fuzz::RunKlvInput(input.data(), input.size()), 0);
-  }
 }
 
 }  // namespace

@@ -33,7 +33,9 @@ TEST(FuzzLocalSetRegression, TruncatedItemIsHandedOutWithWhatRemains) {
 }
 
 TEST(FuzzLocalSetRegression, FixedFindings) {
-  for (const auto& path : InputsOf("regressions", "local_set")) {
+  const auto inputs = InputsOf("regressions", "local_set");
+  ASSERT_FALSE(inputs.empty());
+  for (const auto& path : inputs) {
     SCOPED_TRACE(path.filename().string());
     const std::vector<uint8_t> input = ReadInput(path);
     EXPECT_GE(fuzz::RunLocalSetInput(input.data(), input.size()), 0);

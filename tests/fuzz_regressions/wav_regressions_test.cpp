@@ -33,22 +33,4 @@ TEST(FuzzWavRegression, UnsupportedTimelineAndNonWaveAreRefused) {
   EXPECT_EQ(fuzz::RunWavInput(input.data(), input.size()), WAV_READ_NOT_WAVE);
 }
 
-TEST(FuzzWavRegression, FixedFindings) {
-  for (const auto& path : InputsOf("regressions", "wav")) {
-    SCOPED_TRACE(path.filename().string());
-    const std::vector<uint8_t> input = ReadInput(path);
-    const int read = fuzz::RunWavInput(input.data(), input.size());
-    EXPECT_GE(read, WAV_READ_OK);
-    EXPECT_LE(read, WAV_READ_BAD_FORMAT);
-  }
-}
-
-TEST(FuzzWavRegression, DISABLED_OutstandingFindings) {
-  for (const auto& path : InputsOf("findings", "wav")) {
-    SCOPED_TRACE(path.filename().string());
-    const std::vector<uint8_t> input = ReadInput(path);
-    EXPECT_GE(fuzz::RunWavInput(input.data(), input.size()), WAV_READ_OK);
-  }
-}
-
 }  // namespace
