@@ -136,7 +136,8 @@ TEST(MxfgenHeaderMetadata, AvcSubDescriptorFollowsTheCdciDescriptor) {
     EXPECT_EQ(KeyAt(h.d, FindTag(LocalItems(h.d, *cdci), 0x3201)->value), xavcIntra);
     const uint16_t tag = TagOf(h, kAvcMaximumBitrateUL);
     EXPECT_EQ(tag, mode == mxfgen::DynamicTags::Fixed ? 0x800D : tag);
-    const LocalItem* rate = FindTag(LocalItems(h.d, *sub), tag);
+    const auto subItems = LocalItems(h.d, *sub);
+    const LocalItem* rate = FindTag(subItems, tag);
     ASSERT_NE(rate, nullptr);
     EXPECT_EQ(Be32(h.d, rate->value), 300'000'000u);
   }
@@ -168,7 +169,8 @@ TEST(MxfgenHeaderMetadata, FirstTimecodeComponentAndFirstTrackCarryTheFileTiming
     EXPECT_EQ(Be16(h.d, FindTag(tc, 0x1502)->value), c.base);
     EXPECT_EQ(h.d[FindTag(tc, 0x1503)->value], c.df ? 1 : 0);
     EXPECT_EQ(Be64(h.d, FindTag(tc, 0x0202)->value), 7u);
-    const LocalItem* rate = FindTag(LocalItems(h.d, *First(h, 0x3B)), 0x4B01);
+    const auto trackItems = LocalItems(h.d, *First(h, 0x3B));
+    const LocalItem* rate = FindTag(trackItems, 0x4B01);
     EXPECT_EQ(Be32(h.d, rate->value), c.expectNum);
     EXPECT_EQ(Be32(h.d, rate->value + 4), c.expectDen);
   }
