@@ -11,6 +11,7 @@
 #include "bwf/export_engines.h"
 #include "cli/commands.h"
 #include "cli/load_file.h"
+#include "cli/range_args.h"
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
 #include "engine/text_format.h"
@@ -206,16 +207,9 @@ int RunExport(const std::vector<std::string>& args) {
   if (tracks.empty()) return UsageError("--tracks: the file has no audio tracks");
 
   // IN and OUT as the export dialog's entry checks them.
-  const RangePointResult in =
-      EnterRangePoint(state.timecode, plat::Utf8ToUtf16(opt.in), RangeEntryKind::Export, nullptr);
-  if (!in.message.empty()) {
-    PrintErr(u"IN: " + in.message);
-    return kExitRefused;
-  }
-  const RangePointResult out =
-      EnterRangePoint(state.timecode, plat::Utf8ToUtf16(opt.out), RangeEntryKind::Export, in.point);
-  if (!out.message.empty()) {
-    PrintErr(u"OUT: " + out.message);
+  uint32_t rangeIn[2];
+  uint32_t rangeOut[2];
+  if (!EnterCommandRange(state.timecode, opt.in, opt.out, RangeEntryKind::Export, rangeIn, rangeOut)) {
     return kExitRefused;
   }
 
@@ -223,10 +217,10 @@ int RunExport(const std::vector<std::string>& args) {
   InitTrackPlan(*plan);
   SetTracksLoaded(*plan, trackCount);
   for (int t : tracks) plan->exportSwitch[t - 1] = TRACK_ON;
-  plan->exportIn[0] = in.point[0];
-  plan->exportIn[1] = in.point[1];
-  plan->exportOut[0] = out.point[0];
-  plan->exportOut[1] = out.point[1];
+  for (int i = 0; i < 2; ++i) {
+    plan->exportIn[i] = rangeIn[i];
+    plan->exportOut[i] = rangeOut[i];
+  }
   plan->wavBufferIndex = static_cast<uint32_t>(opt.buffer);
   plan->exportRunNumber = opt.runNumber;
   CopyField(plan->exportFolder, kExportFolderUnits, opt.folder);

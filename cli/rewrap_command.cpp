@@ -11,6 +11,7 @@
 #include "bwf/wav_library.h"
 #include "cli/commands.h"
 #include "cli/load_file.h"
+#include "cli/range_args.h"
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
 #include "engine/text_format.h"
@@ -206,22 +207,15 @@ int RunRewrap(const std::vector<std::string>& args) {
   }
 
   // IN and OUT as the main window's entry checks them.
-  const RangePointResult in =
-      EnterRangePoint(state.timecode, plat::Utf8ToUtf16(opt.in), RangeEntryKind::Rewrap, nullptr);
-  if (!in.message.empty()) {
-    PrintErr(u"IN: " + in.message);
+  uint32_t rangeIn[2];
+  uint32_t rangeOut[2];
+  if (!EnterCommandRange(state.timecode, opt.in, opt.out, RangeEntryKind::Rewrap, rangeIn, rangeOut)) {
     return kExitRefused;
   }
-  const RangePointResult out =
-      EnterRangePoint(state.timecode, plat::Utf8ToUtf16(opt.out), RangeEntryKind::Rewrap, in.point);
-  if (!out.message.empty()) {
-    PrintErr(u"OUT: " + out.message);
-    return kExitRefused;
+  for (int i = 0; i < 2; ++i) {
+    plan->wrapIn[i] = rangeIn[i];
+    plan->wrapOut[i] = rangeOut[i];
   }
-  plan->wrapIn[0] = in.point[0];
-  plan->wrapIn[1] = in.point[1];
-  plan->wrapOut[0] = out.point[0];
-  plan->wrapOut[1] = out.point[1];
 
   bool anyOn = false;
   for (int s = 0; s < state.audio.trackCount && s < kTrackSlots; ++s) anyOn |= plan->trackSwitch[s] == TRACK_ON;
