@@ -59,11 +59,8 @@ namespace {
 
 int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INFO* base,
            const REWRAP_OPTIONS& options) {
-  if (mxfPath.empty()) return kStep + REWRAP_NO_PATH;
-  if (plan == nullptr) return kStep + REWRAP_NO_PLAN;
-  if (base == nullptr) return kStep + REWRAP_NO_BASE;
   REWRAP_RANGE range;
-  if (int r = ResolveRewrapRange(*plan, *base, &range); r != 0) return kStep + r;
+  if (int r = CheckRewrapJob(mxfPath, plan, base, &range); r != 0) return kStep + r;
   const MXF_TIMECODE_INFO& tc = *base->timecode;
   const MXF_AUDIO_INFO& audio = *base->audio;
   const std::vector<INDEX_ENTRY_ARRAY>& entries = *base->indexEntries;

@@ -5,6 +5,14 @@
 #include "bwf/wav_library.h"
 #include "rewrap/sound_elements.h"
 
+int CheckRewrapJob(const std::u16string& mxfPath, const AUDIOTRACK_IO_INFO* plan, const MXF_BASE_INFO* base,
+                   REWRAP_RANGE* out) {
+  if (mxfPath.empty()) return REWRAP_NO_PATH;
+  if (plan == nullptr) return REWRAP_NO_PLAN;
+  if (base == nullptr) return REWRAP_NO_BASE;
+  return ResolveRewrapRange(*plan, *base, out);
+}
+
 int ResolveRewrapRange(const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base, REWRAP_RANGE* out) {
   if (base.timecode == nullptr || base.audio == nullptr || base.indexEntries == nullptr) return REWRAP_NO_BASE;
   const MXF_TIMECODE_INFO& tc = *base.timecode;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "engine/mxf_records.h"
 #include "platform/file.h"
@@ -39,6 +40,12 @@ struct REWRAP_RANGE {
 // the index does not hold). The range points are taken in the form the
 // file's start hour selects.
 int ResolveRewrapRange(const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base, REWRAP_RANGE* out);
+
+// The checks both engines make before they touch anything, in their order:
+// the path, the plan and the base record, then ResolveRewrapRange. 0 or
+// the failing column.
+int CheckRewrapJob(const std::u16string& mxfPath, const AUDIOTRACK_IO_INFO* plan, const MXF_BASE_INFO* base,
+                   REWRAP_RANGE* out);
 
 // One element a job writes in every frame of the range.
 struct REWRAP_TARGET {
