@@ -14,7 +14,7 @@ extern const char* const kWavBufferLengthTexts[kWavBufferRows];
 // Upper bound of the WAV read buffer of one job, all tracks together. Blocks
 // of a few hundred frames already read each file in long sequential runs;
 // a larger buffer only costs memory (and page faults on first use).
-inline constexpr uint64_t kWavReadBufferLimit = uint64_t{64} << 20;
+inline constexpr uint64_t kWavReadBufferLimit = uint64_t{8} << 20;
 
 // Frames of row `row` at the loaded file's timecode base and drop-frame
 // counting; a row outside 0..13 is taken as the default row. -1 for an

@@ -1,10 +1,12 @@
 // Rewrap through positioned file I/O.
 //
 // The WAV files are read in large sequential blocks (B frames of audio per
-// file, the user's buffer length) so that the only scattered I/O is one
-// write per element and frame. Before anything is written, each frame's
-// sound elements are read back (one read per frame, from the first targeted
-// element's key to the last one's length) and checked.
+// file, the user's buffer length, within a memory bound) so that the only
+// scattered I/O is one write per run of adjacent targeted elements of a
+// frame (one per element where a frame is laid out unlike the others).
+// Before anything is written, each frame's sound elements are read back
+// (one read per frame, from the first targeted element's key to the last
+// one's length) and checked.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include "bwf/wav_library.h"
 #include "platform/file.h"
 #include "rewrap/buffer_lengths.h"
+#include "rewrap/range_check.h"
 #include "rewrap/rewrap_engines.h"
 #include "rewrap/rewrap_job.h"
 #include "rewrap/sound_elements.h"
@@ -96,11 +99,12 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       std::min(CapBlockFrames(static_cast<uint32_t>(settingFrames), readBytesPerFrame), range.frameCount);
 
   // Buffers: one region per file read (the block's samples at the file's
-  // block align), one element buffer and the silence.
+  // block align) and one element buffer; the buffer of a packed frame
+  // follows the check.
   const uint64_t elementBytes = uint64_t{range.maxSamples} * audio.blockAlign;
-  ZeroBlock wavBuffer, elementBuffer, silence;
+  ZeroBlock wavBuffer, elementBuffer;
   if (!wavBuffer.Allocate(static_cast<size_t>(readBytesPerFrame * blockFrames)) ||
-      !elementBuffer.Allocate(static_cast<size_t>(elementBytes)) || !silence.Allocate(static_cast<size_t>(elementBytes))) {
+      !elementBuffer.Allocate(static_cast<size_t>(elementBytes))) {
     return kStep + 6;
   }
   {
@@ -127,26 +131,13 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
     if (!wavs.DataPresent(s.slot)) return kStep + REWRAP_WAV_READ_FAILED;
   }
 
-  // Every targeted element of every frame, before the first write. Elements
-  // with an 8-byte length have their value 24 bytes after the key (noted per
-  // frame, bit i for target i; the list stays empty for the usual file).
-  std::vector<uint32_t> longLength;
-  {
-    std::vector<uint8_t> scratch;
-    SOUND_ELEMENT found[kTrackSlots];
-    for (uint32_t k = 0; k < range.frameCount; ++k) {
-      const INDEX_ENTRY_ARRAY& e = entries[range.firstEntry + k];
-      if (ReadFrameSoundElements(mxf, fileSize, e, audio.blockAlign, targetSlots, targetCount, scratch, found) !=
-          SOUND_CHECK_OK) {
-        return kStep + REWRAP_ELEMENT_MISMATCH;
-      }
-      for (int i = 0; i < targetCount; ++i) {
-        if (found[i].valueOffset - found[i].keyOffset == 20) continue;
-        if (longLength.empty()) longLength.assign(range.frameCount, 0);
-        longLength[k] |= 1u << i;
-      }
-    }
+  // Every targeted element of every frame, before the first write.
+  RangeCheck check;
+  if (check.Run(mxf, fileSize, entries, range, audio.blockAlign, targetSlots, targetCount) != SOUND_CHECK_OK) {
+    return kStep + REWRAP_ELEMENT_MISMATCH;
   }
+  ZeroBlock frameBuffer;
+  if (!frameBuffer.Allocate(static_cast<size_t>(check.MaxRunBytes()))) return kStep + 6;
 
   plan->currentFrame = 0;
   plan->cancelRequest = 0;
@@ -180,20 +171,46 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       const uint32_t frame = blockStart + k;
       const INDEX_ENTRY_ARRAY& e = entries[range.firstEntry + frame];
       const uint64_t valueBytes = SoundValueBytes(e, audio.blockAlign);
-      const uint32_t longMask = longLength.empty() ? 0 : longLength[frame];
-      for (int i = 0; i < targetCount; ++i) {
+      // Target i's samples of this frame into `out`.
+      auto fill = [&](int i, uint8_t* out) {
         const REWRAP_TARGET& t = targets[static_cast<size_t>(i)];
-        const uint64_t at = SoundElementOffset(e, t.slot) + ((longMask >> i) & 1 ? 24 : 20);
-        const uint8_t* bytes = silence.data();
-        if (t.source >= 0) {
-          const Source& s = sources[static_cast<size_t>(sourceIndex[t.source])];
-          const uint64_t avail = s.valid > s.position ? s.valid - s.position : 0;
-          ConvertSamples(elementBuffer.data(), avail ? s.region + s.position : nullptr, avail, e.audioSamples,
-                         t.layout);
-          bytes = elementBuffer.data();
+        if (t.source < 0) {
+          std::memset(out, 0, static_cast<size_t>(valueBytes));
+          return;
         }
-        if (mxf.WriteAt(at, bytes, static_cast<size_t>(valueBytes)) != static_cast<int64_t>(valueBytes)) {
-          return fail(REWRAP_WRITE_FAILED);
+        const Source& s = sources[static_cast<size_t>(sourceIndex[t.source])];
+        const uint64_t avail = s.valid > s.position ? s.valid - s.position : 0;
+        ConvertSamples(out, avail ? s.region + s.position : nullptr, avail, e.audioSamples, t.layout);
+      };
+      if (const FRAME_PACKING* pack = check.Packing(frame, e.audioSamples); pack != nullptr) {
+        // One write per run of values, with the bytes between them as the
+        // check read them.
+        uint8_t* out = frameBuffer.data();
+        const uint8_t* gap = pack->gaps.data();
+        uint64_t runAt = check.ValueOffset(e, frame, pack->order[0]);
+        for (int j = 0; j < pack->count; ++j) {
+          fill(pack->order[j], out);
+          out += valueBytes;
+          if (!pack->runEnds[j]) {
+            std::memcpy(out, gap, pack->gapBytes[j]);
+            out += pack->gapBytes[j];
+            gap += pack->gapBytes[j];
+            continue;
+          }
+          const size_t runBytes = static_cast<size_t>(out - frameBuffer.data());
+          if (mxf.WriteAt(runAt, frameBuffer.data(), runBytes) != static_cast<int64_t>(runBytes)) {
+            return fail(REWRAP_WRITE_FAILED);
+          }
+          out = frameBuffer.data();
+          if (j + 1 < pack->count) runAt = check.ValueOffset(e, frame, pack->order[j + 1]);
+        }
+      } else {
+        for (int i = 0; i < targetCount; ++i) {
+          fill(i, elementBuffer.data());
+          if (mxf.WriteAt(check.ValueOffset(e, frame, i), elementBuffer.data(), static_cast<size_t>(valueBytes)) !=
+              static_cast<int64_t>(valueBytes)) {
+            return fail(REWRAP_WRITE_FAILED);
+          }
         }
       }
       for (Source& s : sources) s.position += uint64_t{e.audioSamples} * s.format->blockAlign;

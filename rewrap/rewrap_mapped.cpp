@@ -6,7 +6,7 @@
 // file whatever its index looks like. Each chunk gets one view of the MXF
 // file and one view per WAV file, and the samples are converted straight
 // from the WAV view into the elements' values. The whole range is checked
-// chunk by chunk before the first chunk is written.
+// (through positioned reads) before the first chunk is written.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +17,7 @@
 #include "platform/mapping.h"
 #include "platform/time.h"
 #include "rewrap/rewrap_engines.h"
+#include "rewrap/range_check.h"
 #include "rewrap/rewrap_job.h"
 #include "rewrap/sound_elements.h"
 #include "rewrap/space_guard.h"
@@ -206,29 +207,15 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   if (elementSize == 0) return kStep + REWRAP_ELEMENT_MISMATCH;
   const ChunkWalker walker(entries, range, *base, elementSize, targetSlots, targetCount, wavBytesPerSample, fileSize);
 
-  // Every targeted element of every frame, before the first write.
-  SOUND_ELEMENT found[kTrackSlots];
+  // Every targeted element of every frame, before the first write. The
+  // check reads through the file rather than the views: a page touched
+  // only to be read would be faulted in twice, once more when written.
+  RangeCheck check;
+  if (check.Run(mxf, fileSize, entries, range, audio.blockAlign, targetSlots, targetCount) != SOUND_CHECK_OK) {
+    return kStep + REWRAP_ELEMENT_MISMATCH;
+  }
   std::vector<BYTE_SPAN> spans;
   spans.reserve(kTrackSlots);
-  for (uint32_t k = 0; k < range.frameCount;) {
-    const Chunk c = walker.At(k);
-    if (c.viewEnd <= c.viewBegin) return kStep + REWRAP_ELEMENT_MISMATCH;  // the index points past the file
-    plat::MappedView view = MapRange(mxfMapping, c.viewBegin, c.viewEnd, &err);
-    if (!view.valid()) return kStep + 12;
-    for (uint32_t f = c.first; f < c.first + c.count; ++f) {
-      const INDEX_ENTRY_ARRAY& e = walker.Entry(f);
-      TargetStretches(e, targetSlots, targetCount, SoundValueBytes(e, audio.blockAlign), c.viewEnd, spans);
-      if (!spans.empty()) {
-        PrefaultForRead(view.data() + (spans.front().begin - view.offset()),
-                        static_cast<size_t>(spans.back().end - spans.front().begin));
-      }
-      if (CheckFrameSoundElements(e, audio.blockAlign, targetSlots, targetCount, view.data(),
-                                  view.offset(), view.size(), fileSize, found) != SOUND_CHECK_OK) {
-        return kStep + REWRAP_ELEMENT_MISMATCH;
-      }
-    }
-    k += c.count;
-  }
 
   plan->currentFrame = 0;
   plan->cancelRequest = 0;
@@ -288,17 +275,12 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       for (const BYTE_SPAN& sp : spans) {
         PrefaultForWrite(view.data() + (sp.begin - view.offset()), static_cast<size_t>(sp.end - sp.begin));
       }
-      // The elements were checked; they are read again for their value
-      // offsets (and in case another program changed the file since).
-      if (CheckFrameSoundElements(e, audio.blockAlign, targetSlots, targetCount, view.data(), view.offset(),
-                                  view.size(), fileSize, found) != SOUND_CHECK_OK) {
-        return finish(kStep + REWRAP_WRITE_FAILED);
-      }
       for (int i = 0; i < targetCount; ++i) {
         const REWRAP_TARGET& t = targets[static_cast<size_t>(i)];
-        uint8_t* dst = view.data() + (found[i].valueOffset - view.offset());
+        const uint64_t valueBytes = SoundValueBytes(e, audio.blockAlign);
+        uint8_t* dst = view.data() + (check.ValueOffset(e, f, i) - view.offset());
         if (t.source < 0) {
-          std::memset(dst, 0, static_cast<size_t>(found[i].valueBytes));
+          std::memset(dst, 0, static_cast<size_t>(valueBytes));
           continue;
         }
         const Source& s = sources[static_cast<size_t>(sourceIndex[t.source])];

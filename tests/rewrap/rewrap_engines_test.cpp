@@ -57,6 +57,24 @@ TEST_P(EngineTest, WritesEveryKindOfTrackAndNothingElse) {
   EXPECT_EQ(got[v + 2], 0x12);
 }
 
+// Every track targeted: neighbouring elements are written together, with
+// the keys and lengths between their values as they were, also in a frame
+// whose keys differ from the other frames'.
+TEST_P(EngineTest, AllTracksWithOneFrameUnlikeTheOthers) {
+  RewrapCase c;
+  ASSERT_TRUE(c.Make(SmallClip(30)));
+  WAV_LIBRARY_ENTRY* m = c.AddNoiseWav("m.wav", 1, 24, 100000, 31);
+  ASSERT_NE(m, nullptr);
+  for (int s = 0; s < 8; ++s) c.Assign(s, m);
+  std::vector<uint8_t> bytes = ReadAll(c.path);
+  bytes[c.layout.Sound(12, 4).keyOffset + 15] ^= 0x40;  // element number: still a sound element key
+  WriteAll(c.path, bytes);
+  c.original = bytes;
+  c.SetRange(3, 26);
+  ASSERT_EQ(Run(c), 0);
+  EXPECT_TRUE(c.FileIs(c.Expected()));
+}
+
 TEST_P(EngineTest, SixteenBitFileKeepsDepthAndLeavesDeeperFilesAlone) {
   RewrapCase c;
   ASSERT_TRUE(c.Make(SmallClip(30, 4, 16)));
