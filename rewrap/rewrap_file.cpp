@@ -174,13 +174,9 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       // Target i's samples of this frame into `out`.
       auto fill = [&](int i, uint8_t* out) {
         const REWRAP_TARGET& t = targets[static_cast<size_t>(i)];
-        if (t.source < 0) {
-          std::memset(out, 0, static_cast<size_t>(valueBytes));
-          return;
-        }
-        const Source& s = sources[static_cast<size_t>(sourceIndex[t.source])];
-        const uint64_t avail = s.valid > s.position ? s.valid - s.position : 0;
-        ConvertSamples(out, avail ? s.region + s.position : nullptr, avail, e.audioSamples, t.layout);
+        const Source* s = t.source < 0 ? nullptr : &sources[static_cast<size_t>(sourceIndex[t.source])];
+        const uint64_t avail = s != nullptr && s->valid > s->position ? s->valid - s->position : 0;
+        FillTargetValue(out, valueBytes, t, avail ? s->region + s->position : nullptr, avail, e.audioSamples);
       };
       if (const FRAME_PACKING* pack = check.Packing(frame, e.audioSamples); pack != nullptr) {
         // One write per run of values, with the bytes between them as the

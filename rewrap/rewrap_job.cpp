@@ -1,6 +1,7 @@
 #include "rewrap/rewrap_job.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "bwf/wav_library.h"
 #include "rewrap/sound_elements.h"
@@ -113,4 +114,13 @@ bool WavFiles::DataPresent(int slot) const {
   uint64_t size = 0;
   if (e == nullptr || !f.valid() || !f.Size(&size)) return false;
   return size >= e->format.dataOffset && size - e->format.dataOffset >= e->format.dataSize;
+}
+
+void FillTargetValue(uint8_t* out, uint64_t valueBytes, const REWRAP_TARGET& t, const uint8_t* source,
+                     uint64_t available, uint32_t samples) {
+  if (t.source < 0) {
+    std::memset(out, 0, static_cast<size_t>(valueBytes));
+    return;
+  }
+  ConvertSamples(out, available ? source : nullptr, available, samples, t.layout);
 }

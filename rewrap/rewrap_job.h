@@ -65,6 +65,12 @@ struct REWRAP_TARGET {
 int ListRewrapTargets(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audio,
                       std::array<REWRAP_TARGET, kTrackSlots>& out);
 
+// One frame's value of target `t` into `out` (valueBytes bytes): silence
+// for a target without a file, else `samples` samples converted from the
+// `available` bytes of the file's data at `source`.
+void FillTargetValue(uint8_t* out, uint64_t valueBytes, const REWRAP_TARGET& t, const uint8_t* source,
+                     uint64_t available, uint32_t samples);
+
 // The slot that holds the file of slot `slot` as a source: the pair's first
 // slot for the second slot of a two-channel file, else the slot itself.
 int SourceSlot(const AUDIOTRACK_IO_INFO& plan, int slot);

@@ -277,15 +277,10 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       }
       for (int i = 0; i < targetCount; ++i) {
         const REWRAP_TARGET& t = targets[static_cast<size_t>(i)];
-        const uint64_t valueBytes = SoundValueBytes(e, audio.blockAlign);
-        uint8_t* dst = view.data() + (check.ValueOffset(e, f, i) - view.offset());
-        if (t.source < 0) {
-          std::memset(dst, 0, static_cast<size_t>(valueBytes));
-          continue;
-        }
-        const Source& s = sources[static_cast<size_t>(sourceIndex[t.source])];
-        const uint64_t avail = s.valid > s.position ? s.valid - s.position : 0;
-        ConvertSamples(dst, avail ? s.data + s.position : nullptr, avail, e.audioSamples, t.layout);
+        const Source* s = t.source < 0 ? nullptr : &sources[static_cast<size_t>(sourceIndex[t.source])];
+        const uint64_t avail = s != nullptr && s->valid > s->position ? s->valid - s->position : 0;
+        FillTargetValue(view.data() + (check.ValueOffset(e, f, i) - view.offset()), SoundValueBytes(e, audio.blockAlign),
+                        t, avail ? s->data + s->position : nullptr, avail, e.audioSamples);
       }
       for (Source& s : sources) s.position += uint64_t{e.audioSamples} * s.format->blockAlign;
       plan->currentFrame = f;
