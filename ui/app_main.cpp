@@ -162,7 +162,7 @@ int RenderScreenshot(const QString& outPath, const QString& file, const QStringL
       ArrangeDemoTracks(window);
       const bool library = window.state().ctx.viewMode == VIEW_LIBRARY;
       if (library != (view == QLatin1String("library"))) window.RunCommand(32832);
-      window.trackArea()->update();
+      window.trackArea()->RedrawAll();
     }
   }
   SettleBackgroundThreads(window);

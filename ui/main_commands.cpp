@@ -253,16 +253,16 @@ void MainWindow::CmdSelectAll() {
   }
   if (ctx.viewMode != VIEW_TRACKS || focus != surface_) return;
   for (int s = 0; s < ctx.audioTrackCount; ++s) ctx.trackSelected[s] = 1;
-  tracks_->update();
+  tracks_->RedrawSlots(TrackArea::kEverySlot);
 }
 
 void MainWindow::CmdAllTracks() {
   ToggleAllTrackSwitches(state_->plan, state_->mxf.audio);
-  tracks_->update();
+  tracks_->RedrawSlots(TrackArea::kEverySlot);
 }
 
 void MainWindow::CmdSelectedTracks() {
   APP_CONTEXT& ctx = state_->ctx;
   ToggleSelectedTrackSwitches(state_->plan, ctx.trackStereo, state_->mxf.audio, ctx.trackSelected, ctx.currentTrack);
-  tracks_->update();
+  tracks_->RedrawSlots(TrackArea::kEverySlot);
 }

@@ -104,14 +104,16 @@ void MainWindow::CmdDelete() {
     return;
   }
   if (ctx.viewMode == VIEW_TRACKS && focus == surface_) {
+    uint32_t redraw = 0;
     for (int slot = 0; slot < ctx.audioTrackCount && slot < kTrackSlots; ++slot) {
       if (s.plan.wavEntry[slot] == nullptr || !ctx.trackSelected[slot]) continue;
       const uint32_t cleared = UnassignTrack(s.plan, ctx.trackStereo, s.mxf.audio, slot);
       for (int t = 0; t < kTrackSlots; ++t) {
         if (cleared & (1u << t)) ctx.trackSelected[t] = t == ctx.currentTrack ? 1 : 0;
       }
+      redraw |= cleared;
     }
-    tracks_->update();
+    tracks_->RedrawSlots(redraw);
   }
 }
 

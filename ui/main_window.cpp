@@ -249,28 +249,8 @@ void MainWindow::RefreshRange() {
 }
 
 void MainWindow::RefreshTracks() {
-  APP_CONTEXT& ctx = state_->ctx;
-  const int tracks = ctx.audioTrackCount;
-  const int rows = tracks_->wholeRows();
-  ctx.visibleTrackCount = std::min(rows, tracks);
-  if (rows >= tracks) {
-    ctx.firstVisibleTrack = 0;
-  } else if (ctx.currentTrack < ctx.firstVisibleTrack) {
-    ctx.firstVisibleTrack = ctx.currentTrack;
-  } else if (ctx.currentTrack >= ctx.firstVisibleTrack + rows) {
-    ctx.firstVisibleTrack = ctx.currentTrack - rows + 1;
-  }
-  UpdateScrollArrows();
-  tracks_->update();
-}
-
-void MainWindow::UpdateScrollArrows() {
-  APP_CONTEXT& ctx = state_->ctx;
-  const int tracks = ctx.audioTrackCount;
-  const int rows = tracks_->wholeRows();
-  // An arrow is there only while a track lies beyond that edge.
-  ctx.upArrowState = tracks > rows && ctx.firstVisibleTrack > 0 ? 0 : 2;
-  ctx.downArrowState = tracks > rows && ctx.firstVisibleTrack + rows < tracks ? 0 : 2;
+  tracks_->Relayout(true);
+  tracks_->RedrawAll();
 }
 
 void MainWindow::ShowContextMenu(const QPoint& globalPos) {

@@ -135,7 +135,6 @@ class MainWindow : public QMainWindow {
   void OnSwitchClicked(int slot);
   void OnRowClicked(int slot, Qt::KeyboardModifiers modifiers);
   void ScrollTracks(int rows);
-  void UpdateScrollArrows();
   void MoveCurrentTrack(int step);
   bool SurfaceKey(QKeyEvent* event);
   void CmdAddWav();

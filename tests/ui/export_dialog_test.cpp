@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -17,6 +18,7 @@
 #include "ui/command_ids.h"
 #include "ui/export_dialog.h"
 #include "ui/qt_text.h"
+#include "ui/range_block.h"
 
 namespace {
 
@@ -57,6 +59,7 @@ class ExportDialogTest : public QObject {
  private slots:
   void init() { ExportDialog::ResetRunState(); }
   void pagesRangeAndTwoExports();
+  void escapeAndMidnightRange();
 };
 
 void ExportDialogTest::pagesRangeAndTwoExports() {
@@ -192,6 +195,92 @@ void ExportDialogTest::pagesRangeAndTwoExports() {
   });
   w.RunCommand(cmd::kExportBwf);
   QVERIFY(reopened);
+}
+
+void ExportDialogTest::escapeAndMidnightRange() {
+  // 23:59:59:00 to 00:00:01:24: points compare one hour later.
+  mxfgen::Options o = Clip();
+  o.startTimecode = "23:59:59:00";
+  o.frames = 75;
+  UiFixture f;
+  const QString clip = f.writeMxf(QStringLiteral("NIGHT.mxf"), o);
+  MainWindow& w = f.open();
+  f.loadByCommand(clip);
+  QVERIFY(f.state().ctx.fileLoaded);
+  const AUDIOTRACK_IO_INFO& plan = f.state().plan;
+  // The rewrap range across midnight, for the dialog to take over.
+  w.RunCommand(cmd::kSetIn);
+  w.rangeBlock()->inEdit()->setText(QStringLiteral("23595920"));
+  QTest::keyClick(w.rangeBlock()->inEdit(), Qt::Key_Return);
+  w.rangeBlock()->outEdit()->setText(QStringLiteral("00000104"));
+  QTest::keyClick(w.rangeBlock()->outEdit(), Qt::Key_Return);
+  QVERIFY(f.state().ctx.inSet && f.state().ctx.outSet);
+  bool ran = false;
+
+  QTimer::singleShot(0, [&] {
+    ExportDialog* d = OpenExportDialog();
+    QVERIFY(d != nullptr);
+    ran = true;
+    // A failed check leaves the lambda early: the dialog must still end.
+    auto close = qScopeGuard([d] {
+      if (d->isVisible()) d->reject();
+    });
+    QApplication::setActiveWindow(d);
+    QVERIFY(QTest::qWaitForWindowActive(d));
+    QTest::mouseClick(d->useRewrapRangeButton(), Qt::LeftButton);
+    QCOMPARE(d->inDisplay()->text(), QStringLiteral("23:59:59:20"));
+    QCOMPARE(d->outDisplay()->text(), QStringLiteral("00:00:01:04"));
+    QCOMPARE(d->durDisplay()->text(), QStringLiteral("00:00:01:10"));
+
+    // Escape in an entry edit does nothing: the edit stays open, the point
+    // stays as it was.
+    QTest::mouseClick(d->fromButton(), Qt::LeftButton);
+    QCOMPARE(d->openEdit(), 0);
+    QTest::keyClick(d->inEdit(), Qt::Key_Escape);
+    QVERIFY(d->isVisible());
+    QCOMPARE(d->openEdit(), 0);
+    QVERIFY(d->inEdit()->isVisible());
+    QVERIFY(f.state().ctx.exportInSet);
+
+    // An IN before midnight keeps an OUT after it; one after OUT drops it.
+    f.messages.clear();
+    Enter(d->inEdit(), QStringLiteral("23595910"));
+    QVERIFY(f.state().ctx.exportOutSet);
+    QCOMPARE(d->durDisplay()->text(), QStringLiteral("00:00:01:20"));
+    QCOMPARE(d->openEdit(), 1);
+    Enter(d->outEdit(), QStringLiteral("00000104"));
+    QTest::mouseClick(d->fromButton(), Qt::LeftButton);
+    Enter(d->inEdit(), QStringLiteral("00000110"));
+    QVERIFY2(f.messages.shown.empty(), qPrintable(f.messages.summary()));
+    QVERIFY(!f.state().ctx.exportOutSet);
+    QCOMPARE(plan.exportIn[1], 25u * 3600 + 35);
+    QCOMPARE(d->openEdit(), 1);
+
+    // OUT before midnight is before an IN after it; after the end is after
+    // the end, not before the start.
+    Enter(d->outEdit(), QStringLiteral("23595920"));
+    QCOMPARE(f.messages.shown.size(), size_t{1});
+    QCOMPARE(f.messages.shown[0].text, QStringLiteral("OUTポイントがINポイントよりも前になっています。"));
+    Enter(d->outEdit(), QStringLiteral("00000200"));
+    QCOMPARE(f.messages.shown.size(), size_t{2});
+    QCOMPARE(f.messages.shown[1].text, QStringLiteral("メディアの終了タイムを越えています。"));
+    Enter(d->outEdit(), QStringLiteral("00000124"));
+    QVERIFY(f.state().ctx.exportOutSet);
+    QCOMPARE(d->durDisplay()->text(), QStringLiteral("00:00:00:15"));
+
+    // Escape elsewhere closes the dialog like its close button; the prefix
+    // typed last is kept.
+    QVERIFY(d->focusWidget() == d->prefixEdit());
+    d->prefixEdit()->selectAll();
+    QTest::keyClicks(d->prefixEdit(), QStringLiteral("Night-"));
+    QTest::keyClick(d->prefixEdit(), Qt::Key_Escape);
+  });
+  w.RunCommand(cmd::kExportBwf);
+  QVERIFY(ran);
+  QVERIFY(OpenExportDialog() == nullptr);
+  QCOMPARE(Q(plan.exportPrefix), QStringLiteral("Night-"));
+  QVERIFY(f.state().ctx.exportInSet && f.state().ctx.exportOutSet);
+  QCOMPARE(plan.exportOut[0], 49u);
 }
 
 VELMORA_UI_TEST_MAIN(ExportDialogTest)

@@ -1,13 +1,17 @@
 // The WAV library in the desktop application: adding by command with the
 // refusals, the rows of the list, assigning files to tracks with every
 // rule, deleting files and assignments, and sorting by header clicks.
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMenu>
 #include <QTest>
 
 #include "rewrap/track_plan.h"
 #include "tests/ui/support/test_main.h"
 #include "tests/ui/support/ui_fixture.h"
 #include "ui/command_ids.h"
+#include "ui/command_table.h"
 #include "ui/library_view.h"
 #include "ui/status_bar.h"
 #include "ui/track_area.h"
@@ -65,6 +69,7 @@ class LibraryTest : public QObject {
   void addAssignAndRefuse();
   void deleteAsksForAssignedFiles();
   void headerSortsAlternate();
+  void contextMenuOnRows();
 };
 
 void LibraryTest::addAssignAndRefuse() {
@@ -280,6 +285,63 @@ void LibraryTest::headerSortsAlternate() {
   w.RunCommand(cmd::kAddWav);
   QCOMPARE(ViewNames(f), (QStringList{QStringLiteral("b.wav"), QStringLiteral("c.wav"), QStringLiteral("a.wav"),
                                       QStringLiteral("d.wav")}));
+}
+
+void LibraryTest::contextMenuOnRows() {
+  UiFixture f;
+  const QString clip = f.writeMxf(QStringLiteral("D.mxf"), Clip16());
+  QStringList files;
+  for (int i = 0; i < 3; ++i) files << f.writeWav(QStringLiteral("f%1.wav").arg(i), 1, 16);
+  MainWindow& w = f.open();
+  f.loadByCommand(clip);
+  f.shell.wavChoices.push_back(files);
+  w.RunCommand(cmd::kAddWav);
+  f.settle();
+  LibraryView* list = w.libraryView();
+  QMenu* menu = w.commands().contextMenu();
+  // A right click as the desktop delivers it: press, release, context menu.
+  auto rightClick = [&](int row) {
+    const QPoint at = list->visualRect(list->libraryModel()->index(row, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier, at);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &e);
+    f.settle();
+  };
+  auto choose = [&](int id) {
+    QAction* a = w.commands().contextAction(id);
+    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(a).center());
+  };
+
+  // On an unselected row: that row alone is selected, and the menu offers
+  // what the library view allows.
+  rightClick(1);
+  QVERIFY(menu->isVisible());
+  QCOMPARE(list->rowStates(nullptr), (std::vector<uint8_t>{0, 1, 0}));
+  QCOMPARE(f.state().ctx.currentListIndex.load(), 1);
+  QVERIFY(w.commands().contextAction(cmd::kAssign)->isEnabled());
+  QVERIFY(w.commands().contextAction(cmd::kDelete)->isEnabled());
+  QVERIFY(!w.commands().contextAction(cmd::kSelectedTracksOnOff)->isEnabled());
+  QVERIFY(!w.commands().contextAction(cmd::kLoadMxf)->isEnabled());
+  choose(cmd::kAssign);
+  QVERIFY(!menu->isVisible());
+  QCOMPARE(f.state().plan.wavEntry[0], Entry(f, QStringLiteral("f1.wav")));
+  QCOMPARE(int(f.state().ctx.viewMode), int(VIEW_TRACKS));
+
+  // Select all from the menu; then, on a row of a multiple selection, the
+  // selection stays and the menu's delete removes every selected file.
+  w.RunCommand(cmd::kSwitchView);
+  rightClick(0);
+  choose(cmd::kSelectAll);
+  f.settle();
+  QCOMPARE(f.state().ctx.selectedCount.load(), 3);
+  list->setRowStates({1, 0, 1}, 0);
+  f.settle();
+  rightClick(2);
+  QVERIFY(menu->isVisible());
+  QCOMPARE(list->rowStates(nullptr), (std::vector<uint8_t>{1, 0, 1}));
+  choose(cmd::kDelete);
+  QVERIFY(f.messages.shown.empty());
+  QCOMPARE(ViewNames(f), QStringList{QStringLiteral("f1.wav")});
 }
 
 VELMORA_UI_TEST_MAIN(LibraryTest)

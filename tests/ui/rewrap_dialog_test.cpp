@@ -95,6 +95,7 @@ class RewrapDialogTest : public QObject {
  private slots:
   void entryRefusesAndAccepts();
   void entryKeysAndEscape();
+  void entryAcrossMidnight();
   void rewrapWritesTheRangeAndTheLog();
   void cancelledRewrapStopsAndOffersNoLog();
 };
@@ -246,6 +247,42 @@ void RewrapDialogTest::entryKeysAndEscape() {
 
   // A double-click on the OUT display opens the OUT entry once IN is set.
   QTest::mouseDClick(rb->outDisplay(), Qt::LeftButton);
+  QCOMPARE(w.openRangeEdit(), 1);
+}
+
+void RewrapDialogTest::entryAcrossMidnight() {
+  // 23:59:59:00 to 00:00:00:24: points compare one hour later.
+  mxfgen::Options o = Clip();
+  o.startTimecode = "23:59:59:00";
+  UiFixture f;
+  const QString clip = f.writeMxf(QStringLiteral("MIDNIGHT.mxf"), o);
+  MainWindow& w = f.open();
+  f.loadByCommand(clip);
+  QVERIFY(f.state().ctx.fileLoaded);
+  RangeBlock* rb = w.rangeBlock();
+  const uint32_t hour = 25 * 3600;
+
+  w.RunCommand(cmd::kSetIn);
+  Enter(w, 0, QStringLiteral("00000010"));  // after midnight, inside the file
+  QVERIFY2(f.messages.shown.empty(), qPrintable(f.messages.summary()));
+  QCOMPARE(f.state().plan.wrapIn[0], 10u);
+  QCOMPARE(f.state().plan.wrapIn[1], hour + 10);
+  Enter(w, 1, QStringLiteral("23595920"));  // before midnight: before IN
+  QCOMPARE(f.messages.shown.size(), size_t{1});
+  QCOMPARE(f.messages.shown[0].text, QStringLiteral("入力データがINポイントよりも前になっています。"));
+  Enter(w, 1, QStringLiteral("00000020"));
+  QVERIFY(f.state().ctx.outSet);
+  QCOMPARE(rb->durDisplay()->text(), QStringLiteral("00:00:00:11"));
+
+  // IN before midnight keeps OUT after midnight; IN after OUT drops it.
+  w.RunCommand(cmd::kSetIn);
+  Enter(w, 0, QStringLiteral("23595910"));
+  QVERIFY(f.state().ctx.outSet);
+  QCOMPARE(rb->inDisplay()->text(), QStringLiteral("23:59:59:10"));
+  QCOMPARE(rb->durDisplay()->text(), QStringLiteral("00:00:01:11"));
+  w.RunCommand(cmd::kSetIn);
+  Enter(w, 0, QStringLiteral("00000021"));
+  QVERIFY(!f.state().ctx.outSet);
   QCOMPARE(w.openRangeEdit(), 1);
 }
 
