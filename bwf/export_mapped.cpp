@@ -14,6 +14,7 @@
 
 #include "bwf/export_engines.h"
 #include "bwf/export_job.h"
+#include "platform/mapped_access.h"
 #include "platform/mapping.h"
 
 namespace {
@@ -122,16 +123,23 @@ int Export(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
         plat::MappedView::Map(mapping, run.viewOffset, static_cast<size_t>(run.end - run.viewOffset));
     if (!view.valid()) return finish(kExportMapViewFailed);
     for (uint32_t j = run.first; j < run.first + run.count; ++j) {
-      if (CheckFrame(s, s.Entry(j), view.data(), run.viewOffset, view.size(), fileSize, elements) !=
-          SOUND_CHECK_OK) {
-        return finish(kStep + EXPORT_ELEMENT_MISMATCH);
-      }
-      for (size_t i = 0; i < s.slots.size(); ++i) {
-        const uint8_t* value = view.data() + (elements[i].valueOffset - run.viewOffset);
-        if (!outputs.Append(i, value, static_cast<size_t>(elements[i].valueBytes))) {
-          return finish(kStep + EXPORT_WRITE_FAILED);
+      // A file cut short under the view (by another program) is a read
+      // failure, not the end of the process. The copies into the outputs
+      // count their bytes only once made.
+      int column = 0;
+      const bool read = plat::GuardMappedAccess([&] {
+        if (CheckFrame(s, s.Entry(j), view.data(), run.viewOffset, view.size(), fileSize, elements) !=
+            SOUND_CHECK_OK) {
+          column = EXPORT_ELEMENT_MISMATCH;
+          return;
         }
-      }
+        for (size_t i = 0; i < s.slots.size() && column == 0; ++i) {
+          const uint8_t* value = view.data() + (elements[i].valueOffset - run.viewOffset);
+          if (!outputs.Append(i, value, static_cast<size_t>(elements[i].valueBytes))) column = EXPORT_WRITE_FAILED;
+        }
+      });
+      if (!read) return finish(kStep + EXPORT_READ_FAILED);
+      if (column != 0) return finish(kStep + column);
       if (FrameDoneCancelRequested(plan, j)) return cancelled();
     }
   }

@@ -74,7 +74,9 @@ class File {
   // Sets the last-access and/or last-write time; a null pointer leaves that
   // time as it is. (The creation time cannot be set on POSIX.)
   bool SetTimes(const FileTime* access, const FileTime* modification, SysError* err = nullptr);
-  // Data and metadata on stable storage.
+  // Data and metadata on stable storage. False (ENOENT) for a file that no
+  // longer has a name (deleted while open): what it holds is lost when it
+  // is closed.
   bool Sync(SysError* err = nullptr);
 
  private:

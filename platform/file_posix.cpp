@@ -339,6 +339,13 @@ bool File::Sync(SysError* err) {
     SetErr(err, fd_ < 0 ? EBADF : errno);
     return false;
   }
+  // A file deleted while it was open keeps taking writes, but they go with
+  // it when it is closed: nothing written is on the disk under any name.
+  struct stat st;
+  if (::fstat(fd_, &st) == 0 && st.st_nlink == 0) {
+    SetErr(err, ENOENT);
+    return false;
+  }
   return true;
 }
 

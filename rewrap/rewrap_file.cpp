@@ -23,6 +23,8 @@
 namespace {
 
 constexpr int kStep = 3000;
+// How often the file's size is looked at between blocks (a system call).
+constexpr uint32_t kFramesPerSizeCheck = 256;
 
 // A zero-filled heap block that reports a failed allocation instead of throwing.
 class ZeroBlock {
@@ -147,11 +149,16 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
     return kStep + column;
   };
 
+  // The file must still be the one checked: a write past the end of a file
+  // that another program cut short would lengthen it again with a hole.
+  auto sizeUnchanged = [&] {
+    uint64_t sizeNow = 0;
+    return mxf.Size(&sizeNow) && sizeNow == fileSize;
+  };
+
   for (uint32_t blockStart = 0; blockStart < range.frameCount; blockStart += blockFrames) {
     const uint32_t n = std::min(blockFrames, range.frameCount - blockStart);
-    // The file must still be the one checked.
-    uint64_t sizeNow = 0;
-    if (!mxf.Size(&sizeNow) || sizeNow != fileSize) return fail(REWRAP_WRITE_FAILED);
+    if (!sizeUnchanged()) return fail(REWRAP_WRITE_FAILED);
 
     uint64_t blockSamples = 0;
     for (uint32_t k = 0; k < n; ++k) blockSamples += entries[range.firstEntry + blockStart + k].audioSamples;
@@ -169,6 +176,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
 
     for (uint32_t k = 0; k < n; ++k) {
       const uint32_t frame = blockStart + k;
+      if (k % kFramesPerSizeCheck == kFramesPerSizeCheck - 1 && !sizeUnchanged()) return fail(REWRAP_WRITE_FAILED);
       const INDEX_ENTRY_ARRAY& e = entries[range.firstEntry + frame];
       const uint64_t valueBytes = SoundValueBytes(e, audio.blockAlign);
       // Target i's samples of this frame into `out`.
@@ -219,6 +227,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
     }
   }
 
+  if (!sizeUnchanged()) return fail(REWRAP_WRITE_FAILED);
   if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
   return 0;
 }

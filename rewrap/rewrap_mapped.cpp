@@ -14,6 +14,7 @@
 
 #include "bwf/wav_library.h"
 #include "platform/file.h"
+#include "platform/mapped_access.h"
 #include "platform/mapping.h"
 #include "platform/time.h"
 #include "rewrap/rewrap_engines.h"
@@ -275,12 +276,21 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       for (const BYTE_SPAN& sp : spans) {
         PrefaultForWrite(view.data() + (sp.begin - view.offset()), static_cast<size_t>(sp.end - sp.begin));
       }
-      for (int i = 0; i < targetCount; ++i) {
-        const REWRAP_TARGET& t = targets[static_cast<size_t>(i)];
-        const Source* s = t.source < 0 ? nullptr : &sources[static_cast<size_t>(sourceIndex[t.source])];
-        const uint64_t avail = s != nullptr && s->valid > s->position ? s->valid - s->position : 0;
-        FillTargetValue(view.data() + (check.ValueOffset(e, f, i) - view.offset()), SoundValueBytes(e, audio.blockAlign),
-                        t, avail ? s->data + s->position : nullptr, avail, e.audioSamples);
+      // A file cut short under the view (by another program) ends the job
+      // here instead of the process.
+      const bool written = plat::GuardMappedAccess([&] {
+        for (int i = 0; i < targetCount; ++i) {
+          const REWRAP_TARGET& t = targets[static_cast<size_t>(i)];
+          const Source* s = t.source < 0 ? nullptr : &sources[static_cast<size_t>(sourceIndex[t.source])];
+          const uint64_t avail = s != nullptr && s->valid > s->position ? s->valid - s->position : 0;
+          FillTargetValue(view.data() + (check.ValueOffset(e, f, i) - view.offset()),
+                          SoundValueBytes(e, audio.blockAlign), t, avail ? s->data + s->position : nullptr, avail,
+                          e.audioSamples);
+        }
+      });
+      if (!written) {
+        view.Unmap();
+        return finish(kStep + REWRAP_WRITE_FAILED);
       }
       for (Source& s : sources) s.position += uint64_t{e.audioSamples} * s.format->blockAlign;
       plan->currentFrame = f;
@@ -294,6 +304,9 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   }
 
   for (Source& s : sources) s.view.Unmap();
+  // A file cut short after its last chunk was written has lost frames.
+  uint64_t sizeAtEnd = 0;
+  if (!mxf.Size(&sizeAtEnd) || sizeAtEnd != fileSize) return finish(kStep + REWRAP_WRITE_FAILED);
   if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
   // The time of completion, in whole seconds, as both access and write time.
   const int64_t second = 1000000000LL;

@@ -32,7 +32,7 @@ bool AllocateHolesUnder(const plat::File& file, uint64_t begin, uint64_t end, co
       if (a >= b) continue;
       int r;
       do {
-        r = ::fallocate(fd, 0, static_cast<off_t>(a), static_cast<off_t>(b - a));
+        r = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(a), static_cast<off_t>(b - a));
       } while (r != 0 && errno == EINTR);
       if (r != 0) {
         if (errno == EOPNOTSUPP || errno == ENOSYS) return true;  // nothing this file system lets us do

@@ -12,6 +12,7 @@
 // wins and a new view starts there, so both I/O methods read the same bytes.
 #include <algorithm>
 
+#include "platform/mapped_access.h"
 #include "platform/mapping.h"
 #include "verify/verify_internal.h"
 
@@ -85,8 +86,14 @@ int ReadWordsByMapping(const ReadJob& job) {
         const uint64_t at = SatAdd(job.entries[i].streamOffset, kSystemItemTimecodeOffset);
         const bool inside = view.valid() && plan.viewEnd >= 4 && at >= plan.viewStart &&
                             at <= plan.viewEnd - 4;
-        job.words[i] = inside ? (LoadWordLE(view.data() + (at - plan.viewStart)) & ~kDropFrameFlagBit)
-                              : kUnreadableTimecodeWord;
+        uint32_t word = kUnreadableTimecodeWord;
+        if (inside) {
+          // A page the file no longer reaches (cut short by another
+          // program) reads as unreadable instead of ending the process.
+          const uint8_t* p = view.data() + (at - plan.viewStart);
+          plat::GuardMappedAccess([&] { word = LoadWordLE(p) & ~kDropFrameFlagBit; });
+        }
+        job.words[i] = word;
         job.tc->progressDone.store(i);
         if (job.options->onFrame) job.options->onFrame(i);
       }

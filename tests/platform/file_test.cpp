@@ -1,5 +1,6 @@
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -257,6 +258,25 @@ TEST_F(FileTest, SetTimesRoundTrip) {
   ASSERT_TRUE(StatPath(path, &rec));
   EXPECT_EQ(rec.times.access.unixNanos, accessed.unixNanos);
   EXPECT_EQ(rec.times.modification.unixNanos, modified.unixNanos);
+}
+
+// A file deleted while open still takes writes, but they vanish with it:
+// the flush that should put them on the disk says so. A renamed file keeps
+// its data and flushes as usual.
+TEST_F(FileTest, SyncFailsForAFileDeletedWhileOpen) {
+  const std::u16string path = MakeCounting("gone.bin", 16);
+  File f = File::Open(path, Access::ReadWrite, Share::Exclusive);
+  ASSERT_TRUE(f.valid());
+  ASSERT_EQ(f.WriteAt(0, "x", 1), 1);
+  SysError err = -1;
+  EXPECT_TRUE(f.Sync(&err));
+  EXPECT_EQ(err, 0);
+  ASSERT_EQ(std::rename(plat::Utf16ToUtf8(path).c_str(), (dir() + "/moved.bin").c_str()), 0);
+  EXPECT_TRUE(f.Sync(&err));
+  ASSERT_TRUE(RemoveFile(PathOf("moved.bin")));
+  EXPECT_EQ(f.WriteAt(1, "y", 1), 1);
+  EXPECT_FALSE(f.Sync(&err));
+  EXPECT_EQ(err, ENOENT);
 }
 
 }  // namespace

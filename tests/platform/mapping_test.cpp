@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/file.h"
+#include "platform/mapped_access.h"
 #include "platform/mapping.h"
 #include "scratch_dir.h"
 
@@ -164,6 +165,50 @@ TEST_F(MappingTest, NewFileFromWriteCanBeMappedWritable) {
   uint8_t b = 0;
   ASSERT_EQ(f.ReadAt(g_ - 1, &b, 1), 1);
   EXPECT_EQ(b, 0x42);
+}
+
+}  // namespace
+
+namespace {
+
+// A file cut short under a view: the guard turns the fault on a page past
+// the new end into `false`, leaves earlier pages readable and writable,
+// nests, and leaves faults outside any guard as fatal as before.
+TEST_F(MappingTest, GuardedAccessSurvivesAFileCutShortUnderTheView) {
+  File f = File::Open(path_, Access::ReadWrite, Share::Shared);
+  ASSERT_TRUE(f.valid());
+  FileMapping m = FileMapping::Create(f, true, "fmMXF");
+  ASSERT_TRUE(m.valid());
+  MappedView v = MappedView::Map(m, 0, static_cast<size_t>(size_));
+  ASSERT_TRUE(v.valid());
+  ASSERT_TRUE(f.Truncate(g_));  // only the first page is left
+
+  uint8_t first = 0;
+  EXPECT_TRUE(GuardMappedAccess([&] { first = v.data()[10]; }));
+  EXPECT_EQ(first, PatternAt(10));
+  EXPECT_TRUE(GuardMappedAccess([&] { v.data()[11] = 0xEE; }));
+
+  int reached = 0;
+  EXPECT_FALSE(GuardMappedAccess([&] {
+    reached = 1;
+    v.data()[g_ + 5] = 0x11;  // past the end of the file
+    reached = 2;
+  }));
+  EXPECT_EQ(reached, 1);
+
+  // A fault in an inner guard ends only the inner one.
+  bool inner = true;
+  EXPECT_TRUE(GuardMappedAccess([&] {
+    inner = GuardMappedAccess([&] { first = v.data()[2 * g_]; });
+    first = v.data()[12];
+  }));
+  EXPECT_FALSE(inner);
+  EXPECT_EQ(first, PatternAt(12));
+
+  // Guards again after the faults: the handler is still in place.
+  EXPECT_FALSE(GuardMappedAccess([&] { first = v.data()[2 * g_ + 1]; }));
+
+  EXPECT_DEATH({ volatile uint8_t x = v.data()[g_ + 7]; (void)x; }, "");
 }
 
 }  // namespace
