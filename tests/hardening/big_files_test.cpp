@@ -175,15 +175,7 @@ TEST_F(BigFile, AnalysedExportedAndRewrittenAcross4And8GiB) {
   c.SetRange(first, last);
   const std::string out = c.scratch.Path("out");
   std::filesystem::create_directories(out);
-  for (int i = 0; i < 2; ++i) {
-    c.plan.exportIn[i] = c.plan.wrapIn[i];
-    c.plan.exportOut[i] = c.plan.wrapOut[i];
-  }
-  c.plan.exportSwitch[0] = TRACK_ON;
-  c.plan.exportSwitch[2] = TRACK_ON;
-  const std::u16string folder = plat::Utf8ToUtf16(out);
-  std::copy(folder.begin(), folder.end(), c.plan.exportFolder);
-  c.plan.exportPrefix[0] = u'T';
+  SelectExport(c, out, {0, 2});
   for (auto run : {ExportBwfByMapping, ExportBwfByFile}) {
     ASSERT_EQ(run(plat::Utf8ToUtf16(c.path), &c.plan, &c.state.base), 0);
     for (int slot : {0, 2}) {

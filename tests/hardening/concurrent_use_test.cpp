@@ -64,14 +64,7 @@ TEST_P(ConcurrentUse, OthersAreRefusedWhileARewrapRunsAndItCompletes) {
   c.SetRange(0, 1999);
   const std::string out = c.scratch.Path("out");
   std::filesystem::create_directories(out);
-  for (int i = 0; i < 2; ++i) {
-    c.plan.exportIn[i] = c.plan.wrapIn[i];
-    c.plan.exportOut[i] = c.plan.wrapOut[i];
-  }
-  c.plan.exportSwitch[0] = TRACK_ON;
-  const std::u16string folder = plat::Utf8ToUtf16(out);
-  std::copy(folder.begin(), folder.end(), c.plan.exportFolder);
-  c.plan.exportPrefix[0] = u'T';
+  SelectExport(c, out, {0});
 
   SharedPlan shared;
   ASSERT_TRUE(shared.valid());

@@ -165,19 +165,6 @@ std::vector<uint8_t> PatternBytes(const mxfgen::Layout& l, int slot, int64_t fra
   return out;
 }
 
-void SelectExport(RewrapCase& c, const std::string& folder) {
-  for (int i = 0; i < 2; ++i) {
-    c.plan.exportIn[i] = c.plan.wrapIn[i];
-    c.plan.exportOut[i] = c.plan.wrapOut[i];
-  }
-  c.plan.exportSwitch[0] = TRACK_ON;
-  c.plan.exportSwitch[1] = TRACK_ON;
-  const std::u16string f = plat::Utf8ToUtf16(folder);
-  std::copy(f.begin(), f.end(), c.plan.exportFolder);
-  c.plan.exportFolder[f.size()] = u'\0';
-  c.plan.exportPrefix[0] = u'T';
-  c.plan.exportPrefix[1] = u'\0';
-}
 
 // The file is cut short inside the part the engine is reading (the mapped
 // view, or a block not yet read): a read failure (or the element check, or
@@ -188,7 +175,7 @@ TEST_P(ExportFault, FileCutShortInsideTheRunBeingRead) {
   c.SetRange(0, kFrames - 1);
   const std::string out = c.scratch.Path("out");
   std::filesystem::create_directories(out);
-  SelectExport(c, out);
+  SelectExport(c, out, {0, 1});
   // Blocks of one minute: the file engine reads the frames after the first
   // 1800 after the cut.
   c.plan.wavBufferIndex = 0;
@@ -240,7 +227,7 @@ TEST_P(ExportFault, FileUnlinkedPartWayIsReadToTheEnd) {
   c.SetRange(0, kFrames - 1);
   const std::string out = c.scratch.Path("out");
   std::filesystem::create_directories(out);
-  SelectExport(c, out);
+  SelectExport(c, out, {0, 1});
   g_mxfPath = c.path;
   g_fault = Fault::Unlink;
   SetBwfExportFrameHook(DamageAtFrame);

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <new>
 #include <optional>
 #include <string>
@@ -98,6 +99,22 @@ inline AnalysisOutcome AnalyseFile(const std::string& path, uint8_t ioMethod) {
   out.entryCount = state.timecode.entryCount;
   FreeLtcErrors(&errors);
   return out;
+}
+
+// An export of the rewrap range's frames of `slots` into `folder`, file
+// names starting with `prefix`.
+inline void SelectExport(rewrap_test::RewrapCase& c, const std::string& folder, std::initializer_list<int> slots,
+                         const std::u16string& prefix = u"T") {
+  for (int i = 0; i < 2; ++i) {
+    c.plan.exportIn[i] = c.plan.wrapIn[i];
+    c.plan.exportOut[i] = c.plan.wrapOut[i];
+  }
+  for (int s : slots) c.plan.exportSwitch[s] = TRACK_ON;
+  const std::u16string f = plat::Utf8ToUtf16(folder);
+  std::copy(f.begin(), f.end(), c.plan.exportFolder);
+  c.plan.exportFolder[f.size()] = u'\0';
+  std::copy(prefix.begin(), prefix.end(), c.plan.exportPrefix);
+  c.plan.exportPrefix[prefix.size()] = u'\0';
 }
 
 // A track plan in memory shared with child processes forked after it was

@@ -232,20 +232,6 @@ struct IndexDamage {
   std::function<void(RewrapCase&)> damage;
 };
 
-// Export of the rewrap range, every track, into `folder`.
-void ExportSelect(RewrapCase& c, const std::string& folder) {
-  for (int i = 0; i < 2; ++i) {
-    c.plan.exportIn[i] = c.plan.wrapIn[i];
-    c.plan.exportOut[i] = c.plan.wrapOut[i];
-  }
-  for (int s = 0; s < c.state.audio.trackCount; ++s) c.plan.exportSwitch[s] = TRACK_ON;
-  const std::u16string f = plat::Utf8ToUtf16(folder);
-  std::copy(f.begin(), f.end(), c.plan.exportFolder);
-  c.plan.exportFolder[f.size()] = u'\0';
-  const std::u16string prefix = u"T-";
-  std::copy(prefix.begin(), prefix.end(), c.plan.exportPrefix);
-  c.plan.exportPrefix[prefix.size()] = u'\0';
-}
 
 TEST(HostileIndexAfterLoading, EnginesRefuseWithNothingWritten) {
   auto entry = [](RewrapCase& c, int k) -> INDEX_ENTRY_ARRAY& { return c.state.indexEntries[static_cast<size_t>(k)]; };
@@ -289,7 +275,7 @@ TEST(HostileIndexAfterLoading, EnginesRefuseWithNothingWritten) {
       c.SetRange(0, 11);
       const std::string out = c.scratch.Path("out");
       std::filesystem::create_directories(out);
-      ExportSelect(c, out);
+      SelectExport(c, out, {0, 1}, u"T-");
       d.damage(c);
       EXPECT_EQ(e.run(plat::Utf8ToUtf16(c.path), &c.plan, &c.state.base), e.step + 14);
       EXPECT_TRUE(c.FileIs(c.original));
