@@ -1,15 +1,12 @@
 #include "ui/analysis_dialog.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 
 #include "engine/text_format.h"
 #include "platform/path.h"
 #include "ui/dialog_units.h"
-#include "ui/job_notifier.h"
 #include "ui/log_files.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -65,7 +62,7 @@ QString AnalysisDialog::StepText(int stepCode) {
 }
 
 AnalysisDialog::AnalysisDialog(const ANALYSIS_DIALOG_DEPS& deps, QWidget* parent)
-    : QDialog(parent), deps_(deps) {
+    : JobDialog(deps.ctx, deps.engines, deps.setStatus, kTickMs, parent), deps_(deps) {
   setObjectName(QStringLiteral("dialog224"));
   setWindowTitle(Q(kCaption));
   setModal(true);
@@ -98,18 +95,9 @@ AnalysisDialog::AnalysisDialog(const ANALYSIS_DIALOG_DEPS& deps, QWidget* parent
                                                      (wanted - buttonRect.width() + 1) / 2, 0);
   button_->setGeometry(buttonRect);
   connect(button_, &QPushButton::clicked, this, &AnalysisDialog::OnButton);
-
-  timer_ = new QTimer(this);
-  timer_->setInterval(kTickMs);
-  connect(timer_, &QTimer::timeout, this, &AnalysisDialog::Tick);
-
-  notifier_ = std::make_unique<GuiJobNotifier>(this, [this](const JobMessage& m) { OnJobMessage(m); });
 }
 
-AnalysisDialog::~AnalysisDialog() {
-  worker_.Join();
-  if (deps_.ctx != nullptr && deps_.ctx->windows == notifier_.get()) deps_.ctx->windows = nullptr;
-}
+AnalysisDialog::~AnalysisDialog() = default;
 
 void AnalysisDialog::Place() {
   QWidget* anchor = deps_.centreOn != nullptr ? deps_.centreOn : parentWidget();
@@ -118,16 +106,11 @@ void AnalysisDialog::Place() {
   move(centre.x() - width() / 2 + 5, centre.y() - height() / 2);
 }
 
-void AnalysisDialog::SetStatus(const QString& text) {
-  if (deps_.setStatus) deps_.setStatus(text);
-}
-
 void AnalysisDialog::Run() {
   APP_CONTEXT* ctx = deps_.ctx;
   MXF_TIMECODE_INFO* tc = ctx->baseInfo->timecode;
 
   Place();
-  ctx->windows = notifier_.get();
   button_->setEnabled(false);
   button_->setText(Q(kCancelButton));
   fileName_->setText(Q(plat::FileNamePart(ctx->mxfPath)));
@@ -139,15 +122,8 @@ void AnalysisDialog::Run() {
   tc->cancelRequested = 0;
   tc->ltcErrors = deps_.errorHead;
 
-  const JOB_ENGINES* engines = deps_.engines;
-  worker_ = plat::Thread([ctx, engines] { JobWorker(ctx, *engines); });
   SetStatus(Q(kStatusAnalysing));
-  Tick();
-  timer_->start();
-  exec();
-  timer_->stop();
-  worker_.Join();
-  ctx->windows = nullptr;
+  RunJob();
 }
 
 void AnalysisDialog::Tick() {
@@ -178,13 +154,13 @@ void AnalysisDialog::OnJobMessage(const JobMessage& message) {
       Tick();
       return;
     case WM_JOB_DONE:
-      timer_->stop();
+      StopTicks();
       Tick();
       ended_ = true;
       OnDone();
       return;
     case WM_JOB_FAILED:
-      timer_->stop();
+      StopTicks();
       Tick();
       ended_ = true;
       OnFailed(message);
@@ -268,20 +244,4 @@ void AnalysisDialog::WriteErrorLog() {
   }
 }
 
-void AnalysisDialog::Finish() {
-  closing_ = true;
-  done(deps_.ctx->analysisOk ? QDialog::Accepted : QDialog::Rejected);
-}
-
-void AnalysisDialog::reject() {
-  // Escape does not close the dialog: it closes itself when the job ends.
-  if (closing_) QDialog::reject();
-}
-
-void AnalysisDialog::closeEvent(QCloseEvent* event) {
-  if (closing_) {
-    QDialog::closeEvent(event);
-  } else {
-    event->ignore();
-  }
-}
+void AnalysisDialog::Finish() { JobDialog::Finish(deps_.ctx->analysisOk ? QDialog::Accepted : QDialog::Rejected); }

@@ -5,20 +5,16 @@
 // error log when the verification found errors).
 #pragma once
 
-#include <QDialog>
 #include <functional>
-#include <memory>
 
 #include "engine/job_runner.h"
-#include "platform/thread.h"
+#include "ui/job_dialog.h"
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QTimer;
 class MessageBoxes;
 class ShellServices;
-class GuiJobNotifier;
 struct LTC_ERROR_ENTRY;
 
 struct ANALYSIS_DIALOG_DEPS {
@@ -31,7 +27,7 @@ struct ANALYSIS_DIALOG_DEPS {
   QWidget* centreOn = nullptr;                      // the main window's client area
 };
 
-class AnalysisDialog : public QDialog {
+class AnalysisDialog : public JobDialog {
   Q_OBJECT
  public:
   AnalysisDialog(const ANALYSIS_DIALOG_DEPS& deps, QWidget* parent);
@@ -52,25 +48,18 @@ class AnalysisDialog : public QDialog {
   // The step text for a step code; empty for an unknown code.
   static QString StepText(int stepCode);
 
- protected:
-  void reject() override;
-  void closeEvent(QCloseEvent* event) override;
-
  private:
   void Place();
-  void Tick();
+  void Tick() override;
   void OnButton();
-  void OnJobMessage(const JobMessage& message);
+  void OnJobMessage(const JobMessage& message) override;
   void OnDone();
   void OnFailed(const JobMessage& message);
   void WriteErrorLog();
+  // Closes the dialog with the analysis' verdict.
   void Finish();
-  void SetStatus(const QString& text);
 
   ANALYSIS_DIALOG_DEPS deps_;
-  std::unique_ptr<GuiJobNotifier> notifier_;
-  plat::Thread worker_;
-  QTimer* timer_ = nullptr;
   QLabel* fileName_ = nullptr;
   QLabel* frames_ = nullptr;
   QProgressBar* progress_ = nullptr;
@@ -79,6 +68,5 @@ class AnalysisDialog : public QDialog {
   bool verifying_ = false;
   bool cancelling_ = false;
   bool ended_ = false;
-  bool closing_ = false;
   double divisor_ = 0;
 };

@@ -1,10 +1,8 @@
 #include "ui/progress_dialog.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 
 #include "platform/path.h"
 #include "platform/time.h"
@@ -12,7 +10,6 @@
 #include "rewrap/rewrap_log.h"
 #include "rewrap/track_plan.h"
 #include "ui/dialog_units.h"
-#include "ui/job_notifier.h"
 #include "ui/log_files.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -47,7 +44,8 @@ int ModeIndex(const APP_CONTEXT* ctx) { return ctx->jobMode == JOB_EXPORT ? 1 : 
 
 }  // namespace
 
-ProgressDialog::ProgressDialog(const PROGRESS_DIALOG_DEPS& deps, QWidget* parent) : QDialog(parent), deps_(deps) {
+ProgressDialog::ProgressDialog(const PROGRESS_DIALOG_DEPS& deps, QWidget* parent)
+    : JobDialog(deps.ctx, deps.engines, deps.setStatus, kTickMs, parent), deps_(deps) {
   setObjectName(QStringLiteral("dialog220"));
   setWindowTitle(Q(kCaption));
   setModal(true);
@@ -87,18 +85,9 @@ ProgressDialog::ProgressDialog(const PROGRESS_DIALOG_DEPS& deps, QWidget* parent
   button_->setAutoDefault(false);
   button_->setGeometry(du.rect(109, 88, 78, 16));
   connect(button_, &QPushButton::clicked, this, &ProgressDialog::OnCancel);
-
-  timer_ = new QTimer(this);
-  timer_->setInterval(kTickMs);
-  connect(timer_, &QTimer::timeout, this, &ProgressDialog::Tick);
-
-  notifier_ = std::make_unique<GuiJobNotifier>(this, [this](const JobMessage& m) { OnJobMessage(m); });
 }
 
-ProgressDialog::~ProgressDialog() {
-  worker_.Join();
-  if (deps_.ctx != nullptr && deps_.ctx->windows == notifier_.get()) deps_.ctx->windows = nullptr;
-}
+ProgressDialog::~ProgressDialog() = default;
 
 const uint32_t* ProgressDialog::RangeIn() const {
   const AUDIOTRACK_IO_INFO* plan = deps_.ctx->trackPlan;
@@ -117,10 +106,6 @@ void ProgressDialog::Place() {
   move(anchor->mapToGlobal(topLeft));
 }
 
-void ProgressDialog::SetStatus(const QString& text) {
-  if (deps_.setStatus) deps_.setStatus(text);
-}
-
 bool ProgressDialog::Run() {
   APP_CONTEXT* ctx = deps_.ctx;
   AUDIOTRACK_IO_INFO* plan = ctx->trackPlan;
@@ -128,7 +113,6 @@ bool ProgressDialog::Run() {
   const uint32_t sel = RangeSelector(tc);
 
   Place();
-  ctx->windows = notifier_.get();
   const uint32_t* in = RangeIn();
   const uint32_t* out = RangeOut();
   plan->frameCount.store(out[sel] - in[sel] + 1);
@@ -144,14 +128,7 @@ bool ProgressDialog::Run() {
   state_->setText(Q(kRunning[ModeIndex(ctx)]));
   SetStatus(Q(kRunning[ModeIndex(ctx)]));
 
-  const JOB_ENGINES* engines = deps_.engines;
-  worker_ = plat::Thread([ctx, engines] { JobWorker(ctx, *engines); });
-  Tick();
-  timer_->start();
-  exec();
-  timer_->stop();
-  worker_.Join();
-  ctx->windows = nullptr;
+  RunJob();
   return succeeded_;
 }
 
@@ -178,7 +155,7 @@ void ProgressDialog::OnCancel() {
 void ProgressDialog::OnJobMessage(const JobMessage& message) {
   if (message.message != WM_JOB_DONE && message.message != WM_JOB_FAILED) return;
   const int mode = ModeIndex(deps_.ctx);
-  timer_->stop();
+  StopTicks();
   Tick();
   ended_ = true;
   button_->setText(Q(kCloseButton));
@@ -224,23 +201,5 @@ void ProgressDialog::WriteLog() {
     ShowMessage(*deps_.messages, owner, ComposeRewrapLogCreated(ctx->mxfPath, logPath), txt::kAppCaption,
                 MsgIcon::Information);
     return;
-  }
-}
-
-void ProgressDialog::Finish(int result) {
-  closing_ = true;
-  done(result);
-}
-
-void ProgressDialog::reject() {
-  // Escape does not close the dialog while the job runs.
-  if (closing_) QDialog::reject();
-}
-
-void ProgressDialog::closeEvent(QCloseEvent* event) {
-  if (closing_) {
-    QDialog::closeEvent(event);
-  } else {
-    event->ignore();
   }
 }

@@ -4,20 +4,16 @@
 // shows the outcome and, after a rewrap, offers the detail log.
 #pragma once
 
-#include <QDialog>
 #include <functional>
-#include <memory>
 
 #include "engine/job_runner.h"
-#include "platform/thread.h"
+#include "ui/job_dialog.h"
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QTimer;
 class MessageBoxes;
 class ShellServices;
-class GuiJobNotifier;
 
 struct PROGRESS_DIALOG_DEPS {
   APP_CONTEXT* ctx = nullptr;
@@ -31,7 +27,7 @@ struct PROGRESS_DIALOG_DEPS {
   std::function<void()> onTick;
 };
 
-class ProgressDialog : public QDialog {
+class ProgressDialog : public JobDialog {
   Q_OBJECT
  public:
   ProgressDialog(const PROGRESS_DIALOG_DEPS& deps, QWidget* parent);
@@ -54,25 +50,16 @@ class ProgressDialog : public QDialog {
 
   static constexpr int kTickMs = 200;
 
- protected:
-  void reject() override;
-  void closeEvent(QCloseEvent* event) override;
-
  private:
   void Place();
-  void Tick();
+  void Tick() override;
   void OnCancel();
-  void OnJobMessage(const JobMessage& message);
+  void OnJobMessage(const JobMessage& message) override;
   void WriteLog();
-  void SetStatus(const QString& text);
-  void Finish(int result);
   const uint32_t* RangeIn() const;
   const uint32_t* RangeOut() const;
 
   PROGRESS_DIALOG_DEPS deps_;
-  std::unique_ptr<GuiJobNotifier> notifier_;
-  plat::Thread worker_;
-  QTimer* timer_ = nullptr;
   QLabel* fileName_ = nullptr;
   QLabel* in_ = nullptr;
   QLabel* out_ = nullptr;
@@ -81,6 +68,5 @@ class ProgressDialog : public QDialog {
   QLabel* state_ = nullptr;
   QPushButton* button_ = nullptr;
   bool ended_ = false;
-  bool closing_ = false;
   bool succeeded_ = false;
 };
