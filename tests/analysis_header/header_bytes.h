@@ -13,23 +13,11 @@
 #include "engine/mxf_records.h"
 #include "engine/mxf_state.h"
 #include "platform/file.h"
+#include "tests/support/klv_bytes.h"
 
 namespace hdrtest {
 
-using Bytes = std::vector<uint8_t>;
-
-inline void Put(Bytes* out, const Bytes& more) { out->insert(out->end(), more.begin(), more.end()); }
-inline void PutBE16(Bytes* out, uint16_t v) { Put(out, {uint8_t(v >> 8), uint8_t(v)}); }
-inline void PutBE32(Bytes* out, uint32_t v) {
-  Put(out, {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
-}
-inline void PutBE64(Bytes* out, uint64_t v) {
-  PutBE32(out, uint32_t(v >> 32));
-  PutBE32(out, uint32_t(v));
-}
-inline void PatchBE64(Bytes* out, size_t at, uint64_t v) {
-  for (int i = 0; i < 8; ++i) (*out)[at + i] = uint8_t(v >> (56 - 8 * i));
-}
+using namespace klvtest;
 
 // Header metadata set keys (byte 14 chooses the set).
 inline Bytes SetKey(uint8_t kind) {
@@ -38,42 +26,7 @@ inline Bytes SetKey(uint8_t kind) {
 constexpr uint8_t kPreface = 0x2F, kTimecodeComponent = 0x14, kTimelineTrack = 0x3B,
                   kSourcePackage = 0x37, kIdentification = 0x30;
 
-// key + length (4-byte BER unless berBytes says 1 (short form) or 8) + value.
-inline Bytes Klv(const Bytes& key, const Bytes& value, int berBytes = 4) {
-  Bytes out = key;
-  const uint64_t n = value.size();
-  if (berBytes == 1) {
-    out.push_back(uint8_t(n));
-  } else if (berBytes == 8) {
-    out.push_back(0x87);
-    for (int s = 48; s >= 0; s -= 8) out.push_back(uint8_t(n >> s));
-  } else {
-    Put(&out, {0x83, uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)});
-  }
-  Put(&out, value);
-  return out;
-}
-
-// A KLV fill item of exactly `total` bytes (at least 20).
-inline Bytes Fill(size_t total) {
-  return Klv({0x06, 0x0E, 0x2B, 0x34, 0x01, 0x01, 0x01, 0x02, 0x03, 0x01, 0x02, 0x10, 0x01, 0x00, 0x00, 0x00},
-             Bytes(total - 20, 0));
-}
-
-// One local set item.
-inline Bytes Item(uint16_t tag, const Bytes& value) {
-  Bytes out;
-  PutBE16(&out, tag);
-  PutBE16(&out, uint16_t(value.size()));
-  Put(&out, value);
-  return out;
-}
-
-inline Bytes Set(uint8_t kind, const std::vector<Bytes>& items) {
-  Bytes value;
-  for (const Bytes& i : items) Put(&value, i);
-  return Klv(SetKey(kind), value);
-}
+inline Bytes Set(uint8_t kind, const std::vector<Bytes>& items) { return LocalSet(SetKey(kind), items); }
 
 inline Bytes Utf16Be(const std::u16string& s) {
   Bytes out;
@@ -218,40 +171,6 @@ inline BuiltFile Build(const MiniFile& m) {
 }
 
 // A scratch file holding given bytes, opened for reading; removed at the end.
-class ScratchMxf {
- public:
-  explicit ScratchMxf(const Bytes& content) {
-    char name[] = "/tmp/velmora_hdr_XXXXXX";
-    const int fd = ::mkstemp(name);
-    if (fd < 0) return;
-    size_t done = 0;
-    while (done < content.size()) {
-      const ssize_t w = ::write(fd, content.data() + done, content.size() - done);
-      if (w <= 0) break;
-      done += size_t(w);
-    }
-    ::close(fd);
-    path_ = name;
-    if (done == content.size()) file_ = plat::File::Open(path16(), plat::Access::Read, plat::Share::Shared);
-    size_ = content.size();
-  }
-  ~ScratchMxf() {
-    file_.Close();
-    if (!path_.empty()) std::remove(path_.c_str());
-  }
-  ScratchMxf(const ScratchMxf&) = delete;
-  ScratchMxf& operator=(const ScratchMxf&) = delete;
-
-  bool ok() const { return file_.valid(); }
-  plat::File* file() { return &file_; }
-  uint64_t size() const { return size_; }
-  std::u16string path16() const { return std::u16string(path_.begin(), path_.end()); }
-
- private:
-  std::string path_;
-  plat::File file_;
-  uint64_t size_ = 0;
-};
 
 // The records of one analysis, linked as the application links them.
 using Records = MxfState;

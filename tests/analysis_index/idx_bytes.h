@@ -12,20 +12,12 @@
 
 #include "engine/mxf_records.h"
 #include "platform/file.h"
+#include "tests/support/klv_bytes.h"
 
 namespace idxtest {
 
-using Bytes = std::vector<uint8_t>;
+using namespace klvtest;
 
-inline void Put(Bytes* out, const Bytes& more) { out->insert(out->end(), more.begin(), more.end()); }
-inline void PutBE16(Bytes* out, uint16_t v) { Put(out, {uint8_t(v >> 8), uint8_t(v)}); }
-inline void PutBE32(Bytes* out, uint32_t v) {
-  Put(out, {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
-}
-inline void PutBE64(Bytes* out, uint64_t v) {
-  PutBE32(out, uint32_t(v >> 32));
-  PutBE32(out, uint32_t(v));
-}
 inline Bytes BE32(uint32_t v) {
   Bytes b;
   PutBE32(&b, v);
@@ -39,35 +31,6 @@ inline Bytes BE64(uint64_t v) {
 
 inline const Bytes kSegmentKey = {0x06, 0x0E, 0x2B, 0x34, 0x02, 0x53, 0x01, 0x01,
                                   0x0D, 0x01, 0x02, 0x01, 0x01, 0x10, 0x01, 0x00};
-inline const Bytes kFillKey = {0x06, 0x0E, 0x2B, 0x34, 0x01, 0x01, 0x01, 0x02,
-                               0x03, 0x01, 0x02, 0x10, 0x01, 0x00, 0x00, 0x00};
-
-// key + 83 + 24-bit length + value
-inline Bytes Klv(const Bytes& key, const Bytes& value) {
-  Bytes out = key;
-  const size_t n = value.size();
-  Put(&out, {0x83, uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)});
-  Put(&out, value);
-  return out;
-}
-
-// A KLV fill item of exactly `total` bytes (at least 20).
-inline Bytes Fill(size_t total) { return Klv(kFillKey, Bytes(total - 20, 0)); }
-
-// One local set item.
-inline Bytes Item(uint16_t tag, const Bytes& value) {
-  Bytes out;
-  PutBE16(&out, tag);
-  PutBE16(&out, uint16_t(value.size()));
-  Put(&out, value);
-  return out;
-}
-
-inline Bytes LocalSet(const Bytes& key, const std::vector<Bytes>& items) {
-  Bytes value;
-  for (const Bytes& i : items) Put(&value, i);
-  return Klv(key, value);
-}
 
 struct Entry {
   uint64_t streamOffset = 0;
@@ -155,38 +118,6 @@ inline Segment ConstantSegment(uint64_t start, size_t n, uint64_t firstOffset, u
 }
 
 // Writes `bytes` into a scratch file and keeps it open for reading.
-class ScratchMxf {
- public:
-  explicit ScratchMxf(const Bytes& bytes) {
-    char name[] = "/tmp/velmora_idx_XXXXXX";
-    const int fd = ::mkstemp(name);
-    if (fd < 0) return;
-    path_ = name;
-    size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-      if (w <= 0) break;
-      done += static_cast<size_t>(w);
-    }
-    ::close(fd);
-    if (done != bytes.size()) return;
-    file_ = plat::File::Open(std::u16string(path_.begin(), path_.end()), plat::Access::Read,
-                             plat::Share::Shared);
-  }
-  ~ScratchMxf() {
-    file_.Close();
-    if (!path_.empty()) std::remove(path_.c_str());
-  }
-  ScratchMxf(const ScratchMxf&) = delete;
-  ScratchMxf& operator=(const ScratchMxf&) = delete;
-
-  plat::File* file() { return &file_; }
-  bool ok() const { return file_.valid(); }
-
- private:
-  std::string path_;
-  plat::File file_;
-};
 
 // A partition record as the partitions step leaves it.
 inline MXF_PARTITION_INFO Partition(int kind, uint64_t at, uint64_t metadataStart, uint64_t header,
