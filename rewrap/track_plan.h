@@ -32,6 +32,14 @@ inline constexpr size_t kExportPrefixUnits = 256;
 inline constexpr uint32_t kDefaultWavBufferIndex = 4;
 inline constexpr uint32_t kWavBufferIndexCount = 14;  // 0..13
 
+// Values of jobPhase: an engine first checks every targeted element of the
+// range (nothing is written yet), then writes. currentFrame counts the frames
+// of the phase shown, from 0 again when the write starts.
+enum JOB_PHASE : uint32_t {
+  JOB_PHASE_CHECK = 0,
+  JOB_PHASE_WRITE = 1,
+};
+
 // Values of trackSwitch and exportSwitch.
 enum TRACK_SWITCH : uint8_t {
   TRACK_OFF = 0,
@@ -55,6 +63,7 @@ struct AUDIOTRACK_IO_INFO {
   std::atomic<uint32_t> currentFrame{0};   // offset from IN of the last frame completed
   std::atomic<uint32_t> frameCount{0};     // frames of the running job's range
   std::atomic<uint32_t> cancelRequest{0};  // 1: the user asked the running job to stop
+  std::atomic<uint32_t> jobPhase{JOB_PHASE_CHECK};  // JOB_PHASE of the running job
 
   // A new record is in the start-up state (see InitTrackPlan).
   AUDIOTRACK_IO_INFO();
@@ -79,6 +88,7 @@ inline void ClearTrackPlanForUnload(AUDIOTRACK_IO_INFO& plan) {
   plan.currentFrame.store(0);
   plan.frameCount.store(0);
   plan.cancelRequest.store(0);
+  plan.jobPhase.store(JOB_PHASE_CHECK);
 }
 
 // The state at start-up: as after an unload, with buffer index 4, no export
