@@ -41,7 +41,8 @@ struct ExportOptions {
 constexpr const char* kUsage =
     "usage: velmora-cli export FILE --in TC --out TC --tracks LIST --dir DIR [--prefix TEXT]\n"
     "                          [--io mmap|file] [--buffer 0..13] [--run-number N]\n"
-    "       LIST: track numbers and ranges from 1, e.g. 2,5 or 1-8, or all\n";
+    "       LIST: track numbers and ranges from 1, e.g. 2,5 or 1-8, or all\n"
+    "       TC: HH:MM:SS:FF, two digits each, with : ; . or , before the frames\n";
 
 int UsageError(const std::string& what) {
   std::fprintf(stderr, "velmora-cli export: %s\n%s", what.c_str(), kUsage);
@@ -144,6 +145,7 @@ int ParseArgs(const std::vector<std::string>& args, ExportOptions* opt) {
   if (opt->path.empty()) return UsageError("FILE is missing");
   if (opt->in.empty() || opt->out.empty()) return UsageError("--in and --out are required");
   if (opt->tracks.empty()) return UsageError("--tracks is required");
+  if (!RangeLabelForms(opt->in, opt->out)) return kExitUsage;
   if (!haveDir) return UsageError("--dir is required");
   // The plan holds the folder and the prefix in fixed fields; nothing is cut.
   if (opt->folder.size() >= kExportFolderUnits) {
@@ -209,8 +211,9 @@ int RunExport(const std::vector<std::string>& args) {
   // IN and OUT as the export dialog's entry checks them.
   uint32_t rangeIn[2];
   uint32_t rangeOut[2];
-  if (!EnterCommandRange(state.timecode, opt.in, opt.out, RangeEntryKind::Export, rangeIn, rangeOut)) {
-    return kExitRefused;
+  if (int status = EnterCommandRange(state.timecode, opt.in, opt.out, RangeEntryKind::Export, rangeIn, rangeOut);
+      status >= 0) {
+    return status;
   }
 
   auto plan = std::make_unique<AUDIOTRACK_IO_INFO>();

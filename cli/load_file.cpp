@@ -12,17 +12,35 @@ int ParseIoMethod(const std::string& text) {
   return -1;
 }
 
-LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bool showProgress) {
+namespace {
+
+std::u16string CannotLoad(const std::u16string& path, plat::SysError err) {
+  return FormatText(
+      u"%s\n\nMXFファイルをロードできません。\n接続デバイス、他のアプリで使用していないか確認して下さい。\nERR: %X",
+      {std::u16string_view(plat::FileNamePart(path)), static_cast<int64_t>(err)});
+}
+
+}  // namespace
+
+plat::File OpenMxfForRewrap(const std::u16string& path) {
+  plat::SysError err = 0;
+  plat::File file = plat::File::Open(path, plat::Access::ReadWrite, plat::Share::Exclusive, &err);
+  if (!file.valid()) PrintErr(CannotLoad(path, err));
+  return file;
+}
+
+LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bool showProgress,
+                   plat::File* held) {
   LoadResult result;
   plat::SysError err = 0;
-  // Opened for reading with no sharing: no other job of ours may rewrite the
-  // file while it is analysed.
-  plat::File file = plat::File::Open(path, plat::Access::Read, plat::Share::Exclusive, &err);
+  // A shared lock: no job of ours may rewrite the file while it is analysed,
+  // but another analysis may read it too.
+  plat::File opened;
+  if (held == nullptr) opened = plat::File::Open(path, plat::Access::Read, plat::Share::Shared, &err);
+  plat::File& file = held != nullptr ? *held : opened;
   if (!file.valid()) {
     result.exitCode = kExitRefused;
-    result.message = FormatText(
-        u"%s\n\nMXFファイルをロードできません。\n接続デバイス、他のアプリで使用していないか確認して下さい。\nERR: %X",
-        {std::u16string_view(plat::FileNamePart(path)), static_cast<int64_t>(err)});
+    result.message = CannotLoad(path, err);
     return result;
   }
 

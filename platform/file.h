@@ -90,6 +90,7 @@ struct DirRecord {
   uint64_t size = 0;
   FileTimes times;
   bool isDirectory = false;
+  bool isRegular = false;  // not a folder, FIFO, device or socket
 };
 bool StatPath(const std::u16string& path, DirRecord* out, SysError* err = nullptr);
 bool PathExists(const std::u16string& path);

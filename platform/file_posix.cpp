@@ -48,6 +48,7 @@ FileTime FromTimespec(const Ts& ts) {
 struct StatResult {
   uint64_t size = 0;
   bool isDirectory = false;
+  bool isRegular = false;
   FileTimes times;
 };
 
@@ -62,6 +63,7 @@ bool StatAny(int fd, const char* path, StatResult* out, SysError* err) {
   if (r == 0) {
     out->size = sx.stx_size;
     out->isDirectory = S_ISDIR(sx.stx_mode);
+    out->isRegular = S_ISREG(sx.stx_mode);
     out->times.modification = FromTimespec(sx.stx_mtime);
     out->times.change = FromTimespec(sx.stx_ctime);
     out->times.access = FromTimespec(sx.stx_atime);
@@ -80,6 +82,7 @@ bool StatAny(int fd, const char* path, StatResult* out, SysError* err) {
   }
   out->size = static_cast<uint64_t>(st.st_size);
   out->isDirectory = S_ISDIR(st.st_mode);
+  out->isRegular = S_ISREG(st.st_mode);
   out->times.modification = FromTimespec(st.st_mtim);
   out->times.change = FromTimespec(st.st_ctim);
   out->times.access = FromTimespec(st.st_atim);
@@ -357,6 +360,7 @@ bool StatPath(const std::u16string& path, DirRecord* out, SysError* err) {
   if (!StatAny(-1, p.c_str(), &st, err)) return false;
   out->size = st.size;
   out->isDirectory = st.isDirectory;
+  out->isRegular = st.isRegular;
   out->times = st.times;
   return true;
 }

@@ -15,6 +15,25 @@ inline constexpr int kStrWindowClass = 109;      // main window class name
 inline constexpr int kStrSilenceWritten = 225;   // track panel: ON without a file
 inline constexpr int kStrNoTrack = 226;          // track panel: slot without a track
 inline constexpr int kStrUndefinedError = 251;   // a code with no text of its own
+// Command-line refusals and notes, and the check-pass cancel.
+inline constexpr int kStrTrackNamedTwice = 450;    // option, option, track
+inline constexpr int kStrStereoPartnerNamed = 451; // option, track, track, option
+inline constexpr int kStrTimecodeUnreadable = 452; // text
+inline constexpr int kStrTimecodeNotAtRate = 453;  // text, rate
+inline constexpr int kStrTimecodeSkipped = 454;    // text, next label
+inline constexpr int kStrPlanRange = 455;          // IN label, frame, OUT label, frame, frames
+inline constexpr int kStrPlanTrackFile = 456;      // track, path
+inline constexpr int kStrPlanTrackChannel = 457;   // track, path, channel
+inline constexpr int kStrPlanTrackSilence = 458;   // track
+inline constexpr int kStrWavEndsEarly = 459;       // track, path, timecode
+inline constexpr int kStrWavMissing = 460;         // path
+inline constexpr int kStrWavIsFolder = 461;        // path
+inline constexpr int kStrWavUnreadable = 462;      // path, system error
+inline constexpr int kStrWavNotRegular = 463;      // path
+inline constexpr int kStrExportFolderReadOnly = 464;  // folder, system error
+inline constexpr int kStrPrefixHasPath = 465;      // prefix
+inline constexpr int kStrCancelledInCheck = 466;
+inline constexpr int kStrLogNotCreated = 467;      // path, system error
 
 inline constexpr size_t kStringBufferUnits = 256;
 

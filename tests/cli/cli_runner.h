@@ -28,11 +28,13 @@ inline std::string ReadAll(const std::filesystem::path& p) {
 }
 
 // args are passed through the shell; quote paths that need it.
-inline CliResult RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& input = "") {
+// `wrapper` runs before the binary (e.g. "flock -s FILE" to hold a lock).
+inline CliResult RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& input = "",
+                        const std::string& wrapper = "") {
   const auto outPath = dir / "cli.out";
   const auto errPath = dir / "cli.err";
-  std::string cmd = std::string(VELMORA_BIN_DIR) + "/velmora-cli " + args + " >" + outPath.string() + " 2>" +
-                    errPath.string();
+  std::string cmd = wrapper + " " + std::string(VELMORA_BIN_DIR) + "/velmora-cli " + args + " >" + outPath.string() +
+                    " 2>" + errPath.string();
   cmd = input.empty() ? cmd + " </dev/null" : "printf '" + input + "' | " + cmd;
   const int raw = std::system(cmd.c_str());
   CliResult r;
