@@ -20,12 +20,26 @@ std::u16string CannotLoad(const std::u16string& path, plat::SysError err) {
       {std::u16string_view(plat::FileNamePart(path)), static_cast<int64_t>(err)});
 }
 
+LoadResult OpenFailure(const std::u16string& path, plat::SysError err) {
+  LoadResult result;
+  result.exitCode = kExitRefused;
+  result.resultCode = kOpenFailedCode;
+  result.cause = FailureCause{path, err};
+  result.message = CannotLoad(path, err);
+  return result;
+}
+
 }  // namespace
+
+void PrintLoadFailure(const LoadResult& result, const std::u16string& path) {
+  if (!result.message.empty()) PrintErr(result.message);
+  PrintErr(FailureLine(result.cause.known() ? result.cause : FailureCause{path, 0}, result.resultCode));
+}
 
 plat::File OpenMxfForRewrap(const std::u16string& path) {
   plat::SysError err = 0;
   plat::File file = plat::File::Open(path, plat::Access::ReadWrite, plat::Share::Exclusive, &err);
-  if (!file.valid()) PrintErr(CannotLoad(path, err));
+  if (!file.valid()) PrintLoadFailure(OpenFailure(path, err), path);
   return file;
 }
 
@@ -38,11 +52,8 @@ LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bo
   plat::File opened;
   if (held == nullptr) opened = plat::File::Open(path, plat::Access::Read, plat::Share::Shared, &err);
   plat::File& file = held != nullptr ? *held : opened;
-  if (!file.valid()) {
-    result.exitCode = kExitRefused;
-    result.message = CannotLoad(path, err);
-    return result;
-  }
+  if (!file.valid()) return OpenFailure(path, err);
+  result.opened = true;
 
   APP_CONTEXT ctx;
   ctx.baseInfo = &state.base;
@@ -75,6 +86,7 @@ LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bo
   }
   const JobMessage& m = *outcome.final;
   result.message = m.text;
+  result.stepCode = state.base.stepCode;
   if (m.message == WM_JOB_DONE) {
     result.loadable = true;
     result.exitCode = kExitOk;
