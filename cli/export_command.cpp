@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bwf/bwf_header.h"
 #include "bwf/export_engines.h"
 #include "cli/commands.h"
 #include "cli/load_file.h"
@@ -18,6 +19,7 @@
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/text.h"
+#include "resources/string_table.h"
 #include "rewrap/progress_texts.h"
 #include "rewrap/range_entry.h"
 #include "rewrap/track_plan.h"
@@ -157,6 +159,15 @@ int ParseArgs(const std::vector<std::string>& args, ExportOptions* opt) {
   }
   if (!plat::IsDirectory(opt->folder)) {
     return UsageError("--dir: " + plat::Utf16ToUtf8(opt->folder) + " is not an existing folder");
+  }
+  if (!BwfPrefixIsPlain(opt->prefix)) {
+    PrintErr(FormatText(LoadString(kStrPrefixHasPath), {std::u16string_view(opt->prefix)}));
+    return kExitUsage;
+  }
+  if (plat::SysError err = 0; !plat::FolderAcceptsFiles(opt->folder, &err)) {
+    PrintErr(FormatText(LoadString(kStrExportFolderReadOnly),
+                        {std::u16string_view(opt->folder), static_cast<int64_t>(err)}));
+    return kExitRefused;
   }
   return -1;
 }

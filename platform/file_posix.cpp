@@ -1,6 +1,7 @@
 // POSIX implementation of plat::File.
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
@@ -379,6 +380,38 @@ bool IsDirectory(const std::u16string& path) {
   std::string p;
   struct stat st;
   return NativePath(path, &p, nullptr) && ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FolderAcceptsFiles(const std::u16string& folder, SysError* err) {
+  SetErr(err, 0);
+  std::string p;
+  if (!NativePath(folder, &p, err)) return false;
+  // A probe created and removed at once: permissions alone do not tell
+  // (read-only mounts, and the superuser passes every permission check).
+  std::string probe = p + "/.velmora-probe-XXXXXX";
+  const int fd = ::mkstemp(probe.data());
+  if (fd < 0) {
+    SetErr(err, errno);
+    return false;
+  }
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return true;
+}
+
+bool SyncFolder(const std::u16string& folder, SysError* err) {
+  SetErr(err, 0);
+  std::string p;
+  if (!NativePath(folder, &p, err)) return false;
+  const int fd = ::open(p.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    SetErr(err, errno);
+    return false;
+  }
+  const bool ok = ::fsync(fd) == 0;
+  if (!ok) SetErr(err, errno);
+  ::close(fd);
+  return ok;
 }
 
 bool RemoveFile(const std::u16string& path, SysError* err) {
