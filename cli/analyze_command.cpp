@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/json_writer.h"
+#include "cli/undo_options.h"
 #include "cli/load_file.h"
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
@@ -223,6 +224,7 @@ int RunAnalyze(const std::vector<std::string>& args) {
     }
   }
   if (!r.message.empty() && r.exitCode != kExitOk) PrintErr(r.message);
+  TellInterruptedRewrap(opt.path, UndoSettings());  // analysing writes nothing: told, not refused
   FreeTimecodeErrors(state);
   return status;
 }

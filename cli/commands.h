@@ -10,5 +10,6 @@ namespace cli {
 int RunAnalyze(const std::vector<std::string>& args);
 int RunRewrap(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
+int RunUndo(const std::vector<std::string>& args);
 
 }  // namespace cli

@@ -19,10 +19,14 @@ void PrintUsage(std::FILE* out) {
       "      analyse and verify an MXF file as loading it in the desktop application would\n"
       "  rewrap FILE --in TC --out TC [--track N=WAV]... [--silence N]... [--io mmap|file]\n"
       "         [--buffer 0..13] [--log PATH] [--log-encoding ENC] [--yes]\n"
+      "         [--no-journal] [--no-read-back] [--journal-dir DIR] [--keep-journals N]\n"
       "      overwrite the audio of chosen tracks between IN and OUT, in place\n"
       "  export FILE --in TC --out TC --tracks LIST --dir DIR [--prefix TEXT] [--io mmap|file]\n"
       "         [--buffer 0..13] [--run-number N]\n"
       "      write chosen tracks between IN and OUT as mono BWF files (LIST: 2,5 or 1-8 or all)\n"
+      "\n"
+      "  undo FILE [--leave] [--journal-dir DIR] [--json]\n"
+      "      take back the newest rewrap of FILE, or settle an interrupted one\n"
       "\n"
       "exit status: 0 loaded, 1 refused or failed, 2 usage, 3 timecode errors, 4 cancelled\n",
       out);
@@ -46,6 +50,7 @@ int main(int argc, char** argv) {
   if (command == "analyze") return cli::RunAnalyze(args);
   if (command == "rewrap") return cli::RunRewrap(args);
   if (command == "export") return cli::RunExport(args);
+  if (command == "undo") return cli::RunUndo(args);
   std::fprintf(stderr, "velmora-cli: unknown command '%s'\n", command.c_str());
   PrintUsage(stderr);
   return cli::kExitUsage;

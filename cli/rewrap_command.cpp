@@ -14,6 +14,7 @@
 #include "cli/range_args.h"
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
+#include "cli/undo_options.h"
 #include "engine/text_format.h"
 #include "platform/path.h"
 #include "platform/text.h"
@@ -22,6 +23,8 @@
 #include "rewrap/rewrap_log.h"
 #include "rewrap/track_assign.h"
 #include "rewrap/track_plan.h"
+#include "rewrap/undo_settings.h"
+#include "rewrap/undo_texts.h"
 
 namespace cli {
 
@@ -42,11 +45,13 @@ struct RewrapOptions {
   std::u16string logPath;
   std::string logEncoding;
   bool yes = false;
+  UNDO_SETTINGS undo;
 };
 
 constexpr const char* kUsage =
     "usage: velmora-cli rewrap FILE --in TC --out TC [--track N=WAV]... [--silence N]...\n"
-    "                          [--io mmap|file] [--buffer 0..13] [--log PATH] [--log-encoding ENC] [--yes]\n";
+    "                          [--io mmap|file] [--buffer 0..13] [--log PATH] [--log-encoding ENC] [--yes]\n"
+    "                          [--no-journal] [--no-read-back] [--journal-dir DIR] [--keep-journals N]\n";
 
 int UsageError(const std::string& what) {
   std::fprintf(stderr, "velmora-cli rewrap: %s\n%s", what.c_str(), kUsage);
@@ -71,6 +76,10 @@ int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
       return true;
     };
     std::string v;
+    if (const int u = ParseUndoOption(args, i, &opt->undo, &v); u != 0) {
+      if (u == 2) return UsageError(v);
+      continue;
+    }
     if (a == "--yes" || a == "-y") {
       opt->yes = true;
     } else if (a == "--in" || a == "--out" || a == "--track" || a == "--silence" || a == "--io" ||
@@ -223,7 +232,9 @@ int RunRewrap(const std::vector<std::string>& args) {
     PrintErr(u"トラックスイッチが全てOFFになっています。");
     return kExitRefused;
   }
+  if (int refused = CheckBeforeRewrap(opt.path, *plan, state.base, opt.undo); refused >= 0) return refused;
   if (!opt.yes && !AskBackupQuestion()) return kExitRefused;
+  UndoSettings() = opt.undo;
 
   APP_CONTEXT ctx;
   ctx.baseInfo = &state.base;
@@ -250,11 +261,18 @@ int RunRewrap(const std::vector<std::string>& args) {
   EndProgress();
   if (!outcome.final) return kExitRefused;
   const JobMessage& m = *outcome.final;
+  const UNDO_REPORT& undo = LastUndoReport();
   if (m.message != WM_JOB_DONE) {
     PrintErr(m.text);
+    if (undo.mismatchFrame >= 0) {
+      PrintErr(FormatText(u"読み返し不一致: トラック %d, %s", {static_cast<int64_t>(undo.mismatchSlot + 1),
+                  std::u16string_view(FormatProgressTimecode(state.timecode,
+                      static_cast<int32_t>(plan->wrapIn[0] + undo.mismatchFrame)))}));
+    }
     return m.code == kResultCancelled ? kExitCancelled : kExitRefused;
   }
   PrintOut(m.text);
+  PrintOut(ComposeUndoSummary(undo, opt.undo));
   if (!opt.logPath.empty()) {
     plat::SysError err = 0;
     if (!WriteRewrapLog(opt.logPath, opt.path, opt.ioMethod, state.base, state.indexEntries, *plan,

@@ -1,0 +1,116 @@
+// velmora-cli undo: take back the newest rewrap of a file byte for byte, or
+// settle a rewrap that was interrupted (roll it back, or leave the file as
+// it is and drop its journal).
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/json_writer.h"
+#include "cli/load_file.h"
+#include "cli/terminal.h"
+#include "cli/undo_options.h"
+#include "platform/path.h"
+#include "platform/text.h"
+#include "rewrap/undo_restore.h"
+#include "rewrap/undo_texts.h"
+
+namespace cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: velmora-cli undo FILE [--leave] [--journal-dir DIR] [--json]\n"
+    "  undoes the newest rewrap of FILE; an interrupted rewrap is rolled back (or, with\n"
+    "  --leave, the file stays as it is and the journal is dropped)\n";
+
+int UsageError(const std::string& what) {
+  std::fprintf(stderr, "velmora-cli undo: %s\n%s", what.c_str(), kUsage);
+  return kExitUsage;
+}
+
+const char* ResultName(int rc) {
+  static const char* const names[] = {"done",           "no-journal", "bad-journal", "foreign", "changed",
+                                      "interrupted",    "not-interrupted", "mxf-busy", "io-failed"};
+  return rc >= 0 && rc <= UNDO_IO ? names[rc] : "unknown";
+}
+
+void PrintJson(const std::u16string& path, const char* action, int rc, const UNDO_OUTCOME& o) {
+  JsonWriter w;
+  w.BeginObject();
+  w.String("file", path);
+  w.String("action", action);
+  w.String("result", ResultName(rc));
+  w.String("journal", o.journalPath);
+  w.Number("bytesRestored", static_cast<int64_t>(o.bytesRestored));
+  if (o.journal.version != 0) {
+    w.String("range", UndoRangeText(o.journal.description));
+    w.String("rewrapTime", UndoTimeText(o.journal.description));
+  }
+  if (o.frame >= 0) {
+    w.Number("frame", o.frame);
+    w.Number("track", o.slot + 1);
+    w.Number("offset", static_cast<int64_t>(o.offset));
+  }
+  if (!o.why.empty()) w.String("reason", o.why);
+  w.EndObject();
+  std::printf("%s\n", w.str().c_str());
+}
+
+}  // namespace
+
+int RunUndo(const std::vector<std::string>& args) {
+  std::u16string path;
+  bool leave = false, json = false;
+  UNDO_SETTINGS settings;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string error;
+    if (const int u = ParseUndoOption(args, i, &settings, &error); u == 2) {
+      return UsageError(error);
+    } else if (u == 1) {
+      continue;
+    }
+    if (args[i] == "--leave") {
+      leave = true;
+    } else if (args[i] == "--json") {
+      json = true;
+    } else if (!args[i].empty() && args[i][0] == '-') {
+      return UsageError("unknown option " + args[i]);
+    } else if (path.empty()) {
+      path = plat::AbsolutePath(plat::Utf8ToUtf16(args[i]));
+    } else {
+      return UsageError("only one FILE may be given");
+    }
+  }
+  if (path.empty()) return UsageError("FILE is missing");
+
+  // The newest journal decides: an interrupted rewrap is rolled back, a
+  // complete one undone.
+  UNDO_OUTCOME o;
+  const int inspected = InspectUndo(path, settings, &o);
+  const bool interrupted = inspected == UNDO_OK && (o.journal.state == UNDO_STATE_IN_PROGRESS ||
+                                                    o.journal.state == UNDO_STATE_UNDOING);
+  const char* action = leave ? "leave" : interrupted ? "roll-back" : "undo";
+  o = UNDO_OUTCOME{};
+  int rc;
+  if (leave) {
+    rc = LeaveInterrupted(path, settings, &o);
+  } else if (interrupted) {
+    rc = RollBackInterrupted(path, settings, &o);
+  } else {
+    rc = UndoNewestRewrap(path, settings, &o);
+  }
+  if (json) PrintJson(path, action, rc, o);
+  const std::u16string name = plat::FileNamePart(path);
+  if (rc != UNDO_OK) {
+    PrintErr(ComposeUndoRefusal(name, rc, o));
+    return kExitRefused;
+  }
+  if (!json) {
+    PrintOut(leave ? name + u"\n\n中断されたラッピングのジャーナルを削除しました。ファイルはこのままです。"
+                   : ComposeUndoDone(name, o, interrupted));
+  }
+  return kExitOk;
+}
+
+}  // namespace cli
