@@ -19,7 +19,7 @@ void PrintUsage(std::FILE* out) {
       "      analyse and verify an MXF file as loading it in the desktop application would\n"
       "  rewrap FILE --in TC --out TC [--track N=WAV]... [--silence N]... [--io mmap|file]\n"
       "         [--buffer 0..13] [--log PATH] [--log-encoding ENC] [--yes]\n"
-      "         [--no-journal] [--no-read-back] [--journal-dir DIR] [--keep-journals N]\n"
+      "         [--no-journal] [--no-read-back] [--journal-dir DIR] [--keep-journals N] [--json]\n"
       "      overwrite the audio of chosen tracks between IN and OUT, in place\n"
       "  export FILE --in TC --out TC --tracks LIST --dir DIR [--prefix TEXT] [--io mmap|file]\n"
       "         [--buffer 0..13] [--run-number N]\n"

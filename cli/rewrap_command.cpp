@@ -10,6 +10,7 @@
 
 #include "bwf/wav_library.h"
 #include "cli/commands.h"
+#include "cli/json_envelope.h"
 #include "cli/load_file.h"
 #include "cli/range_args.h"
 #include "cli/terminal.h"
@@ -45,13 +46,14 @@ struct RewrapOptions {
   std::u16string logPath;
   std::string logEncoding;
   bool yes = false;
+  bool json = false;
   UNDO_SETTINGS undo;
 };
 
 constexpr const char* kUsage =
     "usage: velmora-cli rewrap FILE --in TC --out TC [--track N=WAV]... [--silence N]...\n"
     "                          [--io mmap|file] [--buffer 0..13] [--log PATH] [--log-encoding ENC] [--yes]\n"
-    "                          [--no-journal] [--no-read-back] [--journal-dir DIR] [--keep-journals N]\n";
+    "                          [--no-journal] [--no-read-back] [--journal-dir DIR] [--keep-journals N] [--json]\n";
 
 int UsageError(const std::string& what) {
   std::fprintf(stderr, "velmora-cli rewrap: %s\n%s", what.c_str(), kUsage);
@@ -82,6 +84,8 @@ int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
     }
     if (a == "--yes" || a == "-y") {
       opt->yes = true;
+    } else if (a == "--json") {
+      opt->json = true;
     } else if (a == "--in" || a == "--out" || a == "--track" || a == "--silence" || a == "--io" ||
                a == "--buffer" || a == "--log" || a == "--log-encoding") {
       if (!value(&v)) return UsageError(a + " needs a value");
@@ -174,7 +178,7 @@ int RunRewrap(const std::vector<std::string>& args) {
   const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, StderrIsTerminal());
   FreeTimecodeErrors(state);
   if (!loaded.loadable) {
-    if (!loaded.message.empty()) PrintErr(loaded.message);
+    PrintLoadFailure(loaded, opt.path);
     return loaded.exitCode == kExitCancelled ? kExitCancelled : kExitRefused;
   }
 
@@ -262,6 +266,18 @@ int RunRewrap(const std::vector<std::string>& args) {
   if (!outcome.final) return kExitRefused;
   const JobMessage& m = *outcome.final;
   const UNDO_REPORT& undo = LastUndoReport();
+  if (opt.json) {
+    JsonWriter j;
+    BeginJsonEnvelope(j, "rewrap");
+    j.String("file", opt.path);
+    WriteUndoJsonFields(j, undo, opt.undo);
+    JsonResult result;
+    result.code = m.message == WM_JOB_DONE ? 0 : m.code;
+    result.exitStatus = m.message == WM_JOB_DONE ? kExitOk : m.code == kResultCancelled ? kExitCancelled : kExitRefused;
+    result.message = m.text;
+    WriteJsonResult(j, result);
+    PrintJsonEnvelope(j);
+  }
   if (m.message != WM_JOB_DONE) {
     PrintErr(m.text);
     if (undo.mismatchFrame >= 0) {
@@ -271,8 +287,10 @@ int RunRewrap(const std::vector<std::string>& args) {
     }
     return m.code == kResultCancelled ? kExitCancelled : kExitRefused;
   }
-  PrintOut(m.text);
-  PrintOut(ComposeUndoSummary(undo, opt.undo));
+  if (!opt.json) {
+    PrintOut(m.text);
+    PrintOut(ComposeUndoSummary(undo, opt.undo));
+  }
   if (!opt.logPath.empty()) {
     plat::SysError err = 0;
     if (!WriteRewrapLog(opt.logPath, opt.path, opt.ioMethod, state.base, state.indexEntries, *plan,

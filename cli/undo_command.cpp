@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/json_envelope.h"
 #include "cli/json_writer.h"
 #include "cli/load_file.h"
 #include "cli/terminal.h"
@@ -35,17 +36,18 @@ const char* ResultName(int rc) {
   return rc >= 0 && rc <= UNDO_IO ? names[rc] : "unknown";
 }
 
-void PrintJson(const std::u16string& path, const char* action, int rc, const UNDO_OUTCOME& o) {
+void PrintJson(const std::u16string& path, const char* action, int rc, const UNDO_OUTCOME& o,
+               const std::u16string& message) {
   JsonWriter w;
-  w.BeginObject();
+  BeginJsonEnvelope(w, "undo");
   w.String("file", path);
   w.String("action", action);
-  w.String("result", ResultName(rc));
+  w.String("outcome", ResultName(rc));
   w.String("journal", o.journalPath);
-  w.Number("bytesRestored", static_cast<int64_t>(o.bytesRestored));
+  w.Number("bytes_restored", static_cast<int64_t>(o.bytesRestored));
   if (o.journal.version != 0) {
     w.String("range", UndoRangeText(o.journal.description));
-    w.String("rewrapTime", UndoTimeText(o.journal.description));
+    w.String("rewrap_time", UndoTimeText(o.journal.description));
   }
   if (o.frame >= 0) {
     w.Number("frame", o.frame);
@@ -53,8 +55,12 @@ void PrintJson(const std::u16string& path, const char* action, int rc, const UND
     w.Number("offset", static_cast<int64_t>(o.offset));
   }
   if (!o.why.empty()) w.String("reason", o.why);
-  w.EndObject();
-  std::printf("%s\n", w.str().c_str());
+  JsonResult result;
+  result.code = rc;
+  result.exitStatus = rc == UNDO_OK ? kExitOk : kExitRefused;
+  result.message = message;
+  WriteJsonResult(w, result);
+  PrintJsonEnvelope(w);
 }
 
 }  // namespace
@@ -100,16 +106,19 @@ int RunUndo(const std::vector<std::string>& args) {
   } else {
     rc = UndoNewestRewrap(path, settings, &o);
   }
-  if (json) PrintJson(path, action, rc, o);
   const std::u16string name = plat::FileNamePart(path);
-  if (rc != UNDO_OK) {
-    PrintErr(ComposeUndoRefusal(name, rc, o));
-    return kExitRefused;
+  const std::u16string message =
+      rc != UNDO_OK ? ComposeUndoRefusal(name, rc, o)
+      : leave       ? name + u"\n\n中断されたラッピングのジャーナルを削除しました。ファイルはこのままです。"
+                    : ComposeUndoDone(name, o, interrupted);
+  if (json) {
+    PrintJson(path, action, rc, o, message);
+  } else if (rc != UNDO_OK) {
+    PrintErr(message);
+  } else {
+    PrintOut(message);
   }
-  if (!json) {
-    PrintOut(leave ? name + u"\n\n中断されたラッピングのジャーナルを削除しました。ファイルはこのままです。"
-                   : ComposeUndoDone(name, o, interrupted));
-  }
+  if (rc != UNDO_OK) return kExitRefused;
   return kExitOk;
 }
 

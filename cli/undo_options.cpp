@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "cli/json_writer.h"
 #include "cli/load_file.h"
 #include "cli/terminal.h"
 #include "engine/text_format.h"
@@ -70,6 +71,22 @@ int CheckBeforeRewrap(const std::u16string& mxfPath, const AUDIOTRACK_IO_INFO& p
     default:
       return -1;
   }
+}
+
+void WriteUndoJsonFields(JsonWriter& j, const UNDO_REPORT& report, const UNDO_SETTINGS& settings) {
+  if (settings.journal && !report.journalPath.empty()) {
+    j.String("journal", report.journalPath);
+    j.Number("journal_bytes", static_cast<int64_t>(report.journalBytes));
+  } else {
+    j.Null("journal");
+  }
+  j.Bool("read_back", settings.readBack);
+  if (settings.readBack) j.Number("bytes_verified", static_cast<int64_t>(report.bytesVerified));
+  if (report.mismatchFrame >= 0) {
+    j.Number("mismatch_frame", report.mismatchFrame);
+    j.Number("mismatch_track", report.mismatchSlot + 1);
+  }
+  if (report.bytesNeeded > 0) j.Number("journal_bytes_needed", static_cast<int64_t>(report.bytesNeeded));
 }
 
 }  // namespace cli

@@ -28,4 +28,8 @@ int CheckBeforeRewrap(const std::u16string& mxfPath, const AUDIOTRACK_IO_INFO& p
 // After an analysis: tells of an interrupted rewrap (stderr). True when one is pending.
 bool TellInterruptedRewrap(const std::u16string& mxfPath, const UNDO_SETTINGS& settings);
 
+class JsonWriter;
+// The journal and read-back fields of a rewrap's --json object.
+void WriteUndoJsonFields(JsonWriter& j, const UNDO_REPORT& report, const UNDO_SETTINGS& settings);
+
 }  // namespace cli

@@ -88,3 +88,15 @@ std::u16string ComposeUndoSummary(const UNDO_REPORT& report, const UNDO_SETTINGS
                             : std::u16string(u"\n読み返し確認: なし");
   return text;
 }
+
+std::u16string ComposeUndoLogPiece(const UNDO_REPORT& report, const UNDO_SETTINGS& settings) {
+  std::u16string text = u"< 元に戻す・読み返し確認 >\r\n";
+  text += settings.journal && !report.journalPath.empty()
+              ? FormatText(u"ジャーナル = %s (%d bytes)\r\n",
+                           {std::u16string_view(report.journalPath), static_cast<int64_t>(report.journalBytes)})
+              : std::u16string(u"ジャーナル = なし\r\n");
+  text += settings.readBack ? FormatText(u"読み返し確認 = %d bytes 一致\r\n\r\n",
+                                         {static_cast<int64_t>(report.bytesVerified)})
+                            : std::u16string(u"読み返し確認 = なし\r\n\r\n");
+  return text;
+}

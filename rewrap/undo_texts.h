@@ -24,5 +24,7 @@ std::u16string ComposeUndoRefusal(const std::u16string& fileName, int result, co
 std::u16string ComposeUndoDone(const std::u16string& fileName, const UNDO_OUTCOME& o, bool rollBack);
 // After a rewrap: the journal written (or none) and the bytes read back.
 std::u16string ComposeUndoSummary(const UNDO_REPORT& report, const UNDO_SETTINGS& settings);
+// The detail log's piece on the journal and the read-back (CR LF lines).
+std::u16string ComposeUndoLogPiece(const UNDO_REPORT& report, const UNDO_SETTINGS& settings);
 // A byte count as "346.02 MB".
 std::u16string UndoByteText(uint64_t bytes);
