@@ -1,12 +1,9 @@
-#include <windows.h>
-
 #include "platform/file_system.h"
+#include "platform/win32_path.h"
 
 namespace plat {
 
 namespace {
-
-std::wstring Wide(const std::u16string& path) { return std::wstring(path.begin(), path.end()); }
 
 bool Fail(SysError* err) {
   if (err != nullptr) *err = static_cast<SysError>(::GetLastError());
@@ -17,23 +14,25 @@ bool Fail(SysError* err) {
 
 bool FreeDiskSpace(const std::u16string& path, uint64_t* bytes, SysError* err) {
   if (err != nullptr) *err = 0;
-  // The folder of a file: GetDiskFreeSpaceExW wants a directory.
-  std::u16string folder = path;
-  if ((::GetFileAttributesW(Wide(path).c_str()) & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    const size_t cut = folder.find_last_of(u"\\/");
-    folder = cut == std::u16string::npos ? u"." : folder.substr(0, cut + 1);
+  std::wstring p;
+  if (!win32::SystemPath(path, &p, err)) return false;
+  // GetDiskFreeSpaceExW wants a folder: the folder of a file.
+  const DWORD attributes = ::GetFileAttributesW(p.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    const size_t cut = p.find_last_of(L'\\');
+    if (cut != std::wstring::npos) p.resize(cut + 1);
   }
   ULARGE_INTEGER available{};
-  if (!::GetDiskFreeSpaceExW(Wide(folder).c_str(), &available, nullptr, nullptr)) return Fail(err);
+  if (!::GetDiskFreeSpaceExW(p.c_str(), &available, nullptr, nullptr)) return Fail(err);
   *bytes = available.QuadPart;
   return true;
 }
 
 bool RenameFile(const std::u16string& from, const std::u16string& to, SysError* err) {
   if (err != nullptr) *err = 0;
-  if (!::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return Fail(err);
-  }
+  std::wstring a, b;
+  if (!win32::SystemPath(from, &a, err) || !win32::SystemPath(to, &b, err)) return false;
+  if (!::MoveFileExW(a.c_str(), b.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return Fail(err);
   return true;
 }
 
