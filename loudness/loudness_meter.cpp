@@ -27,9 +27,9 @@ struct LoudnessMeter::State {
   ebur128_state* st = nullptr;
 };
 
-LoudnessMeter::LoudnessMeter(int channels) {
+LoudnessMeter::LoudnessMeter(int channels, bool truePeak) : truePeak_(truePeak) {
   if (channels != 1 && channels != 2) return;
-  const int mode = EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_S | EBUR128_MODE_TRUE_PEAK;
+  const int mode = EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_S | (truePeak ? EBUR128_MODE_TRUE_PEAK : 0);
   ebur128_state* st = ebur128_init(static_cast<unsigned>(channels), kSampleRate, mode);
   if (st == nullptr) return;
   state_ = new (std::nothrow) State{st};
@@ -57,6 +57,7 @@ LoudnessMeter::~LoudnessMeter() {
 LoudnessMeter::LoudnessMeter(LoudnessMeter&& other) noexcept
     : state_(std::exchange(other.state_, nullptr)),
       channels_(other.channels_),
+      truePeak_(other.truePeak_),
       block_(std::move(other.block_)),
       filled_(other.filled_),
       added_(other.added_),
@@ -102,6 +103,10 @@ LOUDNESS_RESULT LoudnessMeter::Result() {
   double v = 0;
   if (ebur128_loudness_global(state_->st, &v) == EBUR128_SUCCESS) r.integrated = v;
   if (ebur128_loudness_range(state_->st, &v) == EBUR128_SUCCESS && std::isfinite(v)) r.range = v;
+  if (!truePeak_) {
+    r.truePeak = std::nan("");
+    return r;
+  }
   double peak = 0;
   for (int c = 0; c < channels_; ++c) {
     if (ebur128_true_peak(state_->st, static_cast<unsigned>(c), &v) == EBUR128_SUCCESS) peak = std::max(peak, v);

@@ -37,8 +37,9 @@ inline constexpr double kNoLoudness = -std::numeric_limits<double>::infinity();
 class LoudnessMeter {
  public:
   // channels: 1 (mono) or 2 (left, right). valid() is false for any other
-  // count or when libebur128 could not allocate its state.
-  explicit LoudnessMeter(int channels);
+  // count or when libebur128 could not allocate its state. Without truePeak
+  // (4x oversampling, most of the cost) the result's truePeak is NaN.
+  explicit LoudnessMeter(int channels, bool truePeak = true);
   ~LoudnessMeter();
   LoudnessMeter(const LoudnessMeter&) = delete;
   LoudnessMeter& operator=(const LoudnessMeter&) = delete;
@@ -62,6 +63,7 @@ class LoudnessMeter {
   struct State;  // libebur128's state, out of this header
   State* state_ = nullptr;
   int channels_ = 0;
+  bool truePeak_ = true;
   std::vector<int> block_;   // interleaved samples of the current 100 ms, scaled to 32 bits
   size_t filled_ = 0;        // sample frames in block_
   uint64_t added_ = 0;
