@@ -161,13 +161,18 @@ int MeasureWithProgress(LOUDNESS_PROGRESS& progress, const std::u16string& label
 }
 
 int Finish(int status, const LoudnessReport& report, bool json) {
-  if (status != LOUDNESS_OK) {
-    PrintErr(LoudnessStatusText(status));
-    return status == LOUDNESS_CANCELLED ? kExitCancelled : kExitRefused;
+  const int exitStatus = status == LOUDNESS_CANCELLED ? kExitCancelled
+                         : status != LOUDNESS_OK      ? kExitRefused
+                         : AllPass(report)            ? kExitOk
+                                                      : kExitSomeFail;
+  if (status != LOUDNESS_OK) PrintErr(LoudnessStatusText(status));
+  if (json) {
+    PrintLoudnessJson(report, status, exitStatus);
+  } else if (status == LOUDNESS_OK) {
+    const std::string text = LoudnessTable(report);
+    std::fwrite(text.data(), 1, text.size(), stdout);
   }
-  const std::string text = json ? LoudnessJson(report) : LoudnessTable(report);
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  return AllPass(report) ? kExitOk : kExitSomeFail;
+  return exitStatus;
 }
 
 int RunWav(const LoudnessOptions& opt, LoudnessReport& report) {

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "cli/json_envelope.h"
 #include "cli/json_writer.h"
+#include "platform/path.h"
 #include "platform/text.h"
 
 namespace cli {
@@ -54,38 +56,44 @@ std::string LoudnessTable(const LoudnessReport& report) {
   return out;
 }
 
-std::string LoudnessJson(const LoudnessReport& report) {
+void PrintLoudnessJson(const LoudnessReport& report, int status, int exitStatus) {
   JsonWriter w;
-  w.BeginObject();
-  w.String("file", report.file);
+  BeginJsonEnvelope(w, "loudness");
+  w.String("file", plat::FileNamePart(report.file)).String("path", report.file);
   w.String("kind", report.wav ? "wav" : "mxf");
-  if (!report.wav) {
+  if (!report.wav && report.frames > 0) {
     w.String("in", report.in).String("out", report.out).Number("frames", report.frames);
   }
   w.BeginObject("target")
       .Real("integrated", report.target.integrated, 1)
       .Real("tolerance", report.target.tolerance, 1)
-      .Real("truePeak", report.target.truePeak, 1)
+      .Real("true_peak", report.target.truePeak, 1)
       .EndObject();
-  w.BeginArray("rows");
-  for (const LoudnessRow& row : report.rows) {
-    const LOUDNESS_RESULT& r = row.result;
-    w.BeginObject().String("name", row.name).BeginArray("tracks");
-    for (int t : row.tracks) w.Number({}, t);
+  if (status == LOUDNESS_OK) {
+    w.BeginArray("rows");
+    for (const LoudnessRow& row : report.rows) {
+      const LOUDNESS_RESULT& r = row.result;
+      w.BeginObject().String("name", row.name).BeginArray("tracks");
+      for (int t : row.tracks) w.Number({}, t);
+      w.EndArray();
+      w.String("layout", row.stereo ? "stereo" : "mono");
+      w.Real("integrated", r.integrated).Real("loudness_range", r.range);
+      w.Real("max_momentary", r.maxMomentary).Real("max_short_term", r.maxShortTerm).Real("true_peak", r.truePeak);
+      w.Number("samples", static_cast<int64_t>(r.sampleFrames));
+      w.Bool("integrated_pass", IntegratedPasses(r, report.target));
+      w.Bool("true_peak_pass", TruePeakPasses(r, report.target));
+      w.Bool("pass", LoudnessPasses(r, report.target));
+      w.EndObject();
+    }
     w.EndArray();
-    w.String("layout", row.stereo ? "stereo" : "mono");
-    w.Real("integrated", r.integrated).Real("loudnessRange", r.range);
-    w.Real("maxMomentary", r.maxMomentary).Real("maxShortTerm", r.maxShortTerm).Real("truePeak", r.truePeak);
-    w.Number("samples", static_cast<int64_t>(r.sampleFrames));
-    w.Bool("integratedPass", IntegratedPasses(r, report.target));
-    w.Bool("truePeakPass", TruePeakPasses(r, report.target));
-    w.Bool("pass", LoudnessPasses(r, report.target));
-    w.EndObject();
+    w.Bool("all_pass", AllPass(report));
   }
-  w.EndArray();
-  w.Bool("allPass", AllPass(report));
-  w.EndObject();
-  return w.str() + "\n";
+  JsonResult result;
+  result.code = status;
+  result.exitStatus = exitStatus;
+  result.message = LoudnessStatusText(status);
+  WriteJsonResult(w, result);
+  PrintJsonEnvelope(w);
 }
 
 }  // namespace cli

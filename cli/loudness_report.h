@@ -28,6 +28,8 @@ struct LoudnessReport {
 
 bool AllPass(const LoudnessReport& report);
 std::string LoudnessTable(const LoudnessReport& report);
-std::string LoudnessJson(const LoudnessReport& report);
+// The --json object on standard output: the report's rows when status is
+// LOUDNESS_OK, and the result (code = the LOUDNESS_STATUS) either way.
+void PrintLoudnessJson(const LoudnessReport& report, int status, int exitStatus);
 
 }  // namespace cli
