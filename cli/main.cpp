@@ -25,11 +25,16 @@ void PrintUsage(std::FILE* out) {
       "  export FILE --in TC --out TC --tracks LIST --dir DIR [--prefix TEXT] [--io mmap|file]\n"
       "         [--buffer 0..13] [--run-number N]\n"
       "      write chosen tracks between IN and OUT as mono BWF files (LIST: 2,5 or 1-8 or all)\n"
-      "\n"
+#if VELMORA_HAVE_LOUDNESS
+      "  loudness FILE [--in TC --out TC] [--tracks LIST] [--pairs 1-2,3-4] [--json]\n"
+      "           [--preset arib|r128] [--target LKFS] [--tolerance LU] [--true-peak dBTP]\n"
+      "      loudness and true peak of an MXF file's tracks or of a WAV file, marked pass/fail\n"
+#endif
       "  undo FILE [--leave] [--journal-dir DIR] [--json]\n"
       "      take back the newest rewrap of FILE, or settle an interrupted one\n"
       "\n"
-      "exit status: 0 loaded, 1 refused or failed, 2 usage, 3 timecode errors, 4 cancelled\n",
+      "exit status: 0 loaded, 1 refused or failed, 2 usage, 3 timecode errors, 4 cancelled,\n"
+      "             5 some loudness row fails its target\n",
       out);
 }
 
@@ -54,6 +59,9 @@ int main(int argc, char** argv) {
   if (command == "rewrap") return cli::RunRewrap(args);
   if (command == "export") return cli::RunExport(args);
   if (command == "undo") return cli::RunUndo(args);
+#if VELMORA_HAVE_LOUDNESS
+  if (command == "loudness") return cli::RunLoudness(args);
+#endif
   std::fprintf(stderr, "velmora-cli: unknown command '%s'\n", command.c_str());
   PrintUsage(stderr);
   return cli::kExitUsage;
