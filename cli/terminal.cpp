@@ -13,6 +13,9 @@ namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
 bool g_progressShown = false;
+ProgressStyle g_style = ProgressStyle::None;
+bool g_quiet = false;
+int64_t g_lastPlainDone = -1;
 
 void OnInterrupt(int) { g_interrupted = 1; }
 
@@ -31,6 +34,26 @@ void ClearInterrupt() { g_interrupted = 0; }
 
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 bool StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+
+void SetOutputOptions(ProgressStyle style, bool quiet) {
+  g_style = style;
+  g_quiet = quiet;
+}
+
+ProgressStyle CurrentProgressStyle() { return g_style; }
+bool ProgressWanted() { return g_style != ProgressStyle::None; }
+
+void ReportProgress(uint32_t done, uint32_t total, std::u16string_view timecode, std::u16string_view detail) {
+  if (g_style == ProgressStyle::Bar) {
+    const int percent = total > 0 ? static_cast<int>(static_cast<uint64_t>(done) * 100 / total) : 0;
+    DrawProgress(percent, detail);
+  } else if (g_style == ProgressStyle::Plain && static_cast<int64_t>(done) != g_lastPlainDone) {
+    g_lastPlainDone = done;
+    std::fprintf(stderr, "progress frames_done=%u frames_total=%u timecode=%s\n", done, total,
+                 plat::Utf16ToUtf8(timecode).c_str());
+    std::fflush(stderr);
+  }
+}
 
 void DrawProgress(int percent, std::u16string_view detail) {
   if (percent < 0) percent = 0;
@@ -55,6 +78,10 @@ void PrintOut(std::u16string_view text) {
   std::string s = plat::Utf16ToUtf8(text);
   std::fwrite(s.data(), 1, s.size(), stdout);
   std::fputc('\n', stdout);
+}
+
+void PrintInfo(std::u16string_view text) {
+  if (!g_quiet) PrintErr(text);
 }
 
 void PrintErr(std::u16string_view text) {
