@@ -8,12 +8,14 @@
 #include "cli/help.h"
 #include "cli/load_file.h"
 #include "cli/terminal.h"
+#include "platform/console.h"
 #include "platform/text.h"
 #include "resources/version.h"
 
 int main(int argc, char** argv) {
   plat::SetLocaleFromUser();
-  std::vector<std::string> args(argv + 1, argv + argc);
+  plat::UseUtf8Console();
+  std::vector<std::string> args = plat::CommandLineArguments(argc, argv);
   std::string why;
   if (!cli::TakeGlobalOptions(&args, &why)) return cli::UsageError("", why);
   if (args.empty()) {
