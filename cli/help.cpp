@@ -23,6 +23,7 @@ const HelpIds kToolHelp = {700, {701}, {716, 717, 718}};
 const HelpIds kAnalyzeHelp = {720, {721}, {711, 719, 713, 714, 715, 716, 717, 718}};
 const HelpIds kRewrapHelp = {730, {731, 732}, {710, 711, 712, 719, 713, 714, 715, 716, 717, 718}};
 const HelpIds kExportHelp = {740, {741, 742}, {710, 711, 712, 713, 714, 715, 716, 717, 718}};
+const HelpIds kLoudnessHelp = {750, {751, 752}, {710, 711, 713, 716, 717, 753}};
 
 void PrintText(std::FILE* out, int id) {
   const std::string text = plat::Utf16ToUtf8(LoadString(id));
@@ -34,6 +35,9 @@ void PrintIds(std::FILE* out, const HelpIds& help) {
   PrintText(out, help.usage);
   std::fputc('\n', out);
   for (int id : help.own) PrintText(out, id);
+#if VELMORA_HAVE_LOUDNESS
+  if (help.usage == 700) PrintText(out, 702);  // the loudness command in the list
+#endif
   std::fputc('\n', out);
   for (int id : help.shared) PrintText(out, id);
 }
@@ -42,10 +46,18 @@ int UsageId(const std::string& command) {
   if (command == "analyze") return 720;
   if (command == "rewrap") return 730;
   if (command == "export") return 740;
+  if (command == "loudness") return 750;
   return 700;
 }
 
 }  // namespace
+
+bool IsCommand(const std::string& command) {
+#if VELMORA_HAVE_LOUDNESS
+  if (command == "loudness") return true;
+#endif
+  return command == "analyze" || command == "rewrap" || command == "export";
+}
 
 void PrintHelp(std::FILE* out, const std::string& command) {
   if (command == "analyze") {
@@ -54,6 +66,8 @@ void PrintHelp(std::FILE* out, const std::string& command) {
     PrintIds(out, kRewrapHelp);
   } else if (command == "export") {
     PrintIds(out, kExportHelp);
+  } else if (command == "loudness") {
+    PrintIds(out, kLoudnessHelp);
   } else {
     PrintIds(out, kToolHelp);
   }

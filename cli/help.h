@@ -8,6 +8,10 @@
 
 namespace cli {
 
+// True for a command of this build ("analyze", "rewrap", "export", and
+// "loudness" where the loudness meter is built in).
+bool IsCommand(const std::string& command);
+
 // The full help of `command` ("analyze", "rewrap", "export"), or of the
 // tool for an empty or unknown command, on `out`.
 void PrintHelp(std::FILE* out, const std::string& command);

@@ -32,8 +32,7 @@ int main(int argc, char** argv) {
     cli::PrintHelp(stdout, args.empty() ? "" : args.front());
     return cli::kExitOk;
   }
-  const bool known = command == "analyze" || command == "rewrap" || command == "export";
-  if (!known) return cli::UsageError("", "unknown command '" + command + "'");
+  if (!cli::IsCommand(command)) return cli::UsageError("", "unknown command '" + command + "'");
   if (cli::WantsHelp(args)) {
     cli::PrintHelp(stdout, command);
     return cli::kExitOk;
@@ -41,5 +40,10 @@ int main(int argc, char** argv) {
   cli::InstallInterruptHandler();
   if (command == "analyze") return cli::RunAnalyze(args);
   if (command == "rewrap") return cli::RunRewrap(args);
-  return cli::RunExport(args);
+  if (command == "export") return cli::RunExport(args);
+#if VELMORA_HAVE_LOUDNESS
+  return cli::RunLoudness(args);
+#else
+  return cli::kExitUsage;  // not reached: IsCommand knows no loudness here
+#endif
 }

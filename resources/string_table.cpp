@@ -287,6 +287,8 @@ constexpr StringEntry kStrings[] = {
      u"usage: velmora-cli COMMAND [options]\n       velmora-cli --version | -V\n       velmora-cli help [COMMAND] | COMMAND --help"},
     {701, u"コマンド:\n  analyze  MXFファイルをロード・検証し、その情報を表示します\n  rewrap   選んだトラックのINからOUTまでの音声をその場で書き換えます\n  export   選んだトラックのINからOUTまでをモノラルのBWFファイルに書き出します",
      u"Commands:\n  analyze  load and verify an MXF file and print its facts\n  rewrap   overwrite the audio of chosen tracks between IN and OUT, in place\n  export   write chosen tracks between IN and OUT as mono BWF files"},
+    {702, u"  loudness MXFファイルのトラックまたはWAVファイルのラウドネスとトゥルーピークを測り、合否を出します",
+     u"  loudness loudness and true peak of an MXF file's tracks or of a WAV file, pass/fail"},
     {710, u"  TC                   タイムコード HH:MM:SS:FF (ドロップフレームはフレームの前を ';' か '.')\n                       または8桁の数字 HHMMSSFF。IN と OUT はどちらも範囲に含まれます",
      u"  TC                   a timecode label HH:MM:SS:FF (';' or '.' before the frames for\n                       drop-frame) or its 8 digits HHMMSSFF; IN and OUT are both included"},
     {711, u"  --io mmap|file       入出力方式: mmap (メモリマッピング、既定) または file (標準ファイル\n                       入出力)。どちらも同じ結果になります",
@@ -323,6 +325,14 @@ constexpr StringEntry kStrings[] = {
      u"Writes the chosen tracks from IN to OUT as mono BWF files; prints their paths.\n  --in TC, --out TC    the range\n  --tracks LIST        track numbers and ranges from 1, e.g. 2,5 or 1-8, or all"},
     {742, u"  --dir DIR            書出し先の既存のフォルダ\n  --prefix TEXT        ファイル名の先頭 (既定 Track-)\n  --run-number N       このセッションでの書出しの番号、名前に使われます (既定 1)",
      u"  --dir DIR            an existing folder for the files\n  --prefix TEXT        file name prefix (default Track-)\n  --run-number N       number of this export in the session, used in the names (default 1)"},
+    {750, u"使い方: velmora-cli loudness FILE [--in TC --out TC] [--tracks LIST] [--pairs 1-2,3-4]\n        [--json] [--preset arib|r128] [--target LKFS] [--tolerance LU]\n        [--true-peak dBTP] [--io mmap|file]",
+     u"usage: velmora-cli loudness FILE [--in TC --out TC] [--tracks LIST] [--pairs 1-2,3-4]\n        [--json] [--preset arib|r128] [--target LKFS] [--tolerance LU]\n        [--true-peak dBTP] [--io mmap|file]"},
+    {751, u"FILEを測定します: MXFファイル (--tracks/--pairs の指定がなければ全トラックをモノラルで)\nまたはWAV/BWFファイル (全体)。\n  --tracks LIST        モノラルで測るトラック (例: 2,5 や 1-8) または all\n  --pairs 1-2,3-4      ステレオで測るトラックの組",
+     u"Measures FILE: an MXF file (every track mono unless --tracks/--pairs choose) or a WAV/BWF\nfile (measured whole).\n  --tracks LIST        tracks measured mono, e.g. 2,5 or 1-8, or all\n  --pairs 1-2,3-4      track pairs measured as stereo"},
+    {752, u"  --preset arib|r128   ARIB TR-B32: -24 LKFS ±1 LU、トゥルーピーク -1 dBTP 以下 (既定)\n                       EBU R 128: -23 LKFS ±0.5 LU\n  --target LKFS, --tolerance LU, --true-peak dBTP   プリセットの基準を変えます",
+     u"  --preset arib|r128   ARIB TR-B32: -24 LKFS +/-1 LU, true peak at most -1 dBTP (default);\n                       EBU R 128: -23 LKFS +/-0.5 LU\n  --target LKFS, --tolerance LU, --true-peak dBTP   override the preset's limits"},
+    {753, u"終了ステータス: 0 全行合格、5 不合格の行あり、1 拒否、2 使い方の誤り、4 中断 (Ctrl+C)。",
+     u"Exit status: 0 every row passes, 5 some row fails, 1 refused, 2 usage error,\n4 cancelled (Ctrl+C)."},
 };
 
 constexpr bool SortedById() {
