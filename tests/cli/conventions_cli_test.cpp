@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <set>
 
 #include "resources/version.h"
 #include "tests/cli/cli_runner.h"
@@ -119,6 +120,51 @@ TEST_F(ConventionsCli, OptionValuesWithEqualsStreamsQuietAndPlainProgress) {
   ASSERT_EQ(quiet.status, 0) << quiet.err;
   EXPECT_EQ(quiet.err, "") << "--quiet leaves only results and errors";
   EXPECT_EQ(quiet.out, mxf.string() + "\n");
+}
+
+// The field names of the example block after "<!-- example: NAME -->" in
+// docs/cli-json.md.
+std::set<std::string> DocumentedFields(const std::string& name) {
+  const std::string doc = ReadAll(std::filesystem::path(VELMORA_SOURCE_DIR) / "docs" / "cli-json.md");
+  const size_t marker = doc.find("<!-- example: " + name + " -->");
+  if (marker == std::string::npos) return {};
+  const size_t begin = doc.find("```json", marker);
+  const size_t end = doc.find("```", begin + 7);
+  const std::string block = doc.substr(begin, end - begin);
+  std::set<std::string> fields;
+  const std::regex key("\"([a-z_0-9]+)\":");
+  for (auto it = std::sregex_iterator(block.begin(), block.end(), key); it != std::sregex_iterator(); ++it) {
+    fields.insert((*it)[1]);
+  }
+  return fields;
+}
+
+TEST_F(ConventionsCli, EveryDocumentedJsonFieldIsPresent) {
+  // A timecode jump, so that the error rows carry their fields too.
+  mxfgen::Options opt;
+  opt.frameRateClass = 6;
+  opt.frames = 40;
+  opt.startFrame = 108000;
+  opt.timecodeFaults = {{10, mxfgen::TimecodeFaultKind::Jump}};
+  const std::filesystem::path jump = dir.path / "jump.mxf";
+  ASSERT_EQ(MakeMxf(jump, opt), "");
+  struct Case {
+    const char* example;
+    std::string args;
+    int status;
+  } cases[] = {
+      {"analyze", "analyze " + jump.string() + " --json", 3},
+      {"analyze-missing", "analyze " + (dir.path / "none.mxf").string() + " --json", 1},
+  };
+  for (const Case& c : cases) {
+    const std::set<std::string> fields = DocumentedFields(c.example);
+    ASSERT_GE(fields.size(), 8u) << c.example << ": example missing from docs/cli-json.md";
+    const CliResult r = RunCli(c.args, dir.path);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    for (const std::string& f : fields) {
+      EXPECT_NE(r.out.find("\"" + f + "\":"), std::string::npos) << c.example << ": " << f << "\n" << r.out;
+    }
+  }
 }
 
 }  // namespace
