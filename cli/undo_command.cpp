@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/help.h"
 #include "cli/json_envelope.h"
 #include "cli/json_writer.h"
 #include "cli/load_file.h"
@@ -20,15 +21,7 @@ namespace cli {
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: velmora-cli undo FILE [--leave] [--journal-dir DIR] [--json]\n"
-    "  undoes the newest rewrap of FILE; an interrupted rewrap is rolled back (or, with\n"
-    "  --leave, the file stays as it is and the journal is dropped)\n";
-
-int UsageError(const std::string& what) {
-  std::fprintf(stderr, "velmora-cli undo: %s\n%s", what.c_str(), kUsage);
-  return kExitUsage;
-}
+int UsageError(const std::string& what) { return cli::UsageError("undo", what); }
 
 const char* ResultName(int rc) {
   static const char* const names[] = {"done",           "no-journal", "bad-journal", "foreign", "changed",
