@@ -21,7 +21,7 @@ struct HelpIds {
 
 const HelpIds kToolHelp = {700, {701}, {716, 717, 718}};
 const HelpIds kAnalyzeHelp = {720, {721}, {711, 719, 713, 714, 715, 716, 717, 718}};
-const HelpIds kRewrapHelp = {730, {731, 732, 733}, {710, 711, 712, 719, 713, 714, 715, 716, 717, 718}};
+const HelpIds kRewrapHelp = {730, {731, 732, 733, 734}, {710, 711, 712, 719, 713, 714, 715, 716, 717, 718}};
 const HelpIds kExportHelp = {740, {741, 742}, {710, 711, 712, 713, 714, 715, 716, 717, 718}};
 const HelpIds kUndoHelp = {760, {761}, {713, 716, 717, 718}};
 const HelpIds kLoudnessHelp = {750, {751, 752}, {710, 711, 713, 716, 717, 753}};
