@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "resources/version.h"
+
 namespace {
 
 struct StringEntry {
@@ -12,7 +14,7 @@ struct StringEntry {
 
 // Sorted by id.
 constexpr StringEntry kStrings[] = {
-    {103, u"MXF Audio Velmora 1.0.0.0"},
+    {103, u"MXF Audio Velmora " VELMORA_VERSION},
     {104, u"書換えは実行されません"},
     {105, u"ファイルハンドルが無効になっています。"},
     {106, u"MXF_BASE_INFOポインタが無効になっています。"},
@@ -124,6 +126,7 @@ constexpr StringEntry kStrings[] = {
     {422, u"書出し範囲が長すぎるため、BWFファイルの上限(4GB)に収まりません。\n範囲を短くしてください。"},
     {423, u"読込みバッファが確保できません。\nPCの再起動が必要かもしれません。"},
     {424, u"MXFファイルの読込みに失敗しました。\n接続デバイスを確認してください。"},
+    {430, u"%dチャンネルのファイルはトラックに割当てできません。\nモノラル(1ch)またはステレオ(2ch)のファイルを割当ててください。"},
 };
 
 constexpr bool SortedById() {
