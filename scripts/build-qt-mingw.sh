@@ -18,8 +18,8 @@ CACHE_ROOT=${XDG_CACHE_HOME:-$HOME/.cache}/velmora
 PREFIX=$CACHE_ROOT/qt6-mingw-$QT_VERSION
 STAMP=$PREFIX/velmora-qt.stamp
 # Changing the configuration below must change this line so old caches rebuild.
-STAMP_TEXT="qt6-base $DEB_VERSION shared x86_64-w64-mingw32-posix config 1"
-JOBS=${VELMORA_QT_JOBS:-2}
+STAMP_TEXT="qt6-base $DEB_VERSION shared x86_64-w64-mingw32-posix config 2"
+JOBS=${VELMORA_QT_JOBS:-$(nproc)}
 
 if [ "${1:-}" = "--path" ]; then
   echo "$PREFIX"
@@ -39,21 +39,31 @@ for tool in x86_64-w64-mingw32-gcc-posix x86_64-w64-mingw32-g++-posix x86_64-w64
   command -v "$tool" >/dev/null || { echo "build-qt-mingw: $tool is missing (see README, Windows)" >&2; exit 1; }
 done
 
+# An interrupted build resumes: the fetched source and the build folder stay
+# until the cache is complete.
 WORK=$CACHE_ROOT/qt6-mingw-$QT_VERSION-work
-rm -rf "$WORK" "$PREFIX"
+rm -rf "$PREFIX"
 mkdir -p "$WORK/apt/lists/partial" "$WORK/apt/cache/archives/partial" "$WORK/src"
 
-# Private apt: its own source list, lists and cache; nothing under /etc or /var changes.
-echo "deb-src http://deb.debian.org/debian bookworm main" > "$WORK/apt/sources.list"
-touch "$WORK/apt/status"
-set -- -o Dir::Etc::SourceList="$WORK/apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent \
-  -o Dir::State="$WORK/apt" -o Dir::State::Lists="$WORK/apt/lists" \
-  -o Dir::State::status="$WORK/apt/status" -o Dir::Cache="$WORK/apt/cache" \
-  -o APT::Sandbox::User=root
-apt-get "$@" -q update >/dev/null
-(cd "$WORK/src" && apt-get "$@" -q source "qt6-base=$DEB_VERSION" >/dev/null)
 SRC=$(find "$WORK/src" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
-[ -n "$SRC" ] || { echo "build-qt-mingw: apt-get source gave no qt6-base folder" >&2; exit 1; }
+if [ -z "$SRC" ]; then
+  # Private apt: its own source list, lists and cache; nothing under /etc or /var changes.
+  echo "deb-src http://deb.debian.org/debian bookworm main" > "$WORK/apt/sources.list"
+  touch "$WORK/apt/status"
+  set -- -o Dir::Etc::SourceList="$WORK/apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent \
+    -o Dir::State="$WORK/apt" -o Dir::State::Lists="$WORK/apt/lists" \
+    -o Dir::State::status="$WORK/apt/status" -o Dir::Cache="$WORK/apt/cache" \
+    -o APT::Sandbox::User=root
+  apt-get "$@" -q update >/dev/null
+  (cd "$WORK/src" && apt-get "$@" -q source "qt6-base=$DEB_VERSION" >/dev/null 2>&1)
+  SRC=$(find "$WORK/src" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
+  [ -n "$SRC" ] || { echo "build-qt-mingw: apt-get source gave no qt6-base folder" >&2; exit 1; }
+fi
+
+# Without OpenGL the windows plugin still reaches for the dynamic-GL context
+# in one place; the feature check there must ask for OpenGL too.
+sed -i '/^static inline bool isSoftwareGl()/,/^#endif/ s/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
+  "$SRC/src/plugins/platforms/windows/qwindowswindow.cpp"
 
 cat > "$WORK/toolchain.cmake" <<'EOF'
 set(CMAKE_SYSTEM_NAME Windows)
@@ -69,7 +79,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 EOF
 
 launcher=
-command -v ccache >/dev/null && launcher=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+command -v ccache >/dev/null && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
 
 start=$(date +%s)
 cmake -S "$SRC" -B "$WORK/build" -G Ninja \
@@ -82,6 +92,7 @@ cmake -S "$SRC" -B "$WORK/build" -G Ninja \
   -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF -DFEATURE_printsupport=OFF \
   -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF \
   -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_sql_sqlite=OFF \
+  -DFEATURE_direct2d=OFF -DFEATURE_freetype=OFF -DFEATURE_fontconfig=OFF \
   -DFEATURE_zstd=OFF -DFEATURE_icu=OFF -DFEATURE_system_zlib=OFF \
   -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
   -DFEATURE_system_freetype=OFF -DFEATURE_system_png=OFF \

@@ -12,7 +12,7 @@
 #include <QTranslator>
 #include <cstdio>
 
-#include "platform/command_line.h"
+#include "platform/console.h"
 #include "platform/path.h"
 #include "platform/text.h"
 #include "platform/user_store.h"
@@ -251,7 +251,9 @@ int RenderDialogScreenshot(const QString& outPath, const QString& dialog, Messag
 int RunVelmora(int argc, char** argv) {
   plat::SetLocaleFromUser();
   QStringList args;
-  for (const std::u16string& a : plat::CommandLineArguments(argc, argv)) args << Q(a);
+  // From the wide command line on Windows, where argv has lost what the
+  // ANSI code page cannot hold.
+  for (const std::string& a : plat::CommandLineArguments(argc, argv)) args << QString::fromStdString(a);
   STARTUP_OPTIONS options;
   QString error;
   if (!ParseStartupOptions(args, &options, &error)) {
