@@ -58,9 +58,10 @@ const std::map<int, int>& CodeStrings() {
       // Failures found beyond the original table: an unreadable partition
       // pack, an unsupported timecode base, sound elements that do not sit
       // where the index says, failed reads and writes, ranges too long for a
-      // RIFF file, and the export's read buffer.
+      // RIFF file, the export's read buffer, and the undo journal.
       {210, 401}, {1010, 402},
       {2014, 410}, {2015, 411}, {2016, 412}, {3014, 410}, {3015, 411}, {3016, 412},
+      {2017, 415}, {2018, 416}, {2019, 417}, {3017, 415}, {3018, 416}, {3019, 417},
       {4014, 420}, {4015, 421}, {4016, 422}, {4017, 424},
       {5006, 423}, {5014, 420}, {5015, 421}, {5016, 422}, {5017, 424},
   };
