@@ -9,6 +9,12 @@
 
 namespace cli {
 
+std::u16string ReachedLabel(const MXF_TIMECODE_INFO& tc, uint32_t in, uint32_t done) {
+  int64_t f = static_cast<int64_t>(in) + (done > 0 ? done - 1 : 0);
+  if (const TC_BASE_UNITS* u = TcBaseUnits(tc.tcBase)) f %= static_cast<int64_t>(u->framesPerHour) * 24;
+  return FormatTimecode(tc.tcBase, tc.dropFrame, static_cast<int32_t>(f), 0);
+}
+
 namespace {
 
 // Reads one label at the file's rate; prints the refusal and returns false.

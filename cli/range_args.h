@@ -32,4 +32,8 @@ int EnterCommandRange(const MXF_TIMECODE_INFO& tc, const std::string& inText, co
 // write it.
 std::u16string RangePointLabel(const MXF_TIMECODE_INFO& tc, uint32_t plainFrame);
 
+// The label of the last frame done (`in` + `done` - 1, plain form; `in`
+// before the first) within the day, for the plain progress lines: "01:00:00:10" ('.' before the frames for drop-frame).
+std::u16string ReachedLabel(const MXF_TIMECODE_INFO& tc, uint32_t in, uint32_t done);
+
 }  // namespace cli

@@ -10,12 +10,15 @@
 
 #include "bwf/wav_library.h"
 #include "cli/commands.h"
+#include "cli/help.h"
+#include "cli/json_envelope.h"
 #include "cli/load_file.h"
 #include "cli/range_args.h"
 #include "cli/rewrap_plan_text.h"
 #include "cli/track_args.h"
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
+#include "cli/undo_options.h"
 #include "engine/text_format.h"
 #include "platform/path.h"
 #include "platform/text.h"
@@ -25,6 +28,8 @@
 #include "rewrap/rewrap_log.h"
 #include "rewrap/track_assign.h"
 #include "rewrap/track_plan.h"
+#include "rewrap/undo_settings.h"
+#include "rewrap/undo_texts.h"
 
 namespace cli {
 
@@ -40,17 +45,10 @@ struct RewrapOptions {
   std::string logEncoding;
   bool yes = false;
   bool json = false;
+  UNDO_SETTINGS undo;
 };
 
-constexpr const char* kUsage =
-    "usage: velmora-cli rewrap FILE --in TC --out TC [--track N=WAV]... [--silence N]...\n"
-    "                          [--io mmap|file] [--buffer 0..13] [--log PATH] [--log-encoding ENC] [--json] [--yes]\n"
-    "       TC: HH:MM:SS:FF, two digits each, with : ; . or , before the frames\n";
-
-int UsageError(const std::string& what) {
-  std::fprintf(stderr, "velmora-cli rewrap: %s\n%s", what.c_str(), kUsage);
-  return kExitUsage;
-}
+int UsageError(const std::string& what) { return cli::UsageError("rewrap", what); }
 
 int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
   for (size_t i = 0; i < args.size(); ++i) {
@@ -61,6 +59,10 @@ int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
       return true;
     };
     std::string v;
+    if (const int u = ParseUndoOption(args, i, &opt->undo, &v); u != 0) {
+      if (u == 2) return UsageError(v);
+      continue;
+    }
     if (a == "--yes" || a == "-y") {
       opt->yes = true;
     } else if (a == "--json") {
@@ -140,7 +142,7 @@ class CommandLibrary {
 };
 
 bool AskBackupQuestion() {
-  PrintErr(u"MXFファイルのバックアップは済んでいますか？\n\nよろしければラッピングを開始します。");
+  PrintErr(LoadString(kStrCliBackupQuestion));
   std::fputs("[y/N] ", stderr);
   std::fflush(stderr);
   std::string answer;
@@ -162,7 +164,7 @@ int RunRewrap(const std::vector<std::string>& args) {
   plat::File mxf = OpenMxfForRewrap(opt.path);
   if (!mxf.valid()) return kExitRefused;
   MxfState state;
-  const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, StderrIsTerminal(), &mxf);
+  const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, ProgressWanted(), &mxf);
   FreeTimecodeErrors(state);
   if (!loaded.loadable) {
     PrintLoadFailure(loaded, opt.path);
@@ -195,7 +197,7 @@ int RunRewrap(const std::vector<std::string>& args) {
     const int slot = t.track - 1;
     if (t.silence) {
       if (slot >= state.audio.trackCount) {
-        PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(kTrackAssignCaption),
+        PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(LoadString(kStrAssignCaption)),
                                                     static_cast<int64_t>(t.track),
                                                     std::u16string_view(TrackAssignMessage(TRACK_ASSIGN_NO_TRACK))}));
         return kExitRefused;
@@ -203,7 +205,7 @@ int RunRewrap(const std::vector<std::string>& args) {
     } else {
       const TRACK_ASSIGN_RESULT r = AssignTrack(*plan, stereo, state.audio, t.entry, slot);
       if (r.code != TRACK_ASSIGN_OK) {
-        PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(kTrackAssignCaption),
+        PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(LoadString(kStrAssignCaption)),
                                                     static_cast<int64_t>(t.track), std::u16string_view(r.message)}));
         return kExitRefused;
       }
@@ -225,15 +227,16 @@ int RunRewrap(const std::vector<std::string>& args) {
   bool anyOn = false;
   for (int s = 0; s < state.audio.trackCount && s < kTrackSlots; ++s) anyOn |= plan->trackSwitch[s] == TRACK_ON;
   if (!anyOn) {
-    PrintErr(u"トラックスイッチが全てOFFになっています。");
+    PrintErr(LoadString(kStrCliAllTracksOff));
     return kExitRefused;
   }
   const RewrapPlanText planText = DescribeRewrapPlan(state, *plan, stereo);
   if (opt.json) {
     PrintOut(plat::Utf8ToUtf16(planText.json));
   } else {
-    for (const std::u16string& line : planText.lines) PrintErr(line);
+    for (const std::u16string& line : planText.lines) PrintInfo(line);
   }
+  if (int refused = CheckBeforeRewrap(opt.path, *plan, state.base, opt.undo); refused >= 0) return refused;
   // The log is created (and held) before the file changes, so that a log
   // that cannot be written stops the job first.
   plat::File log;
@@ -253,6 +256,7 @@ int RunRewrap(const std::vector<std::string>& args) {
     if (!createdLog.empty()) plat::RemoveFile(createdLog);
     return kExitRefused;
   }
+  UndoSettings() = opt.undo;
   plan->heldMxf = &mxf;
 
   APP_CONTEXT ctx;
@@ -263,23 +267,23 @@ int RunRewrap(const std::vector<std::string>& args) {
   ctx.ioMethod = static_cast<uint8_t>(opt.ioMethod);
 
   const uint32_t sel = RangeSelector(state.timecode);
-  const bool showProgress = StderrIsTerminal();
-  JobHooks hooks;
-  hooks.cancel = [&plan] { plan->cancelRequest = 1; };
-  if (showProgress) {
-    hooks.poll = [&] {
-      const uint32_t done = plan->currentFrame;
-      const int32_t reached = static_cast<int32_t>(plan->wrapIn[sel] + done);
-      // The range is checked first (nothing written yet), then written.
-      const bool checking = plan->jobPhase.load() == JOB_PHASE_CHECK;
-      DrawProgress(ProgressPercent(done, plan->frameCount),
-                   std::u16string(checking ? u"確認中 " : u"書込み中 ") +
-                       FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapIn[0])) + u" - " +
+  const bool showProgress = ProgressWanted();
+  // One progress step; after the job, the last one (every frame done), which
+  // a short job reaches before the first poll.
+  auto report = [&](uint32_t done) {
+    const int32_t reached = static_cast<int32_t>(plan->wrapIn[sel] + done);
+    // The range is checked first (nothing written yet), then written.
+    const bool checking = plan->jobPhase.load() == JOB_PHASE_CHECK;
+    ReportProgress(done, plan->frameCount, ReachedLabel(state.timecode, plan->wrapIn[0], done),
+                   std::u16string(checking ? u"確認中 " : u"書込み中 ") + FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapIn[0])) + u" - " +
                        FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapOut[0])) + u"  " +
                        FormatReachedTimecode(state.timecode, reached));
-    };
-  }
+  };
+  JobHooks hooks;
+  hooks.cancel = [&plan] { plan->cancelRequest = 1; };
+  if (showProgress) hooks.poll = [&] { report(plan->currentFrame); };
   const JobOutcome outcome = RunJob(ctx, hooks);
+  if (showProgress && outcome.final && outcome.final->message == WM_JOB_DONE) report(plan->frameCount);
   EndProgress();
   if (!outcome.final || outcome.final->message != WM_JOB_DONE) {
     log.Close();
@@ -287,14 +291,34 @@ int RunRewrap(const std::vector<std::string>& args) {
   }
   if (!outcome.final) return kExitRefused;
   const JobMessage& m = *outcome.final;
+  const UNDO_REPORT& undo = LastUndoReport();
+  if (opt.json) {
+    JsonWriter j;
+    BeginJsonEnvelope(j, "rewrap");
+    j.String("file", opt.path);
+    WriteUndoJsonFields(j, undo, opt.undo);
+    JsonResult result;
+    result.code = m.message == WM_JOB_DONE ? 0 : m.code;
+    result.exitStatus = m.message == WM_JOB_DONE ? kExitOk : m.code == kResultCancelled ? kExitCancelled : kExitRefused;
+    result.message = m.text;
+    WriteJsonResult(j, result);
+    PrintJsonEnvelope(j);
+  }
   if (m.message != WM_JOB_DONE) {
     PrintErr(m.text);
+    if (undo.mismatchFrame >= 0) {
+      PrintErr(FormatText(u"読み返し不一致: トラック %d, %s", {static_cast<int64_t>(undo.mismatchSlot + 1),
+                  std::u16string_view(FormatProgressTimecode(state.timecode,
+                      static_cast<int32_t>(plan->wrapIn[0] + undo.mismatchFrame)))}));
+    }
     return m.code == kResultCancelled ? kExitCancelled : kExitRefused;
   }
-  if (opt.json) {
-    PrintErr(m.text);  // standard output holds the plan's JSON alone
-  } else {
-    PrintOut(m.text);
+  // The file rewritten is the result (standard output), as the files
+  // written are export's; the outcome text is a status line.
+  if (!opt.json) {
+    PrintInfo(m.text);
+    PrintOut(opt.path);
+    PrintInfo(ComposeUndoSummary(undo, opt.undo));
   }
   if (!opt.logPath.empty()) {
     plat::SysError err = 0;
@@ -303,7 +327,7 @@ int RunRewrap(const std::vector<std::string>& args) {
       PrintErr(ComposeRewrapLogCreateFailed(opt.path, err));
       return kExitRefused;
     }
-    PrintOut(ComposeRewrapLogCreated(opt.path, opt.logPath));
+    PrintInfo(ComposeRewrapLogCreated(opt.path, opt.logPath));
   }
   return kExitOk;
 }

@@ -104,7 +104,6 @@ bool RemoveFile(const std::u16string& path, SysError* err = nullptr);
 // True when a file can be created in `folder` (a probe is created and
 // removed at once); false with *err otherwise.
 bool FolderAcceptsFiles(const std::u16string& folder, SysError* err = nullptr);
-// Puts the folder's entries (files just created in it) on stable storage.
-bool SyncFolder(const std::u16string& folder, SysError* err = nullptr);
+
 
 }  // namespace plat

@@ -399,21 +399,6 @@ bool FolderAcceptsFiles(const std::u16string& folder, SysError* err) {
   return true;
 }
 
-bool SyncFolder(const std::u16string& folder, SysError* err) {
-  SetErr(err, 0);
-  std::string p;
-  if (!NativePath(folder, &p, err)) return false;
-  const int fd = ::open(p.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
-    SetErr(err, errno);
-    return false;
-  }
-  const bool ok = ::fsync(fd) == 0;
-  if (!ok) SetErr(err, errno);
-  ::close(fd);
-  return ok;
-}
-
 bool RemoveFile(const std::u16string& path, SysError* err) {
   SetErr(err, 0);
   std::string p;
