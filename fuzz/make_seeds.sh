@@ -12,7 +12,7 @@
 #
 # Without an argument, mxfgen is taken from $MXFGEN, build-fuzz/bin or
 # build/bin (build it with: cmake --build build-fuzz --target mxfgen).
-# ffmpeg and sox must be installed (scripts/deps.sh test).
+# ffmpeg, sox and python3 must be installed (scripts/deps.sh test).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,7 +24,7 @@ if [[ -z $mxfgen ]]; then
   done
 fi
 [[ -x ${mxfgen:-} ]] || { echo "make_seeds: mxfgen not found (give its path)" >&2; exit 1; }
-for tool in ffmpeg sox; do
+for tool in ffmpeg sox python3; do
   command -v $tool >/dev/null || { echo "make_seeds: $tool not found (scripts/deps.sh test)" >&2; exit 1; }
 done
 
@@ -72,19 +72,20 @@ done
 # MXF files written by ffmpeg: several codecs, rates, track counts and
 # sample sizes, each cut to its first 32 KB. Bit-exact output keeps the
 # seeds the same from run to run.
-ff() { ffmpeg -hide_banner -loglevel error -y -fflags +bitexact "$@"; }
+ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
+exact="-fflags +bitexact -flags:v +bitexact -flags:a +bitexact"  # output options
 tone() { echo "-f lavfi -i sine=sample_rate=48000:frequency=440"; }
 ffmxf() {  # name, video source options, then output options
   local name=$1 video=$2; shift 2
   # shellcheck disable=SC2046
-  ff -f lavfi -i "$video" $(tone) -flags:v +bitexact "$@" "$work/ff-$name.mxf"
+  ff -f lavfi -i "$video" $(tone) $exact "$@" "$work/ff-$name.mxf"
 }
 ffmxf mpeg2-25-2tr testsrc=size=64x36:rate=25 -t 0.12 -map 0:v -map 1:a -map 1:a \
   -c:v mpeg2video -c:a pcm_s16le -timecode 10:00:00:00 -f mxf
 ffmxf mpeg2-2997df-24bit testsrc=size=64x36:rate=30000/1001 -t 0.12 -map 0:v -map 1:a \
   -c:v mpeg2video -c:a pcm_s24le -timecode '01:00:00;00' -f mxf
 ffmxf h264-50-4tr testsrc=size=64x64:rate=50 -t 0.1 -map 0:v -map 1:a -map 1:a -map 1:a -map 1:a \
-  -c:v libx264 -c:a pcm_s24le -f mxf
+  -c:v libx264 -threads 1 -c:a pcm_s24le -f mxf
 ffmxf dv-25 testsrc=size=720x576:rate=25 -t 0.08 -map 0:v -map 1:a -c:v dvvideo -pix_fmt yuv420p \
   -c:a pcm_s16le -f mxf
 ffmxf prores-24 testsrc=size=64x36:rate=24 -t 0.1 -map 0:v -map 1:a -c:v prores -c:a pcm_s24le -f mxf
@@ -94,10 +95,32 @@ ffmxf d10-25 testsrc=size=720x608:rate=25 -t 0.08 -map 0:v -map 1:a -c:v mpeg2vi
   -rc_max_vbv_use 1 -rc_min_vbv_use 1 -b:v 30M -minrate 30M -maxrate 30M -bufsize 1200000 \
   -rc_init_occupancy 1200000 -ac 4 -c:a pcm_s16le -f mxf_d10
 # OP-Atom: sound only, one track per file.
-ff $(tone) -t 0.1 -c:a pcm_s24le -f mxf_opatom "$work/ff-opatom.mxf"
+ff $(tone) $exact -t 0.1 -c:a pcm_s24le -f mxf_opatom "$work/ff-opatom.mxf"
+# The analysis refuses the cut files at their random index pack (gone with
+# the cut; ffmpeg also writes its length in a short form). A second form of
+# each ends with the file's footer partition pack and a random index pack
+# that lists the header and that footer, so that the analysis reads on into
+# the partitions and the preface.
+rip_tail() {  # file in, file out
+  python3 - "$1" "$2" <<'PY'
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+at = data.rfind(bytes.fromhex('060e2b34020501010d0102010104'))
+n = data[at + 16]
+head, length = (17 + (n & 0x7F), int.from_bytes(data[at + 17:at + 17 + (n & 0x7F)], 'big')) if n & 0x80 else (17, n)
+pack = data[at:at + head + length]
+rip_len = 16 + 4 + 24 + 4
+body = data[:32768 - len(pack) - rip_len]
+rip = bytes.fromhex('060e2b34020501010d01020101110100') + b'\x83' + (28).to_bytes(3, 'big')
+rip += struct.pack('>IQ', 0, 0) + struct.pack('>IQ', 0, len(body)) + struct.pack('>I', rip_len)
+open(sys.argv[2], 'wb').write(body + pack + rip)
+PY
+}
 for f in "$work"/ff-*.mxf; do
   name=$(basename "$f" .mxf)
   { printf "\\x0$io"; head -c 32768 "$f"; } >"$corpus/analysis/other-$name.bin"
+  rip_tail "$f" "$work/$name.rip"
+  { printf "\\x0$io"; cat "$work/$name.rip"; } >"$corpus/analysis/other-$name-rip.bin"
   io=$(((io + 1) % 4))
 done
 
@@ -216,13 +239,13 @@ other_wav() {  # name of a file in $work
   k=$((k + 1))
 }
 sine() { echo "-f lavfi -i sine=sample_rate=$1:frequency=440"; }
-ff $(sine 48000) -t 0.005 -c:a pcm_s16le -write_bext 1 -metadata time_reference=1728000000 \
+ff $(sine 48000) $exact -t 0.005 -c:a pcm_s16le -write_bext 1 -metadata time_reference=1728000000 \
   -metadata title=odd -metadata originator=Velmora -f wav "$work/ff-bext16.wav"
-ff $(sine 48000) -t 0.004 -ac 2 -c:a pcm_s24le -f wav "$work/ff-stereo24.wav"
-ff $(sine 48000) -t 0.003 -ac 3 -c:a pcm_s24le -f wav "$work/ff-3ch24.wav"
-ff $(sine 48000) -t 0.005 -c:a pcm_s24le -rf64 always -f wav "$work/ff-rf64.wav"
-ff $(sine 44100) -t 0.005 -c:a pcm_u8 -metadata comment=abc -f wav "$work/ff-u8-44k.wav"
-ff $(sine 48000) -t 0.004 -c:a pcm_s24le -write_bext 1 -metadata time_reference=4147200000 \
+ff $(sine 48000) $exact -t 0.004 -ac 2 -c:a pcm_s24le -f wav "$work/ff-stereo24.wav"
+ff $(sine 48000) $exact -t 0.003 -ac 3 -c:a pcm_s24le -f wav "$work/ff-3ch24.wav"
+ff $(sine 48000) $exact -t 0.005 -c:a pcm_s24le -rf64 always -f wav "$work/ff-rf64.wav"
+ff $(sine 44100) $exact -t 0.005 -c:a pcm_u8 -metadata comment=abc -f wav "$work/ff-u8-44k.wav"
+ff $(sine 48000) $exact -t 0.004 -c:a pcm_s24le -write_bext 1 -metadata time_reference=4147200000 \
   -metadata coding_history=A=PCM,F=48000 -f wav "$work/ff-bext24-hour23.wav"
 sox_wav() {  # name, seconds, sox options before the output
   local name=$1 seconds=$2; shift 2

@@ -4,7 +4,7 @@
 set -euo pipefail
 want=(cmake g++ make pkg-config libgtest-dev ccache)
 if [[ "${1:-build}" == "test" ]]; then
-  want+=(ffmpeg sox clang libclang-rt-14-dev)
+  want+=(ffmpeg sox python3 clang libclang-rt-14-dev)
 fi
 # The desktop application (built when Qt 6 is present).
 want+=(qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-noto-cjk fonts-dejavu-core)
