@@ -284,5 +284,32 @@ TEST(HostileIndexAfterLoading, EnginesRefuseWithNothingWritten) {
   }
 }
 
+// Index entries out of file order (frame 5's entry where frame 0's belongs
+// and the other way round): each entry still points at a sound element, so
+// both engines must write each frame's samples where its entry points, the
+// same bytes, never outside what they mapped or checked.
+TEST(HostileIndexAfterLoading, EntriesOutOfFileOrderGiveTheSameBytesFromBothEngines) {
+  std::vector<uint8_t> results[2];
+  int codes[2] = {-1, -1};
+  using rewrap_test::Engine;
+  const Engine engines[2] = {Engine::Mapping, Engine::File};
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(rewrap_test::EngineName(engines[i]));
+    RewrapCase c;
+    ASSERT_TRUE(c.Make(rewrap_test::SmallClip(12, 2)));
+    WAV_LIBRARY_ENTRY* wav = c.AddNoiseWav("n.wav", 1, 24, 40000, 5);
+    ASSERT_NE(wav, nullptr);
+    c.Assign(0, wav);
+    c.plan.trackSwitch[1] = TRACK_ON;  // silence
+    c.SetRange(0, 11);
+    std::swap(c.state.indexEntries[0], c.state.indexEntries[5]);
+    codes[i] = rewrap_test::RunEngine(engines[i], c.path, &c.plan, &c.state.base);
+    results[i] = rewrap_test::ReadAll(c.path);
+    if (codes[i] != 0) EXPECT_TRUE(c.FileIs(c.original));
+  }
+  EXPECT_EQ(codes[0] % 1000, codes[1] % 1000);
+  EXPECT_TRUE(results[0] == results[1]);
+}
+
 }  // namespace
 }  // namespace hardening
