@@ -35,13 +35,14 @@ std::u16string TailText(const MXF_TIMECODE_INFO& tc) {
 
 int64_t DurationFrames(const MXF_TIMECODE_INFO& tc) { return EndForm(tc) - StartForm(tc) + 1; }
 
-std::u16string DurationText(const MXF_TIMECODE_INFO& tc) {
-  // Frame numbers of a damaged component can lie far apart: a length that
-  // is no frame count shows as unknown rather than as a wrapped number.
-  const int64_t frames = DurationFrames(tc);
+std::u16string LengthText(const MXF_TIMECODE_INFO& tc, int64_t frames) {
+  // Frame numbers of a damaged file can lie far apart: a length that is no
+  // frame count shows as unknown rather than as a wrapped number.
   if (frames < 0 || frames > std::numeric_limits<int32_t>::max()) return u"-";
   return FormatTimecode(tc.tcBase, tc.dropFrame, static_cast<int32_t>(frames), 0);
 }
+
+std::u16string DurationText(const MXF_TIMECODE_INFO& tc) { return LengthText(tc, DurationFrames(tc)); }
 
 std::u16string AudioFormatText() { return u"AES3/LPCM"; }
 

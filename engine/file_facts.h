@@ -13,6 +13,9 @@ std::u16string HeadText(const MXF_TIMECODE_INFO& tc);         // start timecode
 std::u16string TailText(const MXF_TIMECODE_INFO& tc);         // end timecode
 std::u16string DurationText(const MXF_TIMECODE_INFO& tc);     // end - start + 1 as a timecode, "-" if none
 int64_t DurationFrames(const MXF_TIMECODE_INFO& tc);          // end - start + 1 (shifted form in hour 23)
+// A count of frames as a timecode at the file's rate; "-" when negative or
+// beyond 32-bit frame numbers. Lengths are computed in 64 bits before.
+std::u16string LengthText(const MXF_TIMECODE_INFO& tc, int64_t frames);
 
 // "Audio" group.
 std::u16string AudioFormatText();                             // "AES3/LPCM"
