@@ -15,6 +15,7 @@ inline constexpr int kStrWindowClass = 109;      // main window class name
 inline constexpr int kStrSilenceWritten = 225;   // track panel: ON without a file
 inline constexpr int kStrNoTrack = 226;          // track panel: slot without a track
 inline constexpr int kStrUndefinedError = 251;   // a code with no text of its own
+inline constexpr int kStrMultichannelRefused = 430;  // "%d" channels: neither mono nor stereo
 
 inline constexpr size_t kStringBufferUnits = 256;
 

@@ -10,7 +10,7 @@
 
 #include "engine/mxf_records.h"
 #include "platform/file.h"
-#include "rewrap/space_guard.h"
+#include "platform/space_guard.h"
 
 // The bytes of frame e's targeted elements, key to value end (limited to
 // `end`), sorted, with neighbours less than a KLV fill apart joined: the

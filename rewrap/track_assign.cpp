@@ -1,6 +1,9 @@
 // Assignment of library files to track slots, and the track switches.
 #include "rewrap/track_assign.h"
 
+#include "engine/text_format.h"
+#include "resources/string_table.h"
+
 namespace {
 
 bool SlotExists(const MXF_AUDIO_INFO& audio, int slot) {
@@ -9,7 +12,9 @@ bool SlotExists(const MXF_AUDIO_INFO& audio, int slot) {
 
 bool SlotInRange(int slot) { return slot >= 0 && slot < kTrackSlots; }
 
-TRACK_ASSIGN_RESULT Refuse(int code) { return TRACK_ASSIGN_RESULT{code, kTrackAssignCaption, TrackAssignMessage(code)}; }
+TRACK_ASSIGN_RESULT Refuse(int code, int channels = 0) {
+  return TRACK_ASSIGN_RESULT{code, kTrackAssignCaption, TrackAssignRefusal(code, channels)};
+}
 
 // Takes the entry out of `slot` (and its trackStereo flag); returns what was there.
 WAV_LIBRARY_ENTRY* TakeOut(AUDIOTRACK_IO_INFO& plan, TRACK_STEREO_FLAGS& stereo, int slot) {
@@ -35,10 +40,17 @@ const char16_t* TrackAssignMessage(int code) {
     case TRACK_ASSIGN_STEREO_LAST:
       return u"次のトラックがないため、ステレオファイルを割当てることはできません。";
     case TRACK_ASSIGN_CHANNELS:
-      return u"モノラルまたはステレオのファイルだけをトラックに割当てることができます。";
+      return LoadStringById(kStrMultichannelRefused);
     default:
       return nullptr;
   }
+}
+
+std::u16string TrackAssignRefusal(int code, int channels) {
+  const char16_t* text = TrackAssignMessage(code);
+  if (text == nullptr) return {};
+  if (code == TRACK_ASSIGN_CHANNELS) return FormatText(text, {static_cast<int64_t>(channels)});
+  return text;
 }
 
 TRACK_ASSIGN_RESULT CheckTrackAssignment(const MXF_AUDIO_INFO& audio, const WAV_LIBRARY_ENTRY* entry, int slot) {
@@ -51,7 +63,9 @@ TRACK_ASSIGN_RESULT CheckTrackAssignment(const MXF_AUDIO_INFO& audio, const WAV_
     if (slot % 2 != 0) return Refuse(TRACK_ASSIGN_STEREO_ODD);
     if (!SlotExists(audio, slot + 1)) return Refuse(TRACK_ASSIGN_STEREO_LAST);
   } else if (f.channels != 1) {
-    return Refuse(TRACK_ASSIGN_CHANNELS);
+    // Until several channels can feed several tracks, only mono and
+    // stereo files are assigned; the text names the file's channel count.
+    return Refuse(TRACK_ASSIGN_CHANNELS, f.channels);
   }
   return TRACK_ASSIGN_RESULT{};
 }

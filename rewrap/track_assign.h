@@ -37,15 +37,20 @@ inline constexpr const char16_t* kTrackAssignCaption = u"トラックへのア�
 
 // The outcome of an assignment: on a refusal the code and the text the
 // interface shows (warning icon, caption kTrackAssignCaption); on success
-// code 0 and null texts. The texts are static.
+// code 0, a null caption and an empty message.
 struct TRACK_ASSIGN_RESULT {
   int code = TRACK_ASSIGN_OK;
   const char16_t* caption = nullptr;
-  const char16_t* message = nullptr;
+  std::u16string message;
 };
 
 // The refusal text of a code; null for TRACK_ASSIGN_OK and unknown codes.
+// For TRACK_ASSIGN_CHANNELS it is the string-table template with "%d" for
+// the channel count (TrackAssignRefusal fills it in).
 const char16_t* TrackAssignMessage(int code);
+
+// The refusal text shown for a code and the file's channel count.
+std::u16string TrackAssignRefusal(int code, int channels);
 
 // The checks of AssignTrack alone, in its order; nothing changes.
 TRACK_ASSIGN_RESULT CheckTrackAssignment(const MXF_AUDIO_INFO& audio, const WAV_LIBRARY_ENTRY* entry, int slot);

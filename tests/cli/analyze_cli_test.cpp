@@ -43,6 +43,11 @@ TEST(AnalyzeCli, CleanFileLoadsAndReportsItsFactsAsJson) {
     EXPECT_EQ(j["audio"]["tracks"].number, 4);
     EXPECT_EQ(j["audio"]["bits_per_sample"].number, 16);
     EXPECT_EQ(j["timecode"]["frame_rate"].text, "29.97");
+    EXPECT_EQ(j["timecode"]["tc_base"].number, 30) << "the base, not the table index";
+    EXPECT_EQ(j["schema"].number, 1);
+    EXPECT_EQ(j["tool"].text, "velmora-cli");
+    EXPECT_EQ(j["command"].text, "analyze");
+    EXPECT_EQ(j.members.front().first, "schema");
     EXPECT_EQ(j["timecode_errors"].kind, jsontest::Value::Kind::Array);
     EXPECT_TRUE(j["timecode_errors"].items.empty());
   }
@@ -145,6 +150,22 @@ TEST(AnalyzeCli, BadInputsAreRefusedCleanly) {
   const CliResult missing = RunCli("analyze " + (dir.path / "none.mxf").string(), dir.path);
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("MXFファイルをロードできません。"), std::string::npos) << missing.err;
+  EXPECT_NE(missing.err.find((dir.path / "none.mxf").string() + ": No such file or directory (errno 2), code 1"),
+            std::string::npos)
+      << missing.err;
+  // A failure is still one JSON object, with the real code and the OS cause
+  // and without facts nobody read (no size, frame rate or frame count).
+  const CliResult missingJson = RunCli("analyze " + (dir.path / "none.mxf").string() + " --json", dir.path);
+  EXPECT_EQ(missingJson.status, 1);
+  const jsontest::Value j = ParseJson(missingJson.out);
+  EXPECT_EQ(j["result"]["code"].number, 1);
+  EXPECT_EQ(j["result"]["exit_status"].number, 1);
+  EXPECT_EQ(j["result"]["cause"]["path"].text, (dir.path / "none.mxf").string());
+  EXPECT_EQ(j["result"]["cause"]["os_error"].number, 2);
+  EXPECT_EQ(j["result"]["cause"]["os_text"].text, "No such file or directory");
+  for (const char* invented : {"size", "timecode", "index", "audio", "video"}) {
+    EXPECT_FALSE(j.Has(invented)) << invented;
+  }
 
   EXPECT_EQ(RunCli("analyze " + dir.path.string(), dir.path).status, 1);
 
