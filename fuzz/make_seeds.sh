@@ -30,7 +30,7 @@ done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for t in analysis klv local_set wav; do
+for t in analysis klv local_set wav journal; do
   mkdir -p "$corpus/$t"
   rm -f "$corpus/$t"/seed-* "$corpus/$t"/other-*
 done
@@ -257,6 +257,26 @@ sox_wav sox-4ch24 0.002 -r 48000 -b 24 -c 4
 sox_wav sox-8bit-odd 0.0031 -r 48000 -b 8 -c 1
 sox_wav sox-float 0.003 -r 48000 -e floating-point -b 32 -c 1
 for f in "$work"/ff-*.wav "$work"/sox-*.wav; do other_wav "$(basename "$f" .wav)"; done
+
+# ----------------------------------------------------------- undo journals
+# A journal of a two-frame rewrap of one track (velmora-cli beside mxfgen),
+# in each state the header can hold. They name another MXF file than the
+# target's stand-in, so they reach every check of the reader and stop at
+# the file's identity.
+mkdir -p "$corpus/journal"
+rm -f "$corpus/journal"/seed-*
+cli=$(dirname "$mxfgen")/velmora-cli
+if [[ -x $cli ]]; then
+  "$mxfgen" "$work/j.mxf" --rate 3 --frames 2 --tracks 2 --bits 16 --picture-bytes 32 --kag 1 >/dev/null
+  "$cli" rewrap "$work/j.mxf" --in 00:00:00:00 --out 00:00:00:01 --silence 2 --yes >/dev/null
+  cp "$work/j.mxf.velmora-undo" "$corpus/journal/seed-complete.bin"
+  for s in 1 2 4; do
+    cp "$work/j.mxf.velmora-undo" "$corpus/journal/seed-state$s.bin"
+    printf "\\x0$s" | dd of="$corpus/journal/seed-state$s.bin" bs=1 seek=20 conv=notrunc status=none
+  done
+else
+  echo "make_seeds: $cli not found, no journal seeds" >&2
+fi
 
 seeds=$(find "$corpus" \( -name 'seed-*' -o -name 'other-*' \) -type f | wc -l)
 bytes=$(find "$corpus" -type f -exec cat {} + | wc -c)
