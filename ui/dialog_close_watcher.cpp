@@ -1,0 +1,32 @@
+#include "ui/dialog_close_watcher.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
+#include <QTimer>
+
+DialogCloseWatcher::DialogCloseWatcher(QWidget* owner, std::function<void()> onClosed)
+    : QObject(owner), owner_(owner), onClosed_(std::move(onClosed)) {
+  qApp->installEventFilter(this);
+}
+
+DialogCloseWatcher::~DialogCloseWatcher() { qApp->removeEventFilter(this); }
+
+bool DialogCloseWatcher::OwnedByOwner(const QWidget* window) const {
+  for (const QWidget* w = window->parentWidget(); w != nullptr; w = w->parentWidget()) {
+    if (w == owner_) return true;
+  }
+  return false;
+}
+
+bool DialogCloseWatcher::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::Hide || !watched->isWidgetType()) return false;
+  auto* dialog = qobject_cast<QDialog*>(watched);
+  if (dialog == nullptr || !dialog->isWindow() || !OwnedByOwner(dialog)) return false;
+  // After the dialog's own closing work: a dialog that opens the next one
+  // (a message box after the analysis) keeps the focus for it.
+  QTimer::singleShot(0, owner_, [this] {
+    if (QApplication::activeModalWidget() == nullptr) onClosed_();
+  });
+  return false;
+}
