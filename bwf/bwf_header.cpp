@@ -105,11 +105,4 @@ BWF_FILE_NAME FormBwfFileName(std::u16string_view folder, std::u16string_view pr
   return name;
 }
 
-bool BwfPathFits(std::u16string_view path) {
-  if (path.empty() || path.front() != plat::kPathSeparator) return false;
-  const std::string bytes = plat::Utf16ToUtf8(path);
-  if (bytes.size() > kMaxPathBytes) return false;
-  const size_t slash = bytes.rfind('/');
-  const size_t nameBytes = bytes.size() - (slash == std::string::npos ? 0 : slash + 1);
-  return nameBytes > 0 && nameBytes <= kMaxFileNameBytes;
-}
+bool BwfPathFits(std::u16string_view path) { return plat::PathFitsLimits(path); }

@@ -52,11 +52,6 @@ int64_t ExportTimeReference(const MXF_TIMECODE_INFO& tc, const uint32_t exportIn
 uint64_t ExportDataSize(const std::vector<INDEX_ENTRY_ARRAY>& entries, size_t first, size_t count,
                         uint32_t blockAlign);
 
-// Limits of the POSIX file system this build writes to, in UTF-8 bytes: a
-// name (one path component) and a whole path without its terminator.
-inline constexpr size_t kMaxFileNameBytes = 255;
-inline constexpr size_t kMaxPathBytes = 4095;
-
 // The file name of track `trackNumber` (1-based): folder, the platform's path
 // separator, prefix, the number without leading zeros, ".wav". When a file
 // (or anything else) of that name exists, the text " <runNumber>.wav"
@@ -76,5 +71,5 @@ std::u16string PlainBwfFileName(std::u16string_view folder, std::u16string_view 
 std::u16string SuffixedBwfFileName(std::u16string_view plainName, uint32_t runNumber);
 
 // True when the path is absolute and its file name and whole length stay
-// within the limits above.
+// within the file system's limits (plat::PathFitsLimits).
 bool BwfPathFits(std::u16string_view path);

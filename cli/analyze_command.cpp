@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/json_envelope.h"
 #include "cli/json_writer.h"
 #include "cli/load_file.h"
 #include "cli/terminal.h"
@@ -102,20 +103,11 @@ void PrintFacts(const AnalyzeOptions& opt, const MxfState& s) {
   PrintOut(u"会社名       : " + std::u16string(b.companyName));
 }
 
-void WriteJson(const AnalyzeOptions& opt, const MxfState& s, const LoadResult& r) {
+// The file's facts; written only when every analysis step ran (loaded, or
+// stopped by the verification), so that no field holds a default.
+void WriteFacts(JsonWriter& j, const MxfState& s) {
   const MXF_BASE_INFO& b = s.base;
   const MXF_TIMECODE_INFO& tc = s.timecode;
-  JsonWriter j;
-  j.BeginObject();
-  j.String("file", plat::FileNamePart(opt.path));
-  j.String("path", opt.path);
-  j.Number("size", static_cast<int64_t>(b.fileSize));
-  j.Bool("loadable", r.loadable);
-  j.BeginObject("result");
-  j.Number("code", r.resultCode);
-  j.String("section", std::u16string_view(r.resultCode == 0 ? u"" : SectionName(b.stepCode)));
-  j.String("message", r.message);
-  j.EndObject();
   j.BeginArray("mxf_version").Number("", b.versionMajor).Number("", b.versionMinor).EndArray();
   j.Bool("has_ancillary_data", b.hasAncillaryData != 0);
   j.Number("data_element_size", b.dataElementSize);
@@ -129,11 +121,11 @@ void WriteJson(const AnalyzeOptions& opt, const MxfState& s, const LoadResult& r
   j.Number("duration_frames", DurationFrames(tc));
   j.Bool("start_hour_is_23", tc.startHourIs23 != 0);
   j.Bool("drop_frame", tc.dropFrame != 0);
-  j.Number("tc_base", tc.tcBase);
+  const TC_BASE_UNITS* units = TcBaseUnits(tc.tcBase);
+  if (units != nullptr) j.Number("tc_base", units->framesPerSecond);
   j.BeginArray("edit_rate").Number("", tc.editRateNum).Number("", tc.editRateDen).EndArray();
   j.Number("frame_rate_class", tc.frameRateClass);
-  const char16_t* label = FrameRateLabel(tc.frameRateClass);
-  j.String("frame_rate", std::u16string_view(label != nullptr ? label : u"Unknown"));
+  if (const char16_t* label = FrameRateLabel(tc.frameRateClass)) j.String("frame_rate", std::u16string_view(label));
   j.Number("component_duration", tc.duration);
   j.EndObject();
 
@@ -185,9 +177,25 @@ void WriteJson(const AnalyzeOptions& opt, const MxfState& s, const LoadResult& r
     j.EndObject();
   }
   j.EndArray();
-  j.EndObject();
-  std::fputs(j.str().c_str(), stdout);
-  std::fputc('\n', stdout);
+}
+
+void WriteJson(const AnalyzeOptions& opt, const MxfState& s, const LoadResult& r, int exitStatus) {
+  JsonWriter j;
+  BeginJsonEnvelope(j, "analyze");
+  j.String("file", plat::FileNamePart(opt.path));
+  j.String("path", opt.path);
+  if (r.opened) j.Number("size", static_cast<int64_t>(s.base.fileSize));
+  j.Bool("loadable", r.loadable);
+  if (r.loadable || r.stepCode == 1000) WriteFacts(j, s);
+  JsonResult result;
+  result.code = r.resultCode;
+  result.exitStatus = exitStatus;
+  result.message = r.message;
+  result.cause = r.cause;
+  // The section that refused the file, as the runner's message names it.
+  if (r.resultCode != 0) result.section = SectionName(r.opened ? r.stepCode : 0);
+  WriteJsonResult(j, result);
+  PrintJsonEnvelope(j);
 }
 
 }  // namespace
@@ -212,7 +220,7 @@ int RunAnalyze(const std::vector<std::string>& args) {
     }
   }
   if (opt.json) {
-    WriteJson(opt, state, r);
+    WriteJson(opt, state, r, status);
   } else {
     PrintFacts(opt, state);
     if (r.exitCode == kExitTimecodeErrors) {
@@ -222,7 +230,7 @@ int RunAnalyze(const std::vector<std::string>& args) {
       }
     }
   }
-  if (!r.message.empty() && r.exitCode != kExitOk) PrintErr(r.message);
+  if (r.exitCode != kExitOk) PrintLoadFailure(r, opt.path);
   FreeTimecodeErrors(state);
   return status;
 }

@@ -1,6 +1,5 @@
 // velmora-cli export: write chosen audio tracks of a range as mono BWF
 // files, as the desktop application's export dialog does.
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -15,6 +14,7 @@
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
 #include "engine/text_format.h"
+#include "platform/console.h"
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/text.h"
@@ -184,13 +184,13 @@ int RunExport(const std::vector<std::string>& args) {
 
   // A file-size limit then fails the write (reported with the incomplete
   // files) instead of ending the process.
-  std::signal(SIGXFSZ, SIG_IGN);
+  plat::IgnoreFileSizeSignal();
 
   MxfState state;
   const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, StderrIsTerminal());
   FreeTimecodeErrors(state);
   if (!loaded.loadable) {
-    if (!loaded.message.empty()) PrintErr(loaded.message);
+    PrintLoadFailure(loaded, opt.path);
     return loaded.exitCode == kExitCancelled ? kExitCancelled : kExitRefused;
   }
 

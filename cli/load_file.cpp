@@ -12,6 +12,11 @@ int ParseIoMethod(const std::string& text) {
   return -1;
 }
 
+void PrintLoadFailure(const LoadResult& result, const std::u16string& path) {
+  if (!result.message.empty()) PrintErr(result.message);
+  PrintErr(FailureLine(result.cause.known() ? result.cause : FailureCause{path, 0}, result.resultCode));
+}
+
 LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bool showProgress) {
   LoadResult result;
   plat::SysError err = 0;
@@ -20,11 +25,14 @@ LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bo
   plat::File file = plat::File::Open(path, plat::Access::Read, plat::Share::Exclusive, &err);
   if (!file.valid()) {
     result.exitCode = kExitRefused;
+    result.resultCode = kOpenFailedCode;
+    result.cause = FailureCause{path, err};
     result.message = FormatText(
         u"%s\n\nMXFファイルをロードできません。\n接続デバイス、他のアプリで使用していないか確認して下さい。\nERR: %X",
         {std::u16string_view(plat::FileNamePart(path)), static_cast<int64_t>(err)});
     return result;
   }
+  result.opened = true;
 
   APP_CONTEXT ctx;
   ctx.baseInfo = &state.base;
@@ -57,6 +65,7 @@ LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bo
   }
   const JobMessage& m = *outcome.final;
   result.message = m.text;
+  result.stepCode = state.base.stepCode;
   if (m.message == WM_JOB_DONE) {
     result.loadable = true;
     result.exitCode = kExitOk;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "cli/failure_cause.h"
 #include "cli/run_job.h"
 #include "engine/mxf_state.h"
 
@@ -17,17 +18,28 @@ enum ExitCode {
   kExitCancelled = 4,
 };
 
+// The job runner's code for a job without a usable file (section "N/A"),
+// which is what a file that cannot be opened is.
+inline constexpr int kOpenFailedCode = 1;
+
 struct LoadResult {
   int exitCode = kExitOk;
   bool loadable = false;
+  bool opened = false;          // the file could be opened (its size is known)
   int resultCode = 0;           // 0, or the code the runner reported
+  int stepCode = 0;             // the step that ended the analysis (1000: the verification)
   std::u16string message;       // the runner's (or the open failure's) text
+  FailureCause cause;           // the OS cause of an open failure
   bool progressShown = false;
 };
 
 // Analyses `path` (absolute) into `state` through the job runner.
 // showProgress draws the verification progress on a terminal.
 LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bool showProgress);
+
+// Prints a failed load on standard error: the runner's message, then
+// "/full/path.mxf: <OS cause> (errno N), code C".
+void PrintLoadFailure(const LoadResult& result, const std::u16string& path);
 
 // "mmap" -> 0, "file" -> 1, anything else -> -1.
 int ParseIoMethod(const std::string& text);

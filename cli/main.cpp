@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/load_file.h"
 #include "cli/terminal.h"
+#include "platform/console.h"
 #include "platform/text.h"
 
 namespace {
@@ -32,12 +33,14 @@ void PrintUsage(std::FILE* out) {
 
 int main(int argc, char** argv) {
   plat::SetLocaleFromUser();
-  if (argc < 2) {
+  plat::UseUtf8Console();
+  std::vector<std::string> args = plat::CommandLineArguments(argc, argv);
+  if (args.empty()) {
     PrintUsage(stderr);
     return cli::kExitUsage;
   }
-  const std::string command = argv[1];
-  std::vector<std::string> args(argv + 2, argv + argc);
+  const std::string command = args.front();
+  args.erase(args.begin());
   if (command == "--help" || command == "-h" || command == "help") {
     PrintUsage(stdout);
     return cli::kExitOk;

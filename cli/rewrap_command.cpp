@@ -165,7 +165,7 @@ int RunRewrap(const std::vector<std::string>& args) {
   const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, StderrIsTerminal());
   FreeTimecodeErrors(state);
   if (!loaded.loadable) {
-    if (!loaded.message.empty()) PrintErr(loaded.message);
+    PrintLoadFailure(loaded, opt.path);
     return loaded.exitCode == kExitCancelled ? kExitCancelled : kExitRefused;
   }
 

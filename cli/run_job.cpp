@@ -1,14 +1,19 @@
 #include "cli/run_job.h"
 
-#include <chrono>
 #include <mutex>
 #include <thread>
 
 #include "cli/terminal.h"
+#include "platform/thread.h"
 
 namespace cli {
 
 namespace {
+
+// How often the main thread looks at Ctrl+C and redraws progress while the
+// job runs. The job's end wakes it at once, so this only bounds how late a
+// Ctrl+C is passed on (a signal handler cannot wake a waiting thread).
+constexpr int kPollMs = 100;
 
 // The command-line tool handles the runner's notifications directly on the
 // worker thread: it only records them for the main thread.
@@ -42,21 +47,20 @@ JobOutcome RunJob(APP_CONTEXT& ctx, const JobHooks& hooks, const JOB_ENGINES& en
   RecordingNotifier notifier;
   JobNotifier* previous = ctx.windows;
   ctx.windows = &notifier;
-  std::atomic<bool> finished{false};
+  plat::AutoResetEvent finished;
   std::thread worker([&] {
     JobWorker(&ctx, engines);
-    finished = true;
+    finished.Set();
   });
   bool cancelSent = false;
   bool interrupted = false;
-  while (!finished) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  while (!finished.WaitFor(kPollMs)) {
     if (InterruptRequested() && !cancelSent) {
       interrupted = true;
       cancelSent = true;
       if (hooks.cancel) hooks.cancel();
     }
-    if (hooks.poll && !finished) hooks.poll();
+    if (hooks.poll) hooks.poll();
   }
   worker.join();
   ctx.windows = previous;

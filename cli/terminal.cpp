@@ -1,36 +1,24 @@
 #include "cli/terminal.h"
 
-#include <csignal>
 #include <cstdio>
 
-#include <unistd.h>
-
+#include "platform/console.h"
 #include "platform/text.h"
 
 namespace cli {
 
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
 bool g_progressShown = false;
-
-void OnInterrupt(int) { g_interrupted = 1; }
 
 }  // namespace
 
-void InstallInterruptHandler() {
-  struct sigaction sa {};
-  sa.sa_handler = OnInterrupt;
-  sigemptyset(&sa.sa_mask);
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
-}
+void InstallInterruptHandler() { plat::InstallInterruptFlag(); }
+bool InterruptRequested() { return plat::InterruptRequested(); }
+void ClearInterrupt() { plat::ClearInterrupt(); }
 
-bool InterruptRequested() { return g_interrupted != 0; }
-void ClearInterrupt() { g_interrupted = 0; }
-
-bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
-bool StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+bool StderrIsTerminal() { return plat::StderrIsConsole(); }
+bool StdinIsTerminal() { return plat::StdinIsConsole(); }
 
 void DrawProgress(int percent, std::u16string_view detail) {
   if (percent < 0) percent = 0;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/native_handle.h"
 #include "platform/sys_error.h"
 #include "platform/time.h"
 
@@ -47,8 +48,8 @@ class File {
   // holds the system error (kErrSharing when a lock refuses it).
   static File Open(const std::u16string& path, Access access, Share share, SysError* err = nullptr);
 
-  bool valid() const { return fd_ >= 0; }
-  int native() const { return fd_; }
+  bool valid() const { return handle_ != kNoHandle; }
+  NativeHandle native() const { return handle_; }
   void Close();
 
   // Positioned I/O. Both loop until n bytes moved, end of file (reads) or an
@@ -67,6 +68,10 @@ class File {
   int64_t Read(void* buf, size_t n, SysError* err = nullptr);
   int64_t Write(const void* buf, size_t n, SysError* err = nullptr);
 
+  // Tells the system whether the file is read sparsely (true: no
+  // read-ahead) or as usual (false). Only a hint; Windows takes none.
+  void AdviseRandomAccess(bool random) const;
+
   bool Size(uint64_t* size, SysError* err = nullptr) const;
   bool Truncate(uint64_t size, SysError* err = nullptr);
   bool Times(FileTimes* times, SysError* err = nullptr) const;
@@ -80,8 +85,8 @@ class File {
   bool Sync(SysError* err = nullptr);
 
  private:
-  explicit File(int fd) : fd_(fd) {}
-  int fd_ = -1;
+  explicit File(NativeHandle fd) : handle_(fd) {}
+  NativeHandle handle_ = kNoHandle;
   uint64_t pos_ = 0;
 };
 

@@ -112,26 +112,26 @@ bool LockUnsupported(int e) { return e == ENOLCK || e == EOPNOTSUPP || e == ENOS
 
 File::~File() { Close(); }
 
-File::File(File&& other) noexcept : fd_(other.fd_), pos_(other.pos_) {
-  other.fd_ = -1;
+File::File(File&& other) noexcept : handle_(other.handle_), pos_(other.pos_) {
+  other.handle_ = -1;
   other.pos_ = 0;
 }
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     Close();
-    fd_ = other.fd_;
+    handle_ = other.handle_;
     pos_ = other.pos_;
-    other.fd_ = -1;
+    other.handle_ = -1;
     other.pos_ = 0;
   }
   return *this;
 }
 
 void File::Close() {
-  if (fd_ >= 0) {
-    ::close(fd_);  // also releases the advisory lock
-    fd_ = -1;
+  if (handle_ >= 0) {
+    ::close(handle_);  // also releases the advisory lock
+    handle_ = -1;
   }
   pos_ = 0;
 }
@@ -185,7 +185,7 @@ File File::Open(const std::u16string& path, Access access, Share share, SysError
 
 int64_t File::ReadAt(uint64_t offset, void* buf, size_t n, SysError* err) const {
   SetErr(err, 0);
-  if (fd_ < 0) {
+  if (handle_ < 0) {
     SetErr(err, EBADF);
     return -1;
   }
@@ -195,7 +195,7 @@ int64_t File::ReadAt(uint64_t offset, void* buf, size_t n, SysError* err) const 
     const uint64_t at = offset + done;
     if (at < offset || at > static_cast<uint64_t>(INT64_MAX)) break;  // nothing lies there
     const size_t want = n - done < kMaxChunk ? n - done : kMaxChunk;
-    ssize_t r = ::pread(fd_, out + done, want, static_cast<off_t>(at));
+    ssize_t r = ::pread(handle_, out + done, want, static_cast<off_t>(at));
     if (r < 0) {
       if (errno == EINTR) continue;
       SetErr(err, errno);
@@ -209,7 +209,7 @@ int64_t File::ReadAt(uint64_t offset, void* buf, size_t n, SysError* err) const 
 
 int64_t File::WriteAt(uint64_t offset, const void* buf, size_t n, SysError* err) {
   SetErr(err, 0);
-  if (fd_ < 0) {
+  if (handle_ < 0) {
     SetErr(err, EBADF);
     return -1;
   }
@@ -222,7 +222,7 @@ int64_t File::WriteAt(uint64_t offset, const void* buf, size_t n, SysError* err)
       return done ? static_cast<int64_t>(done) : -1;
     }
     const size_t want = n - done < kMaxChunk ? n - done : kMaxChunk;
-    ssize_t w = ::pwrite(fd_, in + done, want, static_cast<off_t>(at));
+    ssize_t w = ::pwrite(handle_, in + done, want, static_cast<off_t>(at));
     if (w < 0) {
       if (errno == EINTR) continue;
       SetErr(err, errno);
@@ -255,16 +255,16 @@ bool File::Seek(int64_t offset, Whence whence, SysError* err) {
     base = static_cast<int64_t>(size);
   }
   // A failed seek leaves the pointer at a position that reads as all-ones.
-  if ((offset > 0 && base > INT64_MAX - offset) || base + offset < 0 || fd_ < 0) {
+  if ((offset > 0 && base > INT64_MAX - offset) || base + offset < 0 || handle_ < 0) {
     pos_ = UINT64_MAX;
-    SetErr(err, fd_ < 0 ? EBADF : EINVAL);
+    SetErr(err, handle_ < 0 ? EBADF : EINVAL);
     return false;
   }
   pos_ = static_cast<uint64_t>(base + offset);
   return true;
 }
 
-uint64_t File::Tell() const { return fd_ < 0 ? UINT64_MAX : pos_; }
+uint64_t File::Tell() const { return handle_ < 0 ? UINT64_MAX : pos_; }
 
 int64_t File::Read(void* buf, size_t n, SysError* err) {
   if (pos_ == UINT64_MAX) {
@@ -286,22 +286,26 @@ int64_t File::Write(const void* buf, size_t n, SysError* err) {
   return w;
 }
 
+void File::AdviseRandomAccess(bool random) const {
+  if (handle_ >= 0) ::posix_fadvise(handle_, 0, 0, random ? POSIX_FADV_RANDOM : POSIX_FADV_NORMAL);
+}
+
 bool File::Size(uint64_t* size, SysError* err) const {
   SetErr(err, 0);
   StatResult st;
-  if (fd_ < 0) {
+  if (handle_ < 0) {
     SetErr(err, EBADF);
     return false;
   }
-  if (!StatAny(fd_, nullptr, &st, err)) return false;
+  if (!StatAny(handle_, nullptr, &st, err)) return false;
   *size = st.size;
   return true;
 }
 
 bool File::Truncate(uint64_t size, SysError* err) {
   SetErr(err, 0);
-  if (fd_ < 0 || ::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
-    SetErr(err, fd_ < 0 ? EBADF : errno);
+  if (handle_ < 0 || ::ftruncate(handle_, static_cast<off_t>(size)) != 0) {
+    SetErr(err, handle_ < 0 ? EBADF : errno);
     return false;
   }
   return true;
@@ -310,11 +314,11 @@ bool File::Truncate(uint64_t size, SysError* err) {
 bool File::Times(FileTimes* times, SysError* err) const {
   SetErr(err, 0);
   StatResult st;
-  if (fd_ < 0) {
+  if (handle_ < 0) {
     SetErr(err, EBADF);
     return false;
   }
-  if (!StatAny(fd_, nullptr, &st, err)) return false;
+  if (!StatAny(handle_, nullptr, &st, err)) return false;
   *times = st.times;
   return true;
 }
@@ -326,8 +330,8 @@ bool File::SetTimes(const FileTime* access, const FileTime* modification, SysErr
   struct timespec ts[2];
   ts[0] = access ? ToTimespec(*access) : timespec{0, UTIME_OMIT};
   ts[1] = modification ? ToTimespec(*modification) : timespec{0, UTIME_OMIT};
-  if (fd_ < 0 || ::futimens(fd_, ts) != 0) {
-    SetErr(err, fd_ < 0 ? EBADF : errno);
+  if (handle_ < 0 || ::futimens(handle_, ts) != 0) {
+    SetErr(err, handle_ < 0 ? EBADF : errno);
     return false;
   }
   return true;
@@ -335,14 +339,14 @@ bool File::SetTimes(const FileTime* access, const FileTime* modification, SysErr
 
 bool File::Sync(SysError* err) {
   SetErr(err, 0);
-  if (fd_ < 0 || ::fsync(fd_) != 0) {
-    SetErr(err, fd_ < 0 ? EBADF : errno);
+  if (handle_ < 0 || ::fsync(handle_) != 0) {
+    SetErr(err, handle_ < 0 ? EBADF : errno);
     return false;
   }
   // A file deleted while it was open keeps taking writes, but they go with
   // it when it is closed: nothing written is on the disk under any name.
   struct stat st;
-  if (::fstat(fd_, &st) == 0 && st.st_nlink == 0) {
+  if (::fstat(handle_, &st) == 0 && st.st_nlink == 0) {
     SetErr(err, ENOENT);
     return false;
   }

@@ -16,9 +16,9 @@ uint64_t AllocationGranularity();
 
 // The mapping object of one open file (read-only or read-write), covering the
 // file as it is when the mapping is created. On POSIX it holds its own
-// duplicate of the descriptor and the size; on Windows it is the named
-// file-mapping object. Either way it keeps the file (and its lock) open until
-// it is closed, so the File may be closed first.
+// duplicate of the descriptor and the size; on Windows the file-mapping
+// object and a duplicate of the file's handle. Either way it keeps the file
+// (and its lock) open until it is closed, so the File may be closed first.
 class FileMapping {
  public:
   FileMapping() = default;
@@ -28,20 +28,23 @@ class FileMapping {
   FileMapping& operator=(const FileMapping&) = delete;
   ~FileMapping();
 
-  // name: the kernel object name on platforms that have one ("fmMXF"...).
+  // name: a label ("fmMXF"...). Windows kernel-object names are shared by
+  // the whole session, so mappings stay unnamed there.
   // Fails with EBADF for an invalid file, EACCES when the file was not opened
   // for what `writable` asks, kErrOutOfRange for an empty file.
   static FileMapping Create(const File& file, bool writable, const char* name, SysError* err = nullptr);
 
-  bool valid() const { return fd_ >= 0; }
+  bool valid() const { return handle_ != kNoHandle; }
   bool writable() const { return writable_; }
   uint64_t size() const { return size_; }
-  int native() const { return fd_; }
+  NativeHandle native() const { return handle_; }
   // Views already mapped stay valid.
   void Close();
 
  private:
-  int fd_ = -1;
+  friend class MappedView;
+  NativeHandle handle_ = kNoHandle;
+  NativeHandle file_ = kNoHandle;  // Windows: the file's handle (the mapping has its own descriptor on POSIX)
   bool writable_ = false;
   uint64_t size_ = 0;
 };
@@ -79,6 +82,7 @@ class MappedView {
   void Unmap();
 
  private:
+  NativeHandle file_ = kNoHandle;  // Windows: the file's handle, for Flush to wait on
   uint8_t* data_ = nullptr;
   size_t size_ = 0;
   uint64_t offset_ = 0;

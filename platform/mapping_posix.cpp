@@ -30,8 +30,8 @@ uint64_t AllocationGranularity() {
 // ---- FileMapping ---------------------------------------------------------
 
 FileMapping::FileMapping(FileMapping&& other) noexcept
-    : fd_(other.fd_), writable_(other.writable_), size_(other.size_) {
-  other.fd_ = -1;
+    : handle_(other.handle_), writable_(other.writable_), size_(other.size_) {
+  other.handle_ = -1;
   other.writable_ = false;
   other.size_ = 0;
 }
@@ -39,10 +39,10 @@ FileMapping::FileMapping(FileMapping&& other) noexcept
 FileMapping& FileMapping::operator=(FileMapping&& other) noexcept {
   if (this != &other) {
     Close();
-    fd_ = other.fd_;
+    handle_ = other.handle_;
     writable_ = other.writable_;
     size_ = other.size_;
-    other.fd_ = -1;
+    other.handle_ = -1;
     other.writable_ = false;
     other.size_ = 0;
   }
@@ -52,8 +52,8 @@ FileMapping& FileMapping::operator=(FileMapping&& other) noexcept {
 FileMapping::~FileMapping() { Close(); }
 
 void FileMapping::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  if (handle_ >= 0) ::close(handle_);
+  handle_ = -1;
   writable_ = false;
   size_ = 0;
 }
@@ -86,7 +86,7 @@ FileMapping FileMapping::Create(const File& file, bool writable, const char* /*n
     SetErr(err, errno);
     return m;
   }
-  m.fd_ = fd;
+  m.handle_ = fd;
   m.writable_ = writable;
   m.size_ = size;
   return m;

@@ -26,6 +26,13 @@ std::u16string JoinPath(std::u16string_view folder, std::u16string_view name);
 // not followed). Empty for an empty path.
 std::u16string AbsolutePath(std::u16string_view path);
 
+// True when the path is absolute and within the file system's naming limits:
+// on POSIX "/..." with a name of at most 255 UTF-8 bytes and a whole path of
+// at most 4095; on Windows "C:\..." or "\\server\share\..." with a name of
+// at most 255 UTF-16 units and a whole path under MAX_PATH (259 units:
+// longer ones need the "\\?\" form, which many programs cannot open).
+bool PathFitsLimits(std::u16string_view path);
+
 // The user's home folder ($HOME, else the password database's entry).
 std::u16string HomeFolder();
 // The user's desktop folder: $XDG_DESKTOP_DIR, else XDG_DESKTOP_DIR from

@@ -115,6 +115,16 @@ std::u16string AbsolutePath(std::u16string_view path) {
   return out.empty() ? std::u16string(1, kPathSeparator) : out;
 }
 
+bool PathFitsLimits(std::u16string_view path) {
+  constexpr size_t kMaxNameBytes = 255;
+  constexpr size_t kMaxPathBytes = 4095;
+  if (!IsAbsolute(path)) return false;
+  const std::string bytes = Utf16ToUtf8(path);
+  if (bytes.size() > kMaxPathBytes) return false;
+  const size_t nameBytes = bytes.size() - (bytes.rfind('/') + 1);
+  return nameBytes > 0 && nameBytes <= kMaxNameBytes;
+}
+
 std::u16string HomeFolder() {
   std::u16string home = Env("HOME");
   if (!home.empty()) return home;

@@ -21,6 +21,26 @@ bool IsUtf8Name(const std::string& name) {
   return strcasecmp(name.c_str(), "UTF-8") == 0 || strcasecmp(name.c_str(), "UTF8") == 0;
 }
 
+// Windows' code page 932 under its iconv names.
+bool IsCp932Name(const std::string& name) {
+  return strcasecmp(name.c_str(), "CP932") == 0 || strcasecmp(name.c_str(), "WINDOWS-31J") == 0 ||
+         strcasecmp(name.c_str(), "MS932") == 0;
+}
+
+// Characters glibc's CP932 converts one way only, to the code of a look-alike
+// (U+301C WAVE DASH to the code of U+FF5E FULLWIDTH TILDE, U+2212 MINUS SIGN
+// to that of U+FF0D...). Windows converts them without best fit to '?', and
+// so do we, so a log reads back as what was written.
+bool IsCp932LookAlike(char16_t c) {
+  switch (c) {
+    case 0x00A2: case 0x00A3: case 0x00A5: case 0x00AC: case 0x2014:
+    case 0x2016: case 0x203E: case 0x2212: case 0x301C:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Length of the UTF-8 sequence that starts with b (input is well-formed: it
 // comes from Utf16ToUtf8).
 size_t Utf8SequenceLength(unsigned char b) {
@@ -88,6 +108,13 @@ bool Utf16ToMultibyte(std::u16string_view text, const char* encoding, std::strin
   if (!cd.valid()) {
     SetErr(err, errno == EINVAL ? EINVAL : errno);
     return false;
+  }
+  std::u16string exact;
+  if (IsCp932Name(target)) {
+    exact.assign(text);
+    for (auto& c : exact)
+      if (IsCp932LookAlike(c)) c = u'?';
+    text = exact;
   }
   const std::string utf8 = Utf16ToUtf8(text);
   const char* in = utf8.data();

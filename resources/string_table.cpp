@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "resources/version.h"
+
 namespace {
 
 struct StringEntry {
@@ -12,7 +14,7 @@ struct StringEntry {
 
 // Sorted by id.
 constexpr StringEntry kStrings[] = {
-    {103, u"MXF Audio Velmora 1.0.0.0"},
+    {103, u"MXF Audio Velmora " VELMORA_VERSION},
     {104, u"書換えは実行されません"},
     {105, u"ファイルハンドルが無効になっています。"},
     {106, u"MXF_BASE_INFOポインタが無効になっています。"},

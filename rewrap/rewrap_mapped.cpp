@@ -16,13 +16,13 @@
 #include "platform/file.h"
 #include "platform/mapped_access.h"
 #include "platform/mapping.h"
+#include "platform/space_guard.h"
 #include "platform/time.h"
+#include "platform/view_prefault.h"
 #include "rewrap/rewrap_engines.h"
 #include "rewrap/range_check.h"
 #include "rewrap/rewrap_job.h"
 #include "rewrap/sound_elements.h"
-#include "rewrap/space_guard.h"
-#include "rewrap/view_prefault.h"
 
 namespace {
 

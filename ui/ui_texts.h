@@ -2,6 +2,8 @@
 // program's string table: captions, labels and message formats.
 #pragma once
 
+#include "resources/version.h"
+
 namespace txt {
 
 // Captions.
@@ -60,7 +62,7 @@ inline constexpr char16_t kSubtitle[] = u"MXF Audio Track Replacement tool";
 // About dialog.
 inline constexpr char16_t kAboutCaption[] = u"バージョン情報";
 inline constexpr char16_t kAboutName[] = u"MXF Audio Velmora";
-inline constexpr char16_t kAboutVersion[] = u"Version 1.0.0.0";
+inline constexpr char16_t kAboutVersion[] = u"Version " VELMORA_VERSION;
 
 // Message box buttons.
 inline constexpr char16_t kYes[] = u"はい(&Y)";

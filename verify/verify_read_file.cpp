@@ -1,7 +1,5 @@
 // The timecode words through ordinary positioned reads: four bytes per frame
 // at its indexed address.
-#include <fcntl.h>
-
 #include "verify/verify_internal.h"
 
 namespace verify_internal {
@@ -12,21 +10,13 @@ namespace {
 // kernel so for the time of the walk, and restore the default afterwards.
 class RandomAccessAdvice {
  public:
-  explicit RandomAccessAdvice(const plat::File* file) : fd_(file->native()) {
-#ifdef POSIX_FADV_RANDOM
-    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_RANDOM);
-#endif
-  }
-  ~RandomAccessAdvice() {
-#ifdef POSIX_FADV_NORMAL
-    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_NORMAL);
-#endif
-  }
+  explicit RandomAccessAdvice(const plat::File* file) : file_(file) { file_->AdviseRandomAccess(true); }
+  ~RandomAccessAdvice() { file_->AdviseRandomAccess(false); }
   RandomAccessAdvice(const RandomAccessAdvice&) = delete;
   RandomAccessAdvice& operator=(const RandomAccessAdvice&) = delete;
 
  private:
-  int fd_;
+  const plat::File* file_;
 };
 
 }  // namespace

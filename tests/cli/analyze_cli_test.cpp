@@ -29,6 +29,8 @@ TEST(AnalyzeCli, CleanFileLoadsAndReportsItsFactsAsJson) {
     EXPECT_NE(r.out.find("\"tracks\":4"), std::string::npos);
     EXPECT_NE(r.out.find("\"bits_per_sample\":16"), std::string::npos);
     EXPECT_NE(r.out.find("\"frame_rate\":\"29.97\""), std::string::npos);
+    EXPECT_NE(r.out.find("\"tc_base\":30,"), std::string::npos) << "the base, not the table index";
+    EXPECT_EQ(r.out.rfind("{\"schema\":1,\"tool\":\"velmora-cli\",\"version\":\"", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("\"timecode_errors\":[]"), std::string::npos);
     // Exactly one JSON object on one line.
     EXPECT_EQ(r.out.front(), '{');
@@ -97,6 +99,21 @@ TEST(AnalyzeCli, BadInputsAreRefusedCleanly) {
   const CliResult missing = RunCli("analyze " + (dir.path / "none.mxf").string(), dir.path);
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("MXFファイルをロードできません。"), std::string::npos) << missing.err;
+  EXPECT_NE(missing.err.find((dir.path / "none.mxf").string() + ": No such file or directory (errno 2), code 1"),
+            std::string::npos)
+      << missing.err;
+  // A failure is still one JSON object, with the real code and the OS cause
+  // and without facts nobody read (no size, frame rate or frame count).
+  const CliResult missingJson = RunCli("analyze " + (dir.path / "none.mxf").string() + " --json", dir.path);
+  EXPECT_EQ(missingJson.status, 1);
+  EXPECT_NE(missingJson.out.find("\"result\":{\"code\":1,\"exit_status\":1,"), std::string::npos) << missingJson.out;
+  EXPECT_NE(missingJson.out.find("\"cause\":{\"path\":\"" + (dir.path / "none.mxf").string() +
+                                 "\",\"os_error\":2,\"os_text\":\"No such file or directory\"}"),
+            std::string::npos)
+      << missingJson.out;
+  for (const char* invented : {"\"size\"", "\"frame_rate\"", "\"entry_count\"", "\"timecode\""}) {
+    EXPECT_EQ(missingJson.out.find(invented), std::string::npos) << invented;
+  }
 
   EXPECT_EQ(RunCli("analyze " + dir.path.string(), dir.path).status, 1);
 

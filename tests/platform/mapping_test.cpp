@@ -3,9 +3,13 @@
 #include <cstring>
 #include <vector>
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "platform/file.h"
 #include "platform/mapped_access.h"
@@ -15,6 +19,23 @@
 using namespace plat;
 
 namespace {
+
+#if defined(_WIN32)
+constexpr SysError kBadHandle = ERROR_INVALID_HANDLE, kDenied = ERROR_ACCESS_DENIED;
+#else
+constexpr SysError kBadHandle = EBADF, kDenied = EACCES;
+#endif
+
+// Cuts the file short under its mapping. NTFS refuses that while a view is
+// mapped (ERROR_USER_MAPPED_FILE), so a test that needs it cannot run there.
+#define CUT_SHORT_OR_SKIP(file, size)                                                             \
+  do {                                                                                            \
+    SysError cutErr = 0;                                                                          \
+    if (!(file).Truncate(size, &cutErr)) {                                                        \
+      if (cutErr == 1224) GTEST_SKIP() << "this file system refuses to cut a mapped file short"; \
+      FAIL() << DescribeError(cutErr);                                                            \
+    }                                                                                             \
+  } while (0)
 
 uint8_t PatternAt(uint64_t i) { return static_cast<uint8_t>((i * 7 + (i >> 8)) & 0xFF); }
 
@@ -38,7 +59,11 @@ class MappingTest : public ScratchDir {
 };
 
 TEST_F(MappingTest, GranularityIsThePageSize) {
+#if defined(_WIN32)
+  EXPECT_EQ(g_, 65536u);
+#else
   EXPECT_EQ(g_, static_cast<uint64_t>(::sysconf(_SC_PAGESIZE)));
+#endif
   EXPECT_EQ(g_ & (g_ - 1), 0u);
 }
 
@@ -91,11 +116,11 @@ TEST_F(MappingTest, BadRangesAreRefused) {
   EXPECT_FALSE(MappedView::Map(m, 4 * g_, 1, &err).valid());
   EXPECT_EQ(err, kErrOutOfRange);
   EXPECT_FALSE(MappedView::Map(FileMapping(), 0, 16, &err).valid());
-  EXPECT_EQ(err, EBADF);
+  EXPECT_EQ(err, kBadHandle);
 
   // A writable mapping needs a file open for writing; an empty file has nothing to map.
   EXPECT_FALSE(FileMapping::Create(f, true, "fmMXF", &err).valid());
-  EXPECT_EQ(err, EACCES);
+  EXPECT_EQ(err, kDenied);
   File empty = File::Open(PathOf("empty"), Access::CreateNew, Share::Shared);
   ASSERT_TRUE(empty.valid());
   EXPECT_FALSE(FileMapping::Create(empty, false, "x", &err).valid());
@@ -106,7 +131,7 @@ TEST_F(MappingTest, BadRangesAreRefused) {
   ASSERT_TRUE(rw.valid());
   FileMapping big = FileMapping::Create(rw, true, "fmMXF");
   ASSERT_TRUE(big.valid());
-  ASSERT_TRUE(rw.Truncate(g_));
+  CUT_SHORT_OR_SKIP(rw, g_);
   EXPECT_FALSE(MappedView::Map(big, g_, 16, &err).valid());
   EXPECT_EQ(err, kErrOutOfRange);
 }
@@ -181,7 +206,7 @@ TEST_F(MappingTest, GuardedAccessSurvivesAFileCutShortUnderTheView) {
   ASSERT_TRUE(m.valid());
   MappedView v = MappedView::Map(m, 0, static_cast<size_t>(size_));
   ASSERT_TRUE(v.valid());
-  ASSERT_TRUE(f.Truncate(g_));  // only the first page is left
+  CUT_SHORT_OR_SKIP(f, g_);  // only the first granule is left
 
   uint8_t first = 0;
   EXPECT_TRUE(GuardMappedAccess([&] { first = v.data()[10]; }));

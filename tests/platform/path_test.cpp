@@ -4,19 +4,25 @@
 #include <optional>
 #include <string>
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "platform/path.h"
 #include "platform/text.h"
 #include "scratch_dir.h"
+#include "tests/support/scratch.h"
 
 using namespace plat;
 
 namespace {
 
+#if defined(_WIN32)
+#define POSIX_PATHS_ONLY() GTEST_SKIP() << "POSIX path forms; the Windows forms are WindowsPath.*"
+#else
+#define POSIX_PATHS_ONLY() (void)0
+#endif
+
 TEST(Path, Parts) {
+  POSIX_PATHS_ONLY();
   EXPECT_EQ(kPathSeparator, u'/');
   EXPECT_EQ(FileNamePart(u"/media/clips/A001.MXF"), u"A001.MXF");
   EXPECT_EQ(FileNamePart(u"A001.MXF"), u"A001.MXF");
@@ -41,13 +47,11 @@ TEST(Path, Parts) {
 }
 
 TEST(Path, AbsolutePathNormalises) {
+  POSIX_PATHS_ONLY();
   EXPECT_EQ(AbsolutePath(u"/a/./b//c/../d/"), u"/a/b/d");
   EXPECT_EQ(AbsolutePath(u"/../.."), u"/");
   EXPECT_EQ(AbsolutePath(u""), u"");
-  char* cwd = ::getcwd(nullptr, 0);
-  ASSERT_NE(cwd, nullptr);
-  const std::u16string here = Utf8ToUtf16(cwd);
-  std::free(cwd);
+  const std::u16string here = Utf8ToUtf16(std::filesystem::current_path().string());
   EXPECT_EQ(AbsolutePath(u"x/y.mxf"), JoinPath(here, u"x/y.mxf"));
   EXPECT_EQ(AbsolutePath(u"./x/../y.mxf"), JoinPath(here, u"y.mxf"));
 }
@@ -57,17 +61,14 @@ class EnvTest : public ScratchDir {
  protected:
   void Set(const char* name, const std::string& value) {
     Remember(name);
-    ::setenv(name, value.c_str(), 1);
+    testsupport::SetEnv(name, value);
   }
   void Unset(const char* name) {
     Remember(name);
-    ::unsetenv(name);
+    testsupport::SetEnv(name, std::nullopt);
   }
   void TearDown() override {
-    for (auto& [name, value] : saved_) {
-      if (value) ::setenv(name.c_str(), value->c_str(), 1);
-      else ::unsetenv(name.c_str());
-    }
+    for (auto& [name, value] : saved_) testsupport::SetEnv(name, value);
     ScratchDir::TearDown();
   }
   std::u16string U(const std::string& s) { return Utf8ToUtf16(s); }
@@ -83,6 +84,7 @@ class EnvTest : public ScratchDir {
 };
 
 TEST_F(EnvTest, DesktopFolderFallsBackStepByStep) {
+  POSIX_PATHS_ONLY();  // the XDG variables and $HOME
   const std::string home = dir() + "/home";
   std::filesystem::create_directories(home);
   Set("HOME", home);
@@ -113,5 +115,41 @@ TEST_F(EnvTest, DesktopFolderFallsBackStepByStep) {
   Set("XDG_CONFIG_HOME", "relative/ignored");
   EXPECT_EQ(ConfigFolder(), U(home + "/.config"));
 }
+
+#if defined(_WIN32)
+TEST(WindowsPath, PartsOfDriveAndUncPaths) {
+  EXPECT_EQ(kPathSeparator, u'\\');
+  EXPECT_EQ(FileNamePart(u"C:\\収録\\A001.MXF"), u"A001.MXF");
+  EXPECT_EQ(FileNamePart(u"C:/clips/A001.MXF"), u"A001.MXF");
+  EXPECT_EQ(FolderPart(u"C:\\clips\\A001.MXF"), u"C:\\clips");
+  EXPECT_EQ(FolderPart(u"C:\\A001.MXF"), u"C:\\");
+  EXPECT_EQ(FolderPart(u"\\\\server\\share\\A001.MXF"), u"\\\\server\\share\\");
+  EXPECT_EQ(JoinPath(u"C:\\", u"A.mxf"), u"C:\\A.mxf");
+  EXPECT_EQ(JoinPath(u"C:\\clips\\", u"A.mxf"), u"C:\\clips\\A.mxf");
+  EXPECT_EQ(AbsolutePath(u"C:\\a\\.\\b\\..\\c.mxf"), u"C:\\a\\c.mxf");
+  EXPECT_EQ(AbsolutePath(u"C:/a/b.mxf"), u"C:\\a\\b.mxf");
+}
+
+// Names count in UTF-16 units against MAX_PATH, on drives and shares alike.
+TEST(WindowsPath, LimitsOfDriveAndUncPaths) {
+  EXPECT_TRUE(PathFitsLimits(u"C:\\out\\Track-1.wav"));
+  EXPECT_TRUE(PathFitsLimits(u"\\\\server\\share\\Track-1.wav"));
+  EXPECT_FALSE(PathFitsLimits(u"out\\Track-1.wav"));
+  EXPECT_FALSE(PathFitsLimits(u"/out/Track-1.wav"));
+  EXPECT_FALSE(PathFitsLimits(u"C:\\out\\"));
+  const std::u16string folder = u"C:\\";  // 3 units
+  EXPECT_TRUE(PathFitsLimits(folder + std::u16string(255, u'あ')));  // 258: a whole name of 255
+  EXPECT_FALSE(PathFitsLimits(folder + std::u16string(256, u'a')));  // the name is too long
+  const std::u16string deep = u"C:\\" + std::u16string(200, u'd') + u"\\";  // 204 units
+  EXPECT_TRUE(PathFitsLimits(deep + std::u16string(55, u'音')));    // 259
+  EXPECT_FALSE(PathFitsLimits(deep + std::u16string(56, u'音')));   // 260: no room for the terminator
+}
+
+TEST(WindowsPath, UserFoldersExist) {
+  EXPECT_TRUE(IsDirectory(HomeFolder()));
+  EXPECT_TRUE(IsDirectory(DesktopFolder()));
+  EXPECT_FALSE(ConfigFolder().empty());
+}
+#endif
 
 }  // namespace

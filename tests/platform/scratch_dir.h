@@ -1,20 +1,19 @@
 // A fresh folder per test, removed with everything in it afterwards.
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "platform/text.h"
+#include "tests/support/scratch.h"
 
 class ScratchDir : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "velmora-platform-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
+    dir_ = testsupport::MakeScratchFolder("velmora-platform");
+    ASSERT_FALSE(dir_.empty());
   }
   void TearDown() override {
     std::error_code ec;

@@ -6,6 +6,10 @@
 
 #include "platform/text.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 using namespace plat;
 
 namespace {
@@ -75,8 +79,33 @@ TEST(Multibyte, ShiftJisBytes) {
   // U+FF5E is in Windows' code page 932 but not in plain Shift_JIS.
   ASSERT_TRUE(Utf16ToMultibyte(u"\uFF5E", "CP932", &out, &err));
   EXPECT_EQ(Hex(out), "81 60");
+#if !defined(_WIN32)  // Windows has no plain Shift_JIS: the name means code page 932 there
   ASSERT_TRUE(Utf16ToMultibyte(u"\uFF5E", "SHIFT_JIS", &out, &err));
   EXPECT_EQ(out, "?");
+#endif
+}
+
+// Code page 932 as Windows converts it, without best fit: the JIS forms that
+// have a Microsoft look-alike (wave dash, minus sign, double vertical line...)
+// become '?', their look-alikes and the NEC and IBM extensions keep their codes.
+TEST(Multibyte, Cp932AsWindowsConvertsIt) {
+  const struct {
+    char16_t c;
+    const char* hex;
+  } kCases[] = {
+      {0xFF5E, "81 60"}, {0x301C, "3F"},    {0xFF0D, "81 7C"}, {0x2212, "3F"},    {0x2225, "81 61"},
+      {0x2016, "3F"},    {0xFFE0, "81 91"}, {0x00A2, "3F"},    {0xFFE1, "81 92"}, {0x00A3, "3F"},
+      {0xFFE2, "81 CA"}, {0x00AC, "3F"},    {0x2015, "81 5C"}, {0x2014, "3F"},    {0x005C, "5C"},
+      {0x00A5, "3F"},    {0x007E, "7E"},    {0x203E, "3F"},    {0x2460, "87 40"}, {0x2170, "FA 40"},
+      {0x3231, "87 8A"}, {0x9AD9, "FB FC"},
+  };
+  for (const auto& k : kCases) {
+    std::string out;
+    SysError err = -1;
+    ASSERT_TRUE(Utf16ToMultibyte(std::u16string(1, k.c), "CP932", &out, &err));
+    EXPECT_EQ(err, 0);
+    EXPECT_EQ(Hex(out), k.hex) << "U+" << std::hex << static_cast<int>(k.c);
+  }
 }
 
 TEST(Multibyte, StatefulEncodingShiftsBackForReplacement) {
@@ -91,11 +120,18 @@ TEST(Multibyte, UnknownEncodingFails) {
   std::string out = "stale";
   SysError err = 0;
   EXPECT_FALSE(Utf16ToMultibyte(u"abc", "NO-SUCH-CHARSET-42", &out, &err));
+#if defined(_WIN32)
+  EXPECT_EQ(err, kErrInvalidArg);
+#else
   EXPECT_EQ(err, EINVAL);
+#endif
   EXPECT_TRUE(out.empty());
 }
 
 TEST(Multibyte, LocaleDecidesTheDefaultEncoding) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "the ANSI code page, not the C library's locale, decides it on Windows (WindowsText.*)";
+#endif
   const std::string saved = std::setlocale(LC_ALL, nullptr);
   std::string out;
   ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
@@ -108,5 +144,16 @@ TEST(Multibyte, LocaleDecidesTheDefaultEncoding) {
   EXPECT_EQ(out, "A??");
   std::setlocale(LC_ALL, saved.c_str());
 }
+
+#if defined(_WIN32)
+// The wine prefix of the tests runs in Japanese, so the ANSI code page is 932.
+TEST(WindowsText, LocaleEncodingIsTheAnsiCodePage) {
+  EXPECT_EQ(LocaleEncoding(), "CP" + std::to_string(::GetACP()));
+  std::string viaLocale, via932;
+  ASSERT_TRUE(Utf16ToMultibyte(u"日本～", nullptr, &viaLocale));
+  ASSERT_TRUE(Utf16ToMultibyte(u"日本～", ("CP" + std::to_string(::GetACP())).c_str(), &via932));
+  EXPECT_EQ(viaLocale, via932);
+}
+#endif
 
 }  // namespace

@@ -1,46 +1,36 @@
 #include "tools/mxfgen/file_sink.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+
+#include "platform/text.h"
 
 namespace mxfgen {
 namespace {
 constexpr size_t kBufferSize = 8u << 20;
 }
 
-FileSink::~FileSink() {
-  if (file_) std::fclose(file_);
-}
+FileSink::~FileSink() = default;
 
 bool FileSink::Open(const std::string& path, std::string* error) {
   path_ = path;
-  file_ = std::fopen(path.c_str(), "wb");
-  if (!file_) {
-    if (error) *error = "cannot create " + path + ": " + std::strerror(errno);
+  plat::SysError err = 0;
+  file_ = plat::File::Open(plat::Utf8ToUtf16(path), plat::Access::Write, plat::Share::Exclusive, &err);
+  if (!file_.valid()) {
+    if (error) *error = "cannot create " + path + ": " + plat::DescribeError(err);
     return false;
   }
-  std::setvbuf(file_, nullptr, _IONBF, 0);
   buffer_.resize(kBufferSize);
   return true;
 }
 
 bool FileSink::Flush() {
   if (used_ && !failed_) {
-    if (std::fwrite(buffer_.data(), 1, used_, file_) != used_) failed_ = true;
+    if (file_.WriteAt(fileAt_, buffer_.data(), used_) != static_cast<int64_t>(used_)) failed_ = true;
+    fileAt_ += used_;
   }
   used_ = 0;
-  if (pendingSkip_ && !failed_) {
-    uint64_t left = pendingSkip_;
-    while (left && !failed_) {
-      const long step = left > static_cast<uint64_t>(LONG_MAX) ? LONG_MAX : static_cast<long>(left);
-      if (std::fseek(file_, step, SEEK_CUR) != 0) failed_ = true;
-      left -= static_cast<uint64_t>(step);
-    }
-  }
+  fileAt_ += pendingSkip_;  // the hole: nothing written there
   pendingSkip_ = 0;
   return !failed_;
 }
@@ -51,7 +41,8 @@ void FileSink::Write(const void* data, size_t n) {
   const auto* p = static_cast<const unsigned char*>(data);
   if (n >= buffer_.size()) {
     Flush();
-    if (!failed_ && std::fwrite(p, 1, n, file_) != n) failed_ = true;
+    if (!failed_ && file_.WriteAt(fileAt_, p, n) != static_cast<int64_t>(n)) failed_ = true;
+    fileAt_ += n;
     return;
   }
   if (used_ + n > buffer_.size()) Flush();
@@ -78,16 +69,12 @@ void FileSink::Skip(uint64_t n) {
 }
 
 bool FileSink::Close(std::string* error) {
-  if (!file_) return false;
+  if (!file_.valid()) return false;
   const bool trailingHole = pendingSkip_ != 0;
   Flush();
-  if (std::fclose(file_) != 0) failed_ = true;
-  file_ = nullptr;
-  if (trailingHole && !failed_) {
-    std::error_code ec;
-    std::filesystem::resize_file(path_, position_, ec);
-    if (ec) failed_ = true;
-  }
+  // A trailing hole is the file's length set past its last written byte.
+  if (trailingHole && !failed_ && !file_.Truncate(position_)) failed_ = true;
+  file_.Close();
   if (failed_ && error) *error = "write to " + path_ + " failed";
   return !failed_;
 }

@@ -3,9 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "platform/file.h"
 
 namespace mxfgen {
 
@@ -16,6 +17,7 @@ class FileSink {
   FileSink& operator=(const FileSink&) = delete;
   ~FileSink();
 
+  // path in UTF-8.
   bool Open(const std::string& path, std::string* error);
   void Write(const void* data, size_t n);
   void Zeros(size_t n);
@@ -28,7 +30,8 @@ class FileSink {
  private:
   bool Flush();
 
-  std::FILE* file_ = nullptr;
+  plat::File file_;
+  uint64_t fileAt_ = 0;  // where the buffer goes
   std::string path_;
   std::vector<unsigned char> buffer_;
   size_t used_ = 0;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/console.h"
 #include "tools/mxfgen/mxfgen.h"
 
 namespace {
@@ -82,6 +83,13 @@ int Usage(const std::string& message) {
 
 int main(int argc, char** argv) {
   using namespace mxfgen;
+  // The arguments in UTF-8 (on Windows from the wide command line).
+  std::vector<std::string> utf8 = plat::CommandLineArguments(argc, argv);
+  utf8.insert(utf8.begin(), argc > 0 ? argv[0] : "mxfgen");
+  std::vector<char*> utf8Argv;
+  for (auto& a : utf8) utf8Argv.push_back(a.data());
+  argc = static_cast<int>(utf8Argv.size());
+  argv = utf8Argv.data();
   if (argc < 2) return Usage("");
   Options o;
   std::string out, start;

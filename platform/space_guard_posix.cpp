@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "rewrap/space_guard.h"
+#include "platform/space_guard.h"
 
 bool HasHole(const plat::File& file, uint64_t begin, uint64_t end) {
   const int fd = file.native();

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "rewrap/view_prefault.h"
+#include "platform/view_prefault.h"
 
 #ifndef MADV_POPULATE_READ
 #define MADV_POPULATE_READ 22

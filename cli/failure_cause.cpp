@@ -1,0 +1,21 @@
+#include "cli/failure_cause.h"
+
+#include "platform/text.h"
+
+namespace cli {
+
+std::u16string CauseText(const FailureCause& cause) {
+  if (!cause.known()) return {};
+  // The system's code in decimal, as the user would look it up (errno on
+  // POSIX; the Windows build names its own).
+  return plat::Utf8ToUtf16(plat::DescribeError(cause.error) + " (errno " + std::to_string(cause.error) + ")");
+}
+
+std::u16string FailureLine(const FailureCause& cause, int code) {
+  std::u16string line = cause.path;
+  if (cause.known()) line += u": " + CauseText(cause);
+  if (code != 0) line += (cause.known() ? u", code " : u": code ") + plat::Utf8ToUtf16(std::to_string(code));
+  return line;
+}
+
+}  // namespace cli
