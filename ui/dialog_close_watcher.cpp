@@ -23,10 +23,15 @@ bool DialogCloseWatcher::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::Hide || !watched->isWidgetType()) return false;
   auto* dialog = qobject_cast<QDialog*>(watched);
   if (dialog == nullptr || !dialog->isWindow() || !OwnedByOwner(dialog)) return false;
-  // After the dialog's own closing work: a dialog that opens the next one
-  // (a message box after the analysis) keeps the focus for it.
+  // After the dialog's own closing work. A dialog still open underneath (the
+  // analysis dialog after its cancel question) or opened next (the log
+  // question after the outcome) takes the activation instead.
   QTimer::singleShot(0, owner_, [this] {
-    if (QApplication::activeModalWidget() == nullptr) onClosed_();
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      modal->activateWindow();
+      return;
+    }
+    onClosed_();
   });
   return false;
 }

@@ -12,7 +12,8 @@ class QWidget;
 class DialogCloseWatcher : public QObject {
  public:
   // onClosed runs from the owner's event loop after a dialog owned by
-  // `owner` has been hidden and no other modal dialog is left open.
+  // `owner` has been hidden and no other modal dialog is left open; while
+  // one is, that dialog is activated instead.
   DialogCloseWatcher(QWidget* owner, std::function<void()> onClosed);
   ~DialogCloseWatcher() override;
 

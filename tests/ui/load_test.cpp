@@ -1,6 +1,7 @@
 // Loading by command and by drop, the refusals and messages of both paths,
 // and the unload that resets everything.
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
@@ -433,6 +434,23 @@ void LoadTest::focusReturnsWhenDialogsClose() {
   box.exec();
   QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&w));
   QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.libraryView()));
+
+  // A question inside a dialog (the analysis's cancel question): the dialog
+  // underneath takes the activation back, then the window when it closes.
+  QDialog outer(&w);
+  QWidget* activeAfterQuestion = nullptr;
+  QTimer::singleShot(0, &outer, [&] {
+    QMessageBox question(QMessageBox::Question, QStringLiteral("MXF Audio Velmora"), QStringLiteral("?"),
+                         QMessageBox::Yes | QMessageBox::No, &outer);
+    QTimer::singleShot(0, &question, [&question] { question.done(QMessageBox::No); });
+    question.exec();
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&outer));
+    activeAfterQuestion = QApplication::activeWindow();
+    outer.accept();
+  });
+  outer.exec();
+  QCOMPARE(activeAfterQuestion, static_cast<QWidget*>(&outer));
+  QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&w));
 }
 
 void LoadTest::openFolderByCommandAndDoubleClick() {

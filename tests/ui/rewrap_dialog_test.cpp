@@ -439,7 +439,7 @@ void RewrapDialogTest::rewrapWritesTheRangeAndTheLog() {
     expected.replace(static_cast<qsizetype>(e.valueOffset), e.valueSize, QByteArray(e.valueSize, '\0'));
   }
   QVERIFY(ReadFile(clip) == expected);
-  QCOMPARE(w.statusParts()->partText(0), QStringLiteral("ラッピング完了"));
+  QCOMPARE(w.statusParts()->partText(0), QStringLiteral("詳細ログの作成完了"));
 }
 
 void RewrapDialogTest::cancelledRewrapStopsAndOffersNoLog() {
