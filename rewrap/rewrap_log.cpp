@@ -54,7 +54,7 @@ std::u16string ComposeRewrapLog(std::u16string_view mxfPath, int ioMethod, const
   const int trackCount = base.audio != nullptr ? base.audio->trackCount : 0;
 
   std::u16string log = FormatText(u"リラップ処理ログ [%s]\r\n作成日: %s\r\n\r\n",
-                                  {std::u16string_view(LoadString(kStrAppTitle)),
+                                  {std::u16string_view(LoadString(kStrAppTitle, TextLanguage::Japanese)),
                                    std::u16string_view(FormatLogDateTime(now))});
   log += FormatText(u"< 書込み方式 >\r\n%s\r\n\r\n",
                     {std::u16string_view(ioMethod == 1 ? u"標準ファイル入出力" : u"メモリマッピング")});

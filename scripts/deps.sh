@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when missing.
 # Usage: scripts/deps.sh build|test
 set -euo pipefail
-want=(cmake g++ make pkg-config libgtest-dev ccache)
+want=(cmake g++ make pkg-config libgtest-dev ccache libebur128-dev)
 if [[ "${1:-build}" == "test" ]]; then
   want+=(ffmpeg clang libclang-rt-14-dev)
 fi
