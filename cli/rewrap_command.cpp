@@ -180,7 +180,7 @@ int RunRewrap(const std::vector<std::string>& args) {
     }
     const TRACK_ASSIGN_RESULT r = AssignTrack(*plan, stereo, state.audio, entry, f.track - 1);
     if (r.code != TRACK_ASSIGN_OK) {
-      PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(kTrackAssignCaption),
+      PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(LoadString(kStrAssignCaption)),
                                                   static_cast<int64_t>(f.track), std::u16string_view(r.message)}));
       return kExitRefused;
     }
@@ -189,7 +189,7 @@ int RunRewrap(const std::vector<std::string>& args) {
   for (int track : opt.silent) {
     const int slot = track - 1;
     if (slot >= state.audio.trackCount) {
-      PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(kTrackAssignCaption),
+      PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(LoadString(kStrAssignCaption)),
                                                   static_cast<int64_t>(track),
                                                   std::u16string_view(TrackAssignMessage(TRACK_ASSIGN_NO_TRACK))}));
       return kExitRefused;

@@ -20,6 +20,23 @@ inline constexpr int kStrNoTrack = 226;          // track panel: slot without a 
 inline constexpr int kStrUndefinedError = 251;   // a code with no text of its own
 inline constexpr int kStrMultichannelRefused = 430;  // "%d" channels: neither mono nor stereo
 
+// Range entry refusals (IN / OUT), track assignment refusals, the
+// incomplete export files and the rewrap log's outcome.
+inline constexpr int kStrRangeInvalid = 440;
+inline constexpr int kStrRangeInvalidExport = 441;
+inline constexpr int kStrRangeBeforeStart = 442;
+inline constexpr int kStrRangeAfterEnd = 443;
+inline constexpr int kStrRangeOutBeforeIn = 444;
+inline constexpr int kStrRangeOutBeforeInExport = 445;
+inline constexpr int kStrAssignNoFile = 446;
+inline constexpr int kStrAssign24On16 = 447;
+inline constexpr int kStrAssignStereoOdd = 448;
+inline constexpr int kStrAssignStereoLast = 449;
+inline constexpr int kStrIncompleteFiles = 450;
+inline constexpr int kStrRewrapLogCreated = 451;  // MXF file name, log path
+inline constexpr int kStrRewrapLogFailed = 452;   // MXF file name, system code (hex)
+inline constexpr int kStrAssignCaption = 453;
+
 // The job runner's message formats and operation names.
 inline constexpr int kStrLoadFailure = 500;      // file, reason, section, code, process
 inline constexpr int kStrVerifyFailure = 501;    // file, reason, section, code

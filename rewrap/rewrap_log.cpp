@@ -87,11 +87,11 @@ bool WriteRewrapLog(const std::u16string& logPath, std::u16string_view mxfPath, 
 }
 
 std::u16string ComposeRewrapLogCreated(std::u16string_view mxfPath, std::u16string_view logPath) {
-  return FormatText(u"%s\nに対して行ったラッピング処理の詳細を下記の場所に作成しました。\n\n%s",
+  return FormatText(LoadString(kStrRewrapLogCreated),
                     {std::u16string_view(plat::FileNamePart(mxfPath)), logPath});
 }
 
 std::u16string ComposeRewrapLogCreateFailed(std::u16string_view mxfPath, plat::SysError err) {
-  return FormatText(u"%s\n\nログファイルを作成できません。\n保存場所・接続デバイスを確認して下さい。\nERR: %X",
+  return FormatText(LoadString(kStrRewrapLogFailed),
                     {std::u16string_view(plat::FileNamePart(mxfPath)), static_cast<int64_t>(err)});
 }

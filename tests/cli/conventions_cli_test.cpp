@@ -87,6 +87,11 @@ TEST_F(ConventionsCli, LanguageComesFromTheOptionOrTheLocale) {
                               dir.path);
   ASSERT_EQ(en.status, 0) << en.err;
   EXPECT_NE(en.err.find("The rewrap is complete."), std::string::npos) << en.err;
+  const CliResult refused = RunCli("rewrap " + mxf.string() + " --in 00:59:59:24 --out 01:00:00:01 --silence 1 --yes "
+                                   "--lang en",
+                                   dir.path);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("IN: It lies before the start of the media."), std::string::npos) << refused.err;
 }
 
 TEST_F(ConventionsCli, OptionValuesWithEqualsStreamsQuietAndPlainProgress) {
