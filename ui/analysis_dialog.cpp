@@ -238,7 +238,8 @@ void AnalysisDialog::WriteErrorLog() {
     SetStatus(Q(kStatusWritingLog));
     const plat::LocalTime now = plat::LocalNow();
     // Errors while writing a file that could be created are not reported.
-    WriteTimecodeErrorLog(logPath, ctx->mxfPath, *base, *base->indexEntries, LogEncoding().c_str(), now, &err);
+    WriteTimecodeErrorLog(logPath, ctx->mxfPath, *base, *base->indexEntries,
+                          LogEncodingName(ctx->logEncoding).c_str(), now, &err);
     FreeLtcErrors(base->timecode->ltcErrors);
     SetStatus(Q(kStatusLogWritten));
     ShowMessage(*deps_.messages, owner, ComposeErrorLogCreated(ctx->mxfPath), kCaptionFileAnalysis,

@@ -365,7 +365,7 @@ void ExportDialog::OnUseRewrapRange() {
 }
 
 void ExportDialog::OnFolder() {
-  const QString chosen = deps_.shell->ChooseFolder(this, Q(kFolderTitle), Q(deps_.plan->exportFolder));
+  const QString chosen = deps_.shell->ChooseFolder(this, Q(kFolderTitle), folder_->text());
   if (chosen.isEmpty()) return;
   CopyText(chosen, deps_.plan->exportFolder, kExportFolderUnits, kExportFolderUnits - 1);
   folder_->setText(chosen);
