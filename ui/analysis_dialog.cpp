@@ -191,7 +191,10 @@ void AnalysisDialog::OnFailed(const JobMessage& message) {
     step_->setText(Q(kStepCancelled));
     const MsgAnswer keep = ShowMessage(*deps_.messages, this, message.text, kCaptionAnalysisCancelled,
                                        MsgIcon::Warning, MsgButtons::YesNo);
-    if (keep == MsgAnswer::Yes) {
+    // Only a file whose structure passed every step is kept: the cancel
+    // came during the verification (which checks the first frame's system
+    // item before reading any timecode).
+    if (keep == MsgAnswer::Yes && verifying_) {
       ctx->analysisOk = 1;
       const std::u16string notice = ComposeTrackLimitNoticeAfterCancel(ctx->baseInfo->audio->trackCount);
       if (!notice.empty()) {
