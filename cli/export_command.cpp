@@ -9,6 +9,7 @@
 
 #include "bwf/export_engines.h"
 #include "cli/commands.h"
+#include "cli/help.h"
 #include "cli/load_file.h"
 #include "cli/range_args.h"
 #include "cli/terminal.h"
@@ -19,6 +20,7 @@
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/text.h"
+#include "resources/string_table.h"
 #include "rewrap/progress_texts.h"
 #include "rewrap/range_entry.h"
 #include "rewrap/track_plan.h"
@@ -39,15 +41,7 @@ struct ExportOptions {
   uint32_t runNumber = 1;  // the first export of this run
 };
 
-constexpr const char* kUsage =
-    "usage: velmora-cli export FILE --in TC --out TC --tracks LIST --dir DIR [--prefix TEXT]\n"
-    "                          [--io mmap|file] [--buffer 0..13] [--run-number N]\n"
-    "       LIST: track numbers and ranges from 1, e.g. 2,5 or 1-8, or all\n";
-
-int UsageError(const std::string& what) {
-  std::fprintf(stderr, "velmora-cli export: %s\n%s", what.c_str(), kUsage);
-  return kExitUsage;
-}
+int UsageError(const std::string& what) { return cli::UsageError("export", what); }
 
 int ParseArgs(const std::vector<std::string>& args, ExportOptions* opt) {
   bool haveDir = false;
@@ -136,7 +130,7 @@ int RunExport(const std::vector<std::string>& args) {
   plat::IgnoreFileSizeSignal();
 
   MxfState state;
-  const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, StderrIsTerminal());
+  const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, ProgressWanted());
   FreeTimecodeErrors(state);
   if (!loaded.loadable) {
     PrintLoadFailure(loaded, opt.path);
@@ -182,22 +176,24 @@ int RunExport(const std::vector<std::string>& args) {
   ctx.mxfPath = opt.path;
   ctx.ioMethod = static_cast<uint8_t>(opt.ioMethod);
 
-  JobHooks hooks;
-  hooks.cancel = [&plan] { plan->cancelRequest = 1; };
-  if (StderrIsTerminal()) {
-    hooks.poll = [&] {
-      const uint32_t done = plan->currentFrame;
-      DrawProgress(ProgressPercent(done, plan->frameCount),
+  const bool showProgress = ProgressWanted();
+  // One progress step; after the job, the last one (every frame done).
+  auto step = [&](uint32_t done) {
+    const int32_t reached = ReachedFrame(state.timecode, plan->exportIn[0], done);
+    ReportProgress(done, plan->frameCount, ReachedLabel(state.timecode, plan->exportIn[0], done),
                    FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->exportIn[0])) + u" - " +
                        FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->exportOut[0])) + u"  " +
-                       FormatReachedTimecode(state.timecode, ReachedFrame(state.timecode, plan->exportIn[0], done)));
-    };
-  }
+                       FormatReachedTimecode(state.timecode, reached));
+  };
+  JobHooks hooks;
+  hooks.cancel = [&plan] { plan->cancelRequest = 1; };
+  if (showProgress) hooks.poll = [&] { step(plan->currentFrame); };
   const JobOutcome outcome = RunJob(ctx, hooks);
+  if (showProgress && outcome.final && outcome.final->message == WM_JOB_DONE) step(plan->frameCount);
   EndProgress();
   const BWF_EXPORT_REPORT report = LastBwfExportReport();
   for (const BWF_EXPORT_FILE& f : report.files) {
-    if (f.replacedExisting) PrintErr(u"replaced an existing file: " + f.path);
+    if (f.replacedExisting) PrintInfo(FormatText(LoadString(kStrCliReplacedFile), {std::u16string_view(f.path)}));
   }
   if (!outcome.final) return kExitRefused;
   const JobMessage& m = *outcome.final;
@@ -207,7 +203,9 @@ int RunExport(const std::vector<std::string>& args) {
     if (!incomplete.empty()) PrintErr(incomplete);
     return report.result == kExportCancelled ? kExitCancelled : kExitRefused;
   }
-  PrintErr(m.text);
+  // The files written are the result (standard output); the outcome text is
+  // a status line, as for every command.
+  PrintInfo(m.text);
   for (const BWF_EXPORT_FILE& f : report.files) PrintOut(f.path);
   return kExitOk;
 }

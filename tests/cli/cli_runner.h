@@ -27,12 +27,18 @@ inline std::string ReadAll(const std::filesystem::path& p) {
   return s;
 }
 
-// args are passed through the shell; quote paths that need it.
-inline CliResult RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& input = "") {
+// The locale the tests run the tool in unless they say otherwise: Japanese
+// messages, as on the users' machines.
+inline constexpr const char* kJapaneseLocale = "LC_ALL= LC_MESSAGES= LANG=ja_JP.UTF-8";
+
+// args are passed through the shell; quote paths that need it. `env` holds
+// variable assignments for the tool's environment.
+inline CliResult RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& input = "",
+                        const std::string& env = kJapaneseLocale) {
   const auto outPath = dir / "cli.out";
   const auto errPath = dir / "cli.err";
-  std::string cmd = std::string(VELMORA_BIN_DIR) + "/velmora-cli " + args + " >" + outPath.string() + " 2>" +
-                    errPath.string();
+  std::string cmd = env + " " + std::string(VELMORA_BIN_DIR) + "/velmora-cli " + args + " >" + outPath.string() +
+                    " 2>" + errPath.string();
   cmd = input.empty() ? cmd + " </dev/null" : "printf '" + input + "' | " + cmd;
   const int raw = std::system(cmd.c_str());
   CliResult r;

@@ -64,7 +64,8 @@ TEST_F(RewrapCli, WritesTheWavAndSilenceIntoTheRangeOnly) {
                                   " --silence 4 --io file --yes --log " + (dir.path / "log.txt").string()),
                              dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("ラッピングが完了しました。"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("ラッピングが完了しました。"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, mxf.string() + "\n") << "the file rewritten is the result on standard output";
   const std::string after = ReadAll(mxf);
   ASSERT_EQ(after.size(), before.size());
 
