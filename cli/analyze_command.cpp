@@ -8,6 +8,7 @@
 #include "cli/help.h"
 #include "cli/json_envelope.h"
 #include "cli/json_writer.h"
+#include "cli/undo_options.h"
 #include "cli/load_file.h"
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
@@ -228,6 +229,7 @@ int RunAnalyze(const std::vector<std::string>& args) {
     }
   }
   if (r.exitCode != kExitOk) PrintLoadFailure(r, opt.path);
+  TellInterruptedRewrap(opt.path, UndoSettings());  // analysing writes nothing: told, not refused
   FreeTimecodeErrors(state);
   return status;
 }

@@ -11,7 +11,7 @@ namespace cli {
 
 namespace {
 
-// The string ids of each help (700-742 in the table): the usage, the
+// The string ids of each help (700-761 in the table): the usage, the
 // command's own lines, then the lines every command shares.
 struct HelpIds {
   int usage;
@@ -21,8 +21,9 @@ struct HelpIds {
 
 const HelpIds kToolHelp = {700, {701}, {716, 717, 718}};
 const HelpIds kAnalyzeHelp = {720, {721}, {711, 719, 713, 714, 715, 716, 717, 718}};
-const HelpIds kRewrapHelp = {730, {731, 732}, {710, 711, 712, 719, 713, 714, 715, 716, 717, 718}};
+const HelpIds kRewrapHelp = {730, {731, 732, 733, 734}, {710, 711, 712, 719, 713, 714, 715, 716, 717, 718}};
 const HelpIds kExportHelp = {740, {741, 742}, {710, 711, 712, 713, 714, 715, 716, 717, 718}};
+const HelpIds kUndoHelp = {760, {761}, {713, 716, 717, 718}};
 const HelpIds kLoudnessHelp = {750, {751, 752}, {710, 711, 713, 716, 717, 753}};
 
 void PrintText(std::FILE* out, int id) {
@@ -38,6 +39,7 @@ void PrintIds(std::FILE* out, const HelpIds& help) {
 #if VELMORA_HAVE_LOUDNESS
   if (help.usage == 700) PrintText(out, 702);  // the loudness command in the list
 #endif
+  if (help.usage == 700) PrintText(out, 703);  // the undo command
   std::fputc('\n', out);
   for (int id : help.shared) PrintText(out, id);
 }
@@ -47,6 +49,7 @@ int UsageId(const std::string& command) {
   if (command == "rewrap") return 730;
   if (command == "export") return 740;
   if (command == "loudness") return 750;
+  if (command == "undo") return 760;
   return 700;
 }
 
@@ -56,7 +59,7 @@ bool IsCommand(const std::string& command) {
 #if VELMORA_HAVE_LOUDNESS
   if (command == "loudness") return true;
 #endif
-  return command == "analyze" || command == "rewrap" || command == "export";
+  return command == "analyze" || command == "rewrap" || command == "export" || command == "undo";
 }
 
 void PrintHelp(std::FILE* out, const std::string& command) {
@@ -68,6 +71,8 @@ void PrintHelp(std::FILE* out, const std::string& command) {
     PrintIds(out, kExportHelp);
   } else if (command == "loudness") {
     PrintIds(out, kLoudnessHelp);
+  } else if (command == "undo") {
+    PrintIds(out, kUndoHelp);
   } else {
     PrintIds(out, kToolHelp);
   }

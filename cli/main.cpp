@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   if (command == "analyze") return cli::RunAnalyze(args);
   if (command == "rewrap") return cli::RunRewrap(args);
   if (command == "export") return cli::RunExport(args);
+  if (command == "undo") return cli::RunUndo(args);
 #if VELMORA_HAVE_LOUDNESS
   return cli::RunLoudness(args);
 #else

@@ -11,10 +11,12 @@
 #include "bwf/wav_library.h"
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "cli/json_envelope.h"
 #include "cli/load_file.h"
 #include "cli/range_args.h"
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
+#include "cli/undo_options.h"
 #include "engine/text_format.h"
 #include "platform/path.h"
 #include "platform/text.h"
@@ -24,6 +26,8 @@
 #include "rewrap/rewrap_log.h"
 #include "rewrap/track_assign.h"
 #include "rewrap/track_plan.h"
+#include "rewrap/undo_settings.h"
+#include "rewrap/undo_texts.h"
 
 namespace cli {
 
@@ -44,6 +48,8 @@ struct RewrapOptions {
   std::u16string logPath;
   std::string logEncoding;
   bool yes = false;
+  bool json = false;
+  UNDO_SETTINGS undo;
 };
 
 int UsageError(const std::string& what) { return cli::UsageError("rewrap", what); }
@@ -66,8 +72,14 @@ int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
       return true;
     };
     std::string v;
+    if (const int u = ParseUndoOption(args, i, &opt->undo, &v); u != 0) {
+      if (u == 2) return UsageError(v);
+      continue;
+    }
     if (a == "--yes" || a == "-y") {
       opt->yes = true;
+    } else if (a == "--json") {
+      opt->json = true;
     } else if (a == "--in" || a == "--out" || a == "--track" || a == "--silence" || a == "--io" ||
                a == "--buffer" || a == "--log" || a == "--log-encoding") {
       if (!value(&v)) return UsageError(a + " needs a value");
@@ -218,7 +230,9 @@ int RunRewrap(const std::vector<std::string>& args) {
     PrintErr(LoadString(kStrCliAllTracksOff));
     return kExitRefused;
   }
+  if (int refused = CheckBeforeRewrap(opt.path, *plan, state.base, opt.undo); refused >= 0) return refused;
   if (!opt.yes && !AskBackupQuestion()) return kExitRefused;
+  UndoSettings() = opt.undo;
 
   APP_CONTEXT ctx;
   ctx.baseInfo = &state.base;
@@ -246,14 +260,35 @@ int RunRewrap(const std::vector<std::string>& args) {
   EndProgress();
   if (!outcome.final) return kExitRefused;
   const JobMessage& m = *outcome.final;
+  const UNDO_REPORT& undo = LastUndoReport();
+  if (opt.json) {
+    JsonWriter j;
+    BeginJsonEnvelope(j, "rewrap");
+    j.String("file", opt.path);
+    WriteUndoJsonFields(j, undo, opt.undo);
+    JsonResult result;
+    result.code = m.message == WM_JOB_DONE ? 0 : m.code;
+    result.exitStatus = m.message == WM_JOB_DONE ? kExitOk : m.code == kResultCancelled ? kExitCancelled : kExitRefused;
+    result.message = m.text;
+    WriteJsonResult(j, result);
+    PrintJsonEnvelope(j);
+  }
   if (m.message != WM_JOB_DONE) {
     PrintErr(m.text);
+    if (undo.mismatchFrame >= 0) {
+      PrintErr(FormatText(u"読み返し不一致: トラック %d, %s", {static_cast<int64_t>(undo.mismatchSlot + 1),
+                  std::u16string_view(FormatProgressTimecode(state.timecode,
+                      static_cast<int32_t>(plan->wrapIn[0] + undo.mismatchFrame)))}));
+    }
     return m.code == kResultCancelled ? kExitCancelled : kExitRefused;
   }
   // The file rewritten is the result (standard output), as the files
   // written are export's; the outcome text is a status line.
-  PrintInfo(m.text);
-  PrintOut(opt.path);
+  if (!opt.json) {
+    PrintInfo(m.text);
+    PrintOut(opt.path);
+    PrintInfo(ComposeUndoSummary(undo, opt.undo));
+  }
   if (!opt.logPath.empty()) {
     plat::SysError err = 0;
     if (!WriteRewrapLog(opt.logPath, opt.path, opt.ioMethod, state.base, state.indexEntries, *plan,

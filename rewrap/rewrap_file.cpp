@@ -13,12 +13,15 @@
 #include <vector>
 
 #include "bwf/wav_library.h"
+#include "engine/app_context.h"
 #include "platform/file.h"
 #include "rewrap/buffer_lengths.h"
+#include "rewrap/frame_space.h"
 #include "rewrap/range_check.h"
 #include "rewrap/rewrap_engines.h"
 #include "rewrap/rewrap_job.h"
 #include "rewrap/sound_elements.h"
+#include "rewrap/undo_recorder.h"
 
 namespace {
 
@@ -141,6 +144,13 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   ZeroBlock frameBuffer;
   if (!frameBuffer.Allocate(static_cast<size_t>(check.MaxRunBytes()))) return kStep + 6;
 
+  UndoRecorder undo(options.undo != nullptr ? *options.undo : UndoSettings(),
+                    options.undoReport != nullptr ? options.undoReport : &LastUndoReport());
+  if (int r = undo.Begin(mxf, mxfPath, fileSize, *base, *plan, range, check, targets.data(), targetCount, IO_FILE);
+      r != 0) {
+    return kStep + r;
+  }
+
   plan->currentFrame = 0;
   plan->cancelRequest = 0;
 
@@ -156,9 +166,16 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
     return mxf.Size(&sizeNow) && sizeNow == fileSize;
   };
 
+  std::vector<BYTE_SPAN> spans;
+  spans.reserve(kTrackSlots);
   for (uint32_t blockStart = 0; blockStart < range.frameCount; blockStart += blockFrames) {
     const uint32_t n = std::min(blockFrames, range.frameCount - blockStart);
     if (!sizeUnchanged()) return fail(REWRAP_WRITE_FAILED);
+    // Writing into a hole of a sparse file needs disk blocks: when the
+    // block's part of the file has holes, each frame's space is allocated
+    // before its first write, so a full disk fails a frame that is still
+    // wholly as it was.
+    const bool holes = HasHole(mxf, entries[range.firstEntry + blockStart].streamOffset, fileSize);
 
     uint64_t blockSamples = 0;
     for (uint32_t k = 0; k < n; ++k) blockSamples += entries[range.firstEntry + blockStart + k].audioSamples;
@@ -179,12 +196,17 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       if (k % kFramesPerSizeCheck == kFramesPerSizeCheck - 1 && !sizeUnchanged()) return fail(REWRAP_WRITE_FAILED);
       const INDEX_ENTRY_ARRAY& e = entries[range.firstEntry + frame];
       const uint64_t valueBytes = SoundValueBytes(e, audio.blockAlign);
+      if (holes) {
+        TargetStretches(e, targetSlots, targetCount, valueBytes, fileSize, spans);
+        if (!AssureFrameSpace(mxf, spans, &err)) return fail(REWRAP_WRITE_FAILED);
+      }
       // Target i's samples of this frame into `out`.
       auto fill = [&](int i, uint8_t* out) {
         const REWRAP_TARGET& t = targets[static_cast<size_t>(i)];
         const Source* s = t.source < 0 ? nullptr : &sources[static_cast<size_t>(sourceIndex[t.source])];
         const uint64_t avail = s != nullptr && s->valid > s->position ? s->valid - s->position : 0;
         FillTargetValue(out, valueBytes, t, avail ? s->region + s->position : nullptr, avail, e.audioSamples);
+        undo.Wrote(frame, i, out, valueBytes);
       };
       if (const FRAME_PACKING* pack = check.Packing(frame, e.audioSamples); pack != nullptr) {
         // One write per run of values, with the bytes between them as the
@@ -220,8 +242,10 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       for (Source& s : sources) s.position += uint64_t{e.audioSamples} * s.format->blockAlign;
       plan->currentFrame = frame;
       if (plan->cancelRequest.load() == 1) {
-        if (options.flush) mxf.Sync();
         plan->cancelRequest = 0;
+        // Frames up to this one are new: the journal takes them back.
+        if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
+        if (int r = undo.Finish(mxf, frame + 1); r != 0) return kStep + r;
         return 99;
       }
     }
@@ -229,6 +253,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
 
   if (!sizeUnchanged()) return fail(REWRAP_WRITE_FAILED);
   if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
+  if (int r = undo.Finish(mxf, range.frameCount); r != 0) return kStep + r;
   return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/text.h"
 #include "resources/string_table.h"
 #include "rewrap/track_plan.h"
+#include "rewrap/undo_texts.h"
 #include "timecode/timecode.h"
 #include "verify/mxf_info_block.h"
 
@@ -66,6 +67,7 @@ std::u16string ComposeRewrapLog(std::u16string_view mxfPath, int ioMethod, const
          Tc(tc, static_cast<int32_t>(plan.wrapOut[0])) + u"\r\nDUR " + Tc(tc, dur) + u"\r\n\r\n";
   log += FormatText(u"< %dトラックへの割当て詳細 >\r\n", {static_cast<int64_t>(trackCount)});
   for (int slot = 0; slot < trackCount && slot < kTrackSlots; ++slot) log += TrackPiece(tc, plan, slot);
+  log += ComposeUndoLogPiece(LastUndoReport(), UndoSettings());
   log += u"\r\n完了\r\n";
   return log;
 }

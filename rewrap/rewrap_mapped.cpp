@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bwf/wav_library.h"
+#include "engine/app_context.h"
 #include "platform/file.h"
 #include "platform/mapped_access.h"
 #include "platform/mapping.h"
@@ -20,9 +21,11 @@
 #include "platform/time.h"
 #include "platform/view_prefault.h"
 #include "rewrap/rewrap_engines.h"
+#include "rewrap/frame_space.h"
 #include "rewrap/range_check.h"
 #include "rewrap/rewrap_job.h"
 #include "rewrap/sound_elements.h"
+#include "rewrap/undo_recorder.h"
 
 namespace {
 
@@ -120,30 +123,6 @@ class ChunkWalker {
   uint64_t fileSize_;
 };
 
-// The bytes of frame e's targeted elements, key to value end (limited to
-// `end`), sorted, with neighbours less than a KLV fill apart joined: the
-// stretches one frame's writes fall in.
-void TargetStretches(const INDEX_ENTRY_ARRAY& e, const int* slots, int count, uint64_t valueBytes, uint64_t end,
-                     std::vector<BYTE_SPAN>& out) {
-  out.clear();
-  for (int i = 0; i < count; ++i) {
-    if (!SoundElementIndexed(e, slots[i])) continue;
-    const uint64_t at = SoundElementOffset(e, slots[i]);
-    if (at >= end) continue;
-    out.push_back(BYTE_SPAN{at, std::min(end, at + kSoundHeaderMaxBytes + valueBytes)});
-  }
-  std::sort(out.begin(), out.end(), [](const BYTE_SPAN& a, const BYTE_SPAN& b) { return a.begin < b.begin; });
-  size_t n = 0;
-  for (size_t i = 0; i < out.size(); ++i) {
-    if (n > 0 && out[i].begin <= out[n - 1].end + 1024) {
-      out[n - 1].end = std::max(out[n - 1].end, out[i].end);
-    } else {
-      out[n++] = out[i];
-    }
-  }
-  out.resize(n);
-}
-
 plat::MappedView MapRange(const plat::FileMapping& mapping, uint64_t begin, uint64_t end, plat::SysError* err) {
   if (end <= begin) {
     if (err != nullptr) *err = plat::kErrOutOfRange;
@@ -218,6 +197,14 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   std::vector<BYTE_SPAN> spans;
   spans.reserve(kTrackSlots);
 
+  UndoRecorder undo(options.undo != nullptr ? *options.undo : UndoSettings(),
+                    options.undoReport != nullptr ? options.undoReport : &LastUndoReport());
+  if (int r = undo.Begin(mxf, mxfPath, fileSize, *base, *plan, range, check, targets.data(), targetCount,
+                         IO_MAPPING);
+      r != 0) {
+    return kStep + r;
+  }
+
   plan->currentFrame = 0;
   plan->cancelRequest = 0;
 
@@ -266,9 +253,9 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
 
     for (uint32_t f = c.first; f < c.first + c.count; ++f) {
       const INDEX_ENTRY_ARRAY& e = walker.Entry(f);
-      TargetStretches(e, targetSlots, targetCount, SoundValueBytes(e, audio.blockAlign), c.viewEnd, spans);
-      if (holes && !spans.empty() &&
-          !AllocateHolesUnder(mxf, spans.front().begin, spans.back().end, spans, &err)) {
+      const uint64_t valueBytes = SoundValueBytes(e, audio.blockAlign);
+      TargetStretches(e, targetSlots, targetCount, valueBytes, c.viewEnd, spans);
+      if (holes && !AssureFrameSpace(mxf, spans, &err)) {
         view.Unmap();
         return finish(kStep + REWRAP_WRITE_FAILED);
       }
@@ -283,9 +270,10 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
           const REWRAP_TARGET& t = targets[static_cast<size_t>(i)];
           const Source* s = t.source < 0 ? nullptr : &sources[static_cast<size_t>(sourceIndex[t.source])];
           const uint64_t avail = s != nullptr && s->valid > s->position ? s->valid - s->position : 0;
-          FillTargetValue(view.data() + (check.ValueOffset(e, f, i) - view.offset()),
-                          SoundValueBytes(e, audio.blockAlign), t, avail ? s->data + s->position : nullptr, avail,
-                          e.audioSamples);
+          uint8_t* value = view.data() + (check.ValueOffset(e, f, i) - view.offset());
+          FillTargetValue(value, SoundValueBytes(e, audio.blockAlign), t, avail ? s->data + s->position : nullptr,
+                          avail, e.audioSamples);
+          undo.Wrote(f, i, value, SoundValueBytes(e, audio.blockAlign));
         }
       });
       if (!written) {
@@ -297,7 +285,10 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       if (plan->cancelRequest.load() == 1) {
         view.Unmap();
         plan->cancelRequest = 0;
-        return finish(99);
+        // Frames up to this one are new: the journal takes them back.
+        if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
+        if (int r = undo.Finish(mxf, f + 1); r != 0) return kStep + r;
+        return 99;
       }
     }
     k += c.count;
@@ -308,6 +299,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   uint64_t sizeAtEnd = 0;
   if (!mxf.Size(&sizeAtEnd) || sizeAtEnd != fileSize) return finish(kStep + REWRAP_WRITE_FAILED);
   if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
+  if (int r = undo.Finish(mxf, range.frameCount); r != 0) return kStep + r;
   // The time of completion, in whole seconds, as both access and write time.
   const int64_t second = 1000000000LL;
   const plat::FileTime now{plat::Now().unixNanos / second * second};

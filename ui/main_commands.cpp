@@ -145,6 +145,9 @@ void MainWindow::UnloadAndRefresh(bool wakeList) {
   rowSelected_.clear();
   focusedRow_ = -1;
   range_->clearEdits();
+  // The emptied list reports its rows first: that report drops a pending
+  // menu signal, so the signals below must come after it.
+  library_->reload();
   PublishListRows();
   RefreshInfo();
   RefreshRange();
@@ -154,7 +157,6 @@ void MainWindow::UnloadAndRefresh(bool wakeList) {
   range_->closeEdits();
   openEdit_ = -1;
   info_->update();
-  library_->reload();
   FocusMain();
 }
 
@@ -162,7 +164,11 @@ void MainWindow::UnloadAndRefresh(bool wakeList) {
 
 void MainWindow::CmdOpenFolder() {
   if (!state_->ctx.fileLoaded) return;
-  services_.shell->OpenFolder(Q(plat::FolderPart(state_->ctx.mxfPath)));
+  const std::u16string folder = plat::FolderPart(state_->ctx.mxfPath);
+  if (!services_.shell->OpenFolder(Q(folder))) {
+    ShowMessage(*services_.messages, this, FormatText(txt::kFolderOpenFailed, {std::u16string_view(folder)}),
+                txt::kAppCaption, MsgIcon::Warning);
+  }
 }
 
 void MainWindow::CmdAbout() {
@@ -171,7 +177,7 @@ void MainWindow::CmdAbout() {
 }
 
 void MainWindow::CmdSettings() {
-  SettingsDialog::Edit(this, &state_->ctx.ioMethod, &state_->plan.wavBufferIndex);
+  SettingsDialog::Edit(this, &state_->ctx.ioMethod, &state_->plan.wavBufferIndex, &state_->ctx.logEncoding);
 }
 
 // --- Jobs ------------------------------------------------------------------

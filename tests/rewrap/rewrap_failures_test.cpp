@@ -2,6 +2,7 @@
 // untouched by every refusal that comes before the first write.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -281,7 +282,15 @@ TEST_P(FailureTest, FullDiskIsAFailureNotSuccess) {
     ::close(fd);
   }
 
+  // The undo journal does not fit beside the file: refused before the
+  // first write, naming what it needs.
+  ASSERT_EQ(Run(c), Code(17));
+  EXPECT_GT(LastUndoReport().bytesNeeded, LastUndoReport().bytesFree);
+  EXPECT_TRUE(c.FileIs(c.original));
+  // With the journal on another volume the rewrap runs into the full disk.
+  UndoSettings().folder = plat::Utf8ToUtf16(c.scratch.dir());
   const int result = Run(c);
+  UndoSettings() = UNDO_SETTINGS{};
   EXPECT_EQ(result, Code(15));
   // What was written before the failure is the job's first frames.
   const uint32_t done = c.plan.currentFrame.load();
@@ -295,6 +304,14 @@ TEST_P(FailureTest, FullDiskIsAFailureNotSuccess) {
                            before.begin() + static_cast<long>(el.valueOffset)))
         << "frame " << f;
   }
+  // The frame that failed and everything after it are as they were: no
+  // element of it half written (nothing is written before the frame's
+  // space is assured).
+  const uint64_t failedAt = c.layout.Sound(2 + static_cast<int64_t>(done) + 1, 0).keyOffset;
+  ASSERT_EQ(got.size(), c.original.size());
+  const auto differs = std::mismatch(got.begin() + static_cast<long>(failedAt), got.end(),
+                                     c.original.begin() + static_cast<long>(failedAt));
+  EXPECT_TRUE(differs.first == got.end()) << "changed at byte " << (differs.first - got.begin());
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 // The settings dialog and the stored window placement.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -12,6 +11,7 @@
 #include "tests/ui/support/ui_fixture.h"
 #include "ui/command_ids.h"
 #include "ui/qt_text.h"
+#include "ui/log_files.h"
 #include "ui/settings_dialog.h"
 #include "ui/window_placement.h"
 
@@ -38,9 +38,13 @@ void Click(SettingsDialog* d, const char* name) {
   QTest::mouseClick(d->findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);
 }
 
+// The stored value as it is, whatever its length.
 QByteArray ReadValue(const UiFixture& f) {
-  QFile file(Q(PlacementStore(f.placementRoot()).ValuePath()));
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  std::vector<uint8_t> value;
+  if (!PlacementStore(f.placementRoot()).store().ReadValue(PlacementStore::KeyPath(), kPlacementValue, &value)) {
+    return QByteArray();
+  }
+  return QByteArray(reinterpret_cast<const char*>(value.data()), static_cast<qsizetype>(value.size()));
 }
 
 }  // namespace
@@ -66,17 +70,36 @@ void SettingsPlacementTest::settingsShowAndApply() {
   bool checkedAtStart = true;
   QString shownRow;
   bool checkBoxFocused = false;
+  QStringList encodings;
+  QString shownEncoding;
+  QString note;
   WithSettingsDialog([&](SettingsDialog* d) {
     checkedAtStart = d->fileIoBox()->isChecked();
     shownRow = d->bufferBox()->currentText();
     checkBoxFocused = d->focusWidget() == d->fileIoBox();
     for (int i = 0; i < d->bufferBox()->count(); ++i) labels << d->bufferBox()->itemText(i);
+    for (int i = 0; i < d->logEncodingBox()->count(); ++i) encodings << d->logEncodingBox()->itemText(i);
+    shownEncoding = d->logEncodingBox()->currentText();
+    note = d->noteLabel()->text();
     d->fileIoBox()->setChecked(true);
     d->bufferBox()->setCurrentIndex(8);
+    d->logEncodingBox()->setCurrentIndex(2);
     Click(d, "control1");
   });
   w.RunCommand(cmd::kSettings);
   QVERIFY(!checkedAtStart);
+  // The logs' encoding, as the command-line tool's --log-encoding offers.
+  QCOMPARE(encodings, (QStringList{"システムのロケール", "UTF-8", "Shift_JIS (CP932)"}));
+  QCOMPARE(shownEncoding, QStringLiteral("システムのロケール"));
+  QCOMPARE(int{f.state().ctx.logEncoding}, int{LOG_ENCODING_CP932});
+  QCOMPARE(LogEncodingName(f.state().ctx.logEncoding), std::string("CP932"));
+  QCOMPARE(LogEncodingName(LOG_ENCODING_UTF8), std::string("UTF-8"));
+  // The note says what the buffer rows change (reads are bounded, so rows
+  // above a minute mostly behave alike) instead of promising a saving.
+  QVERIFY2(!note.contains(QStringLiteral("4以下")), qPrintable(note));
+  QVERIFY2(note.contains(QStringLiteral("ラッピングで8MiB")) && note.contains(QStringLiteral("WAV書出しで32MiB")),
+           qPrintable(note));
+  QVERIFY(note.contains(QStringLiteral("メモリマッピングでは使われません")));
   QCOMPARE(shownRow, QStringLiteral("8"));  // row 4, the default
   QVERIFY(checkBoxFocused);
   QCOMPARE(labels, (QStringList{"1", "2", "3", "4", "8", "10", "12", "14", "16", "18", "20", "22", "24", "28"}));
@@ -88,11 +111,13 @@ void SettingsPlacementTest::settingsShowAndApply() {
   WithSettingsDialog([&](SettingsDialog* d) {
     checkedAgain = d->fileIoBox()->isChecked();
     shownRow = d->bufferBox()->currentText();
+    shownEncoding = d->logEncodingBox()->currentText();
     Click(d, "control2");
   });
   w.RunCommand(cmd::kSettings);
   QVERIFY(checkedAgain);
   QCOMPARE(shownRow, QStringLiteral("16"));
+  QCOMPARE(shownEncoding, QStringLiteral("Shift_JIS (CP932)"));
 }
 
 void SettingsPlacementTest::settingsCancelAndTypedText() {
@@ -156,9 +181,9 @@ void SettingsPlacementTest::placementBytesAreLittleEndian() {
 void SettingsPlacementTest::firstRunKeepsTheDefaultAndStoresOnClose() {
   UiFixture f;
   const PlacementStore store(f.placementRoot());
-  QVERIFY(!QDir(Q(store.KeyFolder())).exists());
+  QVERIFY(!store.KeyExists());
   MainWindow& w = f.open();
-  QVERIFY(QDir(Q(store.KeyFolder())).exists());  // the key is created at start
+  QVERIFY(store.KeyExists());  // the key is created at start
   QVERIFY(ReadValue(f).isEmpty());
   QCOMPARE(w.size(), QSize(1280, 760));
   w.setGeometry(40, 50, 1290, 640);
@@ -204,11 +229,8 @@ void SettingsPlacementTest::shortStoredValueGivesAUsableWindow() {
   UiFixture f;
   const PlacementStore store(f.placementRoot());
   store.OpenKey();
-  {
-    QFile file(Q(store.ValuePath()));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("\x10\x00\x00\x00\x10\x00\x00", 7));
-  }
+  const uint8_t shortValue[7] = {0x10, 0, 0, 0, 0x10, 0, 0};
+  QVERIFY(store.store().WriteValue(PlacementStore::KeyPath(), kPlacementValue, shortValue, sizeof shortValue));
   MainWindow& w = f.open();
   QVERIFY(w.width() >= 1280);
   QVERIFY(w.height() >= 631);
