@@ -24,6 +24,7 @@ inline constexpr int kSetIn = 32795;
 inline constexpr int kSetOut = 32815;
 inline constexpr int kSettings = 32889;
 inline constexpr int kAbout = 104;
+inline constexpr int kLoudness = 32920;  // built with libebur128 only
 
 }  // namespace cmd
 

@@ -13,6 +13,9 @@
 #include "ui/export_dialog.h"
 #include "ui/info_panel.h"
 #include "ui/library_view.h"
+#if VELMORA_HAVE_LOUDNESS
+#include "ui/loudness_command.h"
+#endif
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/progress_dialog.h"
@@ -31,6 +34,12 @@ void MainWindow::RunCommand(int id) {
     case cmd::kUnloadMxf: CmdUnload(); break;
     case cmd::kExportBwf: CmdExport(); break;
     case cmd::kRewrap: CmdRewrap(); break;
+#if VELMORA_HAVE_LOUDNESS
+    case cmd::kLoudness:
+      RunLoudnessCommand(this, *state_, *services_.messages);
+      SignalMenu();
+      break;
+#endif
     case cmd::kExit: close(); break;
     case cmd::kSelectAll: CmdSelectAll(); break;
     case cmd::kAllTracksOnOff: CmdAllTracks(); break;
