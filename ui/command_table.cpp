@@ -34,6 +34,9 @@ const MainCommand kMainCommands[] = {
     {cmd::kOpenFolder, u"現在のMXFファイルの場所を開く(&L)\tCtrl+L", "Ctrl+L"},
     {cmd::kSetIn, u"IN点を設定(&I)\tI", "I"},
     {cmd::kSetOut, u"OUT点を設定(&O)\tO", "O"},
+#if VELMORA_HAVE_LOUDNESS
+    {cmd::kLoudness, u"ONのトラックのラウドネスを測定(&K)\tCtrl+K", "Ctrl+K"},
+#endif
     {cmd::kSettings, u"ファイル処理API設定(&F)\tCtrl + P", "Ctrl+P"},
     {cmd::kAbout, u"バージョン情報(&A)\tCtrl + H", "Ctrl+H"},
     {cmd::kUndoRewrap, u"元に戻す(&Z)\tCtrl+Z", "Ctrl+Z"},
@@ -155,6 +158,9 @@ void CommandTable::BuildMenuBar(QMenuBar* bar) {
   add(edit, cmd::kOpenFolder);
   add(edit, cmd::kSetIn);
   add(edit, cmd::kSetOut);
+#if VELMORA_HAVE_LOUDNESS
+  add(edit, cmd::kLoudness);
+#endif
 
   QMenu* settings = bar->addMenu(QStringLiteral("設定(&P)"));
   add(settings, cmd::kSettings);

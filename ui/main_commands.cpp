@@ -16,6 +16,9 @@
 #include "ui/export_dialog.h"
 #include "ui/info_panel.h"
 #include "ui/library_view.h"
+#if VELMORA_HAVE_LOUDNESS
+#include "ui/loudness_command.h"
+#endif
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/progress_dialog.h"
@@ -35,6 +38,12 @@ void MainWindow::RunCommand(int id) {
     case cmd::kUnloadMxf: CmdUnload(); break;
     case cmd::kExportBwf: CmdExport(); break;
     case cmd::kRewrap: CmdRewrap(); break;
+#if VELMORA_HAVE_LOUDNESS
+    case cmd::kLoudness:
+      RunLoudnessCommand(this, *state_, *services_.messages);
+      SignalMenu();
+      break;
+#endif
     case cmd::kExit: close(); break;
     case cmd::kSelectAll: CmdSelectAll(); break;
     case cmd::kAllTracksOnOff: CmdAllTracks(); break;
@@ -152,6 +161,9 @@ void MainWindow::UnloadAndRefresh(bool wakeList) {
   rowSelected_.clear();
   focusedRow_ = -1;
   range_->clearEdits();
+  // The emptied list reports its rows first: that report drops a pending
+  // menu signal, so the signals below must come after it.
+  library_->reload();
   PublishListRows();
   RefreshInfo();
   RefreshRange();
@@ -161,7 +173,6 @@ void MainWindow::UnloadAndRefresh(bool wakeList) {
   range_->closeEdits();
   openEdit_ = -1;
   info_->update();
-  library_->reload();
   FocusMain();
 }
 
@@ -169,7 +180,11 @@ void MainWindow::UnloadAndRefresh(bool wakeList) {
 
 void MainWindow::CmdOpenFolder() {
   if (!state_->ctx.fileLoaded) return;
-  services_.shell->OpenFolder(Q(plat::FolderPart(state_->ctx.mxfPath)));
+  const std::u16string folder = plat::FolderPart(state_->ctx.mxfPath);
+  if (!services_.shell->OpenFolder(Q(folder))) {
+    ShowMessage(*services_.messages, this, FormatText(txt::kFolderOpenFailed, {std::u16string_view(folder)}),
+                txt::kAppCaption, MsgIcon::Warning);
+  }
 }
 
 void MainWindow::CmdAbout() {
@@ -178,7 +193,7 @@ void MainWindow::CmdAbout() {
 }
 
 void MainWindow::CmdSettings() {
-  SettingsDialog::Edit(this, &state_->ctx.ioMethod, &state_->plan.wavBufferIndex);
+  SettingsDialog::Edit(this, &state_->ctx.ioMethod, &state_->plan.wavBufferIndex, &state_->ctx.logEncoding);
 }
 
 // --- Jobs ------------------------------------------------------------------
