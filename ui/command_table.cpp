@@ -39,6 +39,8 @@ const MainCommand kMainCommands[] = {
 #endif
     {cmd::kSettings, u"ファイル処理API設定(&F)\tCtrl + P", "Ctrl+P"},
     {cmd::kAbout, u"バージョン情報(&A)\tCtrl + H", "Ctrl+H"},
+    {cmd::kUndoRewrap, u"元に戻す(&Z)\tCtrl+Z", "Ctrl+Z"},
+    {cmd::kUndoSettings, u"元に戻す設定(&U)", nullptr},
     // The sort submenu, by the library's columns.
     {32868, u"ファイル名(&1)", nullptr},
     {32869, u"チャンネル数(&2)", nullptr},
@@ -141,6 +143,10 @@ void CommandTable::BuildMenuBar(QMenuBar* bar) {
   add(file, cmd::kExit);
 
   QMenu* edit = bar->addMenu(QStringLiteral("操作(&M)"));
+  add(edit, cmd::kUndoRewrap);
+  edit->addSeparator();
+  // The undo item names the rewrap it takes back, read when the menu opens.
+  connect(edit, &QMenu::aboutToShow, this, [this] { dispatch_(cmd::kUndoMenuShown); });
   add(edit, cmd::kSelectAll);
   add(edit, cmd::kAllTracksOnOff);
   add(edit, cmd::kSelectedTracksOnOff);
@@ -158,6 +164,7 @@ void CommandTable::BuildMenuBar(QMenuBar* bar) {
 
   QMenu* settings = bar->addMenu(QStringLiteral("設定(&P)"));
   add(settings, cmd::kSettings);
+  add(settings, cmd::kUndoSettings);
 
   QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
   add(help, cmd::kAbout);
