@@ -9,7 +9,7 @@ fi
 # The Windows build (cross-compiled with mingw-w64, tested under wine).
 if [[ "${VELMORA_SKIP_WINDOWS:-0}" != "1" ]]; then
   want+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-         binutils-mingw-w64-x86-64 googletest wine wine64 xvfb)
+         binutils-mingw-w64-x86-64 googletest wine wine64 xvfb locales)
 fi
 # The desktop application (built when Qt 6 is present).
 want+=(qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-noto-cjk fonts-dejavu-core)

@@ -1,11 +1,16 @@
 // Runs velmora-cli as a user would and captures what it prints.
 #pragma once
 
-#include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
-#include <sys/wait.h>
+#include <vector>
 
+#include "platform/path.h"
+#include "platform/sys_error.h"
+#include "platform/text.h"
+#include "tests/support/process.h"
+#include "tests/support/scratch.h"
 #include "tools/mxfgen/mxfgen.h"
 
 namespace clitest {
@@ -16,39 +21,27 @@ struct CliResult {
   std::string err;
 };
 
-inline std::string ReadAll(const std::filesystem::path& p) {
-  std::string s;
-  if (std::FILE* f = std::fopen(p.c_str(), "rb")) {
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-    std::fclose(f);
-  }
-  return s;
+inline std::string ReadAll(const std::filesystem::path& p) { return testsupport::ReadWholeFile(p.string()); }
+
+// args: separated by spaces (no quoting: the scratch paths hold no spaces);
+// input: what the user types, "\n" for Enter.
+inline CliResult RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& input = "") {
+  std::vector<std::string> list;
+  std::istringstream words(args);
+  for (std::string w; words >> w;) list.push_back(w);
+  const testsupport::ProcessResult p =
+      testsupport::RunProgram(testsupport::ProgramPath("velmora-cli"), list, dir.generic_string(), input);
+  return CliResult{p.status, p.out, p.err};
 }
 
-// args are passed through the shell; quote paths that need it.
-inline CliResult RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& input = "") {
-  const auto outPath = dir / "cli.out";
-  const auto errPath = dir / "cli.err";
-  std::string cmd = std::string(VELMORA_BIN_DIR) + "/velmora-cli " + args + " >" + outPath.string() + " 2>" +
-                    errPath.string();
-  cmd = input.empty() ? cmd + " </dev/null" : "printf '" + input + "' | " + cmd;
-  const int raw = std::system(cmd.c_str());
-  CliResult r;
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = ReadAll(outPath);
-  r.err = ReadAll(errPath);
-  return r;
+// A path as the CLI prints it: absolute, with the system's separators.
+inline std::string Shown(const std::filesystem::path& p) {
+  return plat::Utf16ToUtf8(plat::AbsolutePath(plat::Utf8ToUtf16(p.generic_string())));
 }
 
 struct TempDir {
-  std::filesystem::path path;
-  TempDir() {
-    char tmpl[] = "/tmp/velmora-cli-XXXXXX";
-    path = mkdtemp(tmpl);
-  }
-  ~TempDir() { std::filesystem::remove_all(path); }
+  testsupport::ScratchFolder folder{"velmora-cli"};
+  std::filesystem::path path{folder.dir()};
 };
 
 inline std::string MakeMxf(const std::filesystem::path& path, const mxfgen::Options& opt,
