@@ -5,8 +5,12 @@
 // sequentially into an existing file on the same file system) and ffmpeg's
 // remux of the file with the replaced audio (-c copy).
 //
-//   bench_rewrap [--dir PATH] [--only 10m|1h] [--tracks N] [--runs R] [--engine mapping|file]
-//                [--no-ffmpeg] [--no-flush-runs]
+//   bench_rewrap [--dir PATH] [--only 5m|10m|1h] [--tracks N] [--runs R] [--engine mapping|file]
+//                [--no-ffmpeg] [--no-flush-runs] [--undo]
+//
+// The engine runs are made without the undo journal and read-back; --undo
+// adds flushed runs with the journal and read-back, and with read-back
+// alone, and prints the journal's size (the extra disk a rewrap takes).
 //
 // The picture elements are 200000 bytes each (about 50 Mbit/s), written as
 // holes (a sparse file), except the first frame's, which holds one real
@@ -38,6 +42,8 @@
 #include "platform/text.h"
 #include "rewrap/rewrap_engines.h"
 #include "rewrap/track_plan.h"
+#include "rewrap/undo_place.h"
+#include "rewrap/undo_settings.h"
 #include "tools/mxfgen/mxfgen.h"
 
 namespace {
@@ -54,7 +60,12 @@ struct Settings {
   bool ffmpeg = true;
   bool noFlushRuns = true;
   bool engines[2] = {true, true};  // mapping, file I/O
+  bool undo = false;               // also runs with the undo journal and read-back
 };
+
+// The undo journal and read-back of a run.
+enum UndoMode { kNoUndo, kJournalAndReadBack, kReadBackOnly };
+const char* const kUndoModeNames[] = {"", " + journal + read-back", " + read-back"};
 
 constexpr uint32_t kPictureBytes = 200000;
 
@@ -143,6 +154,8 @@ struct RunResult {
   long peakKb = 0;      // VmHWM of the engine run
   long baselineKb = 0;  // VmRSS after the analysis, before the engine
   double cpuSeconds = 0;  // user + system time of the engine run
+  uint64_t journalBytes = 0;
+  uint64_t bytesVerified = 0;
 };
 
 double CpuSeconds() {
@@ -153,7 +166,8 @@ double CpuSeconds() {
 }
 
 // Analysis and one engine run in a child process.
-RunResult RunInChild(const std::string& mxf, const std::string& wav, int tracks, bool mapping, bool flush) {
+RunResult RunInChild(const std::string& mxf, const std::string& wav, int tracks, bool mapping, bool flush,
+                     UndoMode undoMode) {
   int fds[2];
   RunResult r;
   if (::pipe(fds) != 0) return r;
@@ -190,6 +204,12 @@ RunResult RunInChild(const std::string& mxf, const std::string& wav, int tracks,
       c.baselineKb = StatusKb("VmRSS");
       REWRAP_OPTIONS options;
       options.flush = flush;
+      UNDO_SETTINGS undo;
+      undo.journal = undoMode == kJournalAndReadBack;
+      undo.readBack = undoMode != kNoUndo;
+      UNDO_REPORT report;
+      options.undo = &undo;
+      options.undoReport = &report;
       const double cpu0 = CpuSeconds();
       const auto t0 = Clock::now();
       const std::u16string path = plat::Utf8ToUtf16(mxf);
@@ -198,6 +218,11 @@ RunResult RunInChild(const std::string& mxf, const std::string& wav, int tracks,
       c.seconds = SecondsSince(t0);
       c.cpuSeconds = CpuSeconds() - cpu0;
       c.peakKb = StatusKb("VmHWM");
+      c.journalBytes = report.journalBytes;
+      c.bytesVerified = report.bytesVerified;
+      for (uint32_t age = 0; age < kMaxJournalsKept; ++age) {
+        plat::RemoveFile(UndoJournalPath(path, undo, age));
+      }
     }
     c.code = code;
     c.ok = code == 0;
@@ -278,7 +303,7 @@ int main(int argc, char** argv) {
       set.dir = argv[++i];
     } else if (a == "--only" && i + 1 < argc) {
       const std::string v = argv[++i];
-      set.frames = {v == "1h" ? int64_t{107892} : int64_t{17982}};
+      set.frames = {v == "1h" ? int64_t{107892} : v == "5m" ? int64_t{8991} : int64_t{17982}};
     } else if (a == "--tracks" && i + 1 < argc) {
       set.tracks = {std::atoi(argv[++i])};
     } else if (a == "--runs" && i + 1 < argc) {
@@ -291,10 +316,12 @@ int main(int argc, char** argv) {
       set.ffmpeg = false;
     } else if (a == "--no-flush-runs") {
       set.noFlushRuns = false;
+    } else if (a == "--undo") {
+      set.undo = true;
     } else {
       std::fprintf(stderr,
-                   "usage: bench_rewrap [--dir PATH] [--only 10m|1h] [--tracks N] [--runs R] [--engine mapping|file] "
-                   "[--no-ffmpeg] [--no-flush-runs]\n");
+                   "usage: bench_rewrap [--dir PATH] [--only 5m|10m|1h] [--tracks N] [--runs R] [--engine mapping|file] "
+                   "[--no-ffmpeg] [--no-flush-runs] [--undo]\n");
       return 2;
     }
   }
@@ -359,22 +386,32 @@ int main(int argc, char** argv) {
       for (int engine = 0; engine < 2; ++engine) {
         if (!set.engines[engine]) continue;
         for (int flush = set.noFlushRuns ? 0 : 1; flush < 2; ++flush) {
-          for (int run = 0; run < set.runs; ++run) {
-            Sync();
-            const RunResult r = RunInChild(mxf, wav, tracks, engine == 0, flush == 1);
-            const char* name = engine == 0 ? (flush ? "mapping, flushed" : "mapping, no flush")
-                                           : (flush ? "file I/O, flushed" : "file I/O, no flush");
-            if (!r.ok) {
-              std::printf("  %-34s failed (%d)\n", name, r.code);
-              continue;
+          for (int mode = kNoUndo; mode <= (flush == 1 && set.undo ? kReadBackOnly : kNoUndo); ++mode) {
+            for (int run = 0; run < set.runs; ++run) {
+              Sync();
+              const RunResult r = RunInChild(mxf, wav, tracks, engine == 0, flush == 1, static_cast<UndoMode>(mode));
+              const std::string name = std::string(engine == 0 ? (flush ? "mapping, flushed" : "mapping, no flush")
+                                                               : (flush ? "file I/O, flushed" : "file I/O, no flush")) +
+                                       kUndoModeNames[mode];
+              if (!r.ok) {
+                std::printf("  %-34s failed (%d)\n", name.c_str(), r.code);
+                continue;
+              }
+              const double floor = flush ? floorFlush : floorNoFlush;
+              std::printf("  %-34s %8.2f s  %8.0f MB/s  %8.0f frames/s  cpu %6.2f s  peak %6.0f MB (+%.0f MB over "
+                          "the loaded file)  %.2f x floor",
+                          name.c_str(), r.seconds, mb / r.seconds, static_cast<double>(frames) / r.seconds,
+                          r.cpuSeconds, static_cast<double>(r.peakKb) / 1024,
+                          static_cast<double>(r.peakKb - r.baselineKb) / 1024, r.seconds / floor);
+              if (mode != kNoUndo) {
+                std::printf("  journal %.0f MB  verified %.0f MB", static_cast<double>(r.journalBytes) / 1e6,
+                            static_cast<double>(r.bytesVerified) / 1e6);
+              }
+              std::printf("\n");
+              if (mode == kNoUndo && (best[engine][flush] < 0 || r.seconds < best[engine][flush])) {
+                best[engine][flush] = r.seconds;
+              }
             }
-            const double floor = flush ? floorFlush : floorNoFlush;
-            std::printf("  %-34s %8.2f s  %8.0f MB/s  %8.0f frames/s  cpu %6.2f s  peak %6.0f MB (+%.0f MB over "
-                        "the loaded file)  %.2f x floor\n",
-                        name, r.seconds, mb / r.seconds, static_cast<double>(frames) / r.seconds, r.cpuSeconds,
-                        static_cast<double>(r.peakKb) / 1024, static_cast<double>(r.peakKb - r.baselineKb) / 1024,
-                        r.seconds / floor);
-            if (best[engine][flush] < 0 || r.seconds < best[engine][flush]) best[engine][flush] = r.seconds;
           }
         }
       }

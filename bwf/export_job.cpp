@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "platform/path.h"
+#include "resources/string_table.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ BWF_EXPORT_REPORT LastBwfExportReport() {
 std::u16string IncompleteFilesText(const BWF_EXPORT_REPORT& report) {
   const std::vector<std::u16string> incomplete = report.IncompleteFiles();
   if (incomplete.empty()) return {};
-  std::u16string text = u"書出し途中で終わったファイル:";
+  std::u16string text = LoadString(kStrIncompleteFiles);
   for (const std::u16string& path : incomplete) {
     text += u'\n';
     text += path;

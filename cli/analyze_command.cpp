@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/help.h"
 #include "cli/json_envelope.h"
 #include "cli/json_writer.h"
+#include "cli/undo_options.h"
 #include "cli/load_file.h"
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
@@ -16,6 +18,7 @@
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/text.h"
+#include "resources/string_table.h"
 #include "timecode/timecode.h"
 
 namespace cli {
@@ -30,12 +33,7 @@ struct AnalyzeOptions {
   std::string logEncoding;
 };
 
-int UsageError(const char* what) {
-  std::fprintf(stderr, "velmora-cli analyze: %s\n", what);
-  std::fputs("usage: velmora-cli analyze FILE [--io mmap|file] [--json] [--error-log PATH] [--log-encoding ENC]\n",
-             stderr);
-  return kExitUsage;
-}
+int UsageError(const char* what) { return cli::UsageError("analyze", what); }
 
 // Returns -1 on success, else the exit status of a usage error.
 int ParseArgs(const std::vector<std::string>& args, AnalyzeOptions* opt) {
@@ -96,11 +94,11 @@ void PrintFacts(const AnalyzeOptions& opt, const MxfState& s) {
   PrintOut(u"Dur          : " + DurationText(s.timecode));
   PrintOut(FormatText(u"Frames       : %d indexed, %d declared",
                       {static_cast<int64_t>(s.timecode.entryCount), static_cast<int64_t>(s.timecode.duration)}));
-  PrintOut(u"作成日       : " + std::u16string(b.creationDate));
-  PrintOut(u"更新日       : " + std::u16string(b.modifiedDate));
-  PrintOut(u"製品名       : " + std::u16string(b.productName) + u" " + std::u16string(b.productVersion));
+  PrintOut(LoadString(kStrCliLabelCreated) + std::u16string(b.creationDate));
+  PrintOut(LoadString(kStrCliLabelModified) + std::u16string(b.modifiedDate));
+  PrintOut(LoadString(kStrCliLabelProduct) + std::u16string(b.productName) + u" " + std::u16string(b.productVersion));
   PrintOut(u"OS           : " + std::u16string(b.platform));
-  PrintOut(u"会社名       : " + std::u16string(b.companyName));
+  PrintOut(LoadString(kStrCliLabelCompany) + std::u16string(b.companyName));
 }
 
 // The file's facts; written only when every analysis step ran (loaded, or
@@ -204,12 +202,12 @@ int RunAnalyze(const std::vector<std::string>& args) {
   AnalyzeOptions opt;
   if (int usage = ParseArgs(args, &opt); usage >= 0) return usage;
   if (plat::IsDirectory(opt.path)) {
-    PrintErr(u"velmora-cli analyze: " + opt.path + u" is a directory");
+    PrintErr(u"velmora-cli analyze: " + FormatText(LoadString(kStrCliIsFolder), {std::u16string_view(opt.path)}));
     return kExitRefused;
   }
 
   MxfState state;
-  const LoadResult r = LoadMxf(opt.path, opt.ioMethod, state, !opt.json && StderrIsTerminal());
+  const LoadResult r = LoadMxf(opt.path, opt.ioMethod, state, ProgressWanted());
 
   int status = r.exitCode;
   if (r.exitCode == kExitTimecodeErrors && !opt.errorLogPath.empty()) {
@@ -231,6 +229,7 @@ int RunAnalyze(const std::vector<std::string>& args) {
     }
   }
   if (r.exitCode != kExitOk) PrintLoadFailure(r, opt.path);
+  TellInterruptedRewrap(opt.path, UndoSettings());  // analysing writes nothing: told, not refused
   FreeTimecodeErrors(state);
   return status;
 }

@@ -10,5 +10,8 @@ namespace cli {
 int RunAnalyze(const std::vector<std::string>& args);
 int RunRewrap(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
+int RunUndo(const std::vector<std::string>& args);
+// Built only with libebur128 (VELMORA_HAVE_LOUDNESS).
+int RunLoudness(const std::vector<std::string>& args);
 
 }  // namespace cli

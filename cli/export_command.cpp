@@ -9,15 +9,18 @@
 
 #include "bwf/export_engines.h"
 #include "cli/commands.h"
+#include "cli/help.h"
 #include "cli/load_file.h"
 #include "cli/range_args.h"
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
+#include "cli/track_list.h"
 #include "engine/text_format.h"
 #include "platform/console.h"
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/text.h"
+#include "resources/string_table.h"
 #include "rewrap/progress_texts.h"
 #include "rewrap/range_entry.h"
 #include "rewrap/track_plan.h"
@@ -38,67 +41,7 @@ struct ExportOptions {
   uint32_t runNumber = 1;  // the first export of this run
 };
 
-constexpr const char* kUsage =
-    "usage: velmora-cli export FILE --in TC --out TC --tracks LIST --dir DIR [--prefix TEXT]\n"
-    "                          [--io mmap|file] [--buffer 0..13] [--run-number N]\n"
-    "       LIST: track numbers and ranges from 1, e.g. 2,5 or 1-8, or all\n";
-
-int UsageError(const std::string& what) {
-  std::fprintf(stderr, "velmora-cli export: %s\n%s", what.c_str(), kUsage);
-  return kExitUsage;
-}
-
-bool ParseUnsigned(const std::string& text, uint64_t limit, uint64_t* value) {
-  if (text.empty() || text.size() > 10) return false;
-  uint64_t v = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + static_cast<uint64_t>(c - '0');
-  }
-  if (v > limit) return false;
-  *value = v;
-  return true;
-}
-
-std::string Trim(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return {};
-  const size_t e = s.find_last_not_of(" \t");
-  return s.substr(b, e - b + 1);
-}
-
-// "all", or numbers and ranges separated by commas ("2,5", "1-8", "1-4,9").
-// `all` is set for "all"; otherwise `tracks` receives the 1-based numbers.
-bool ParseTrackList(const std::string& text, bool* all, std::set<int>* tracks, std::string* why) {
-  if (Trim(text) == "all") {
-    *all = true;
-    return true;
-  }
-  size_t pos = 0;
-  while (pos <= text.size()) {
-    size_t comma = text.find(',', pos);
-    if (comma == std::string::npos) comma = text.size();
-    const std::string item = Trim(text.substr(pos, comma - pos));
-    const size_t dash = item.find('-');
-    uint64_t lo = 0;
-    uint64_t hi = 0;
-    bool ok;
-    if (dash == std::string::npos) {
-      ok = ParseUnsigned(item, kTrackSlots, &lo);
-      hi = lo;
-    } else {
-      ok = ParseUnsigned(Trim(item.substr(0, dash)), kTrackSlots, &lo) &&
-           ParseUnsigned(Trim(item.substr(dash + 1)), kTrackSlots, &hi);
-    }
-    if (!ok || lo < 1 || hi < lo) {
-      *why = "--tracks: '" + item + "' is not a track number from 1 to 24 or a range such as 1-8";
-      return false;
-    }
-    for (uint64_t t = lo; t <= hi; ++t) tracks->insert(static_cast<int>(t));
-    pos = comma + 1;
-  }
-  return true;
-}
+int UsageError(const std::string& what) { return cli::UsageError("export", what); }
 
 int ParseArgs(const std::vector<std::string>& args, ExportOptions* opt) {
   bool haveDir = false;
@@ -187,7 +130,7 @@ int RunExport(const std::vector<std::string>& args) {
   plat::IgnoreFileSizeSignal();
 
   MxfState state;
-  const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, StderrIsTerminal());
+  const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, ProgressWanted());
   FreeTimecodeErrors(state);
   if (!loaded.loadable) {
     PrintLoadFailure(loaded, opt.path);
@@ -233,22 +176,24 @@ int RunExport(const std::vector<std::string>& args) {
   ctx.mxfPath = opt.path;
   ctx.ioMethod = static_cast<uint8_t>(opt.ioMethod);
 
-  JobHooks hooks;
-  hooks.cancel = [&plan] { plan->cancelRequest = 1; };
-  if (StderrIsTerminal()) {
-    hooks.poll = [&] {
-      const uint32_t done = plan->currentFrame;
-      DrawProgress(ProgressPercent(done, plan->frameCount),
+  const bool showProgress = ProgressWanted();
+  // One progress step; after the job, the last one (every frame done).
+  auto step = [&](uint32_t done) {
+    const int32_t reached = ReachedFrame(state.timecode, plan->exportIn[0], done);
+    ReportProgress(done, plan->frameCount, ReachedLabel(state.timecode, plan->exportIn[0], done),
                    FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->exportIn[0])) + u" - " +
                        FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->exportOut[0])) + u"  " +
-                       FormatReachedTimecode(state.timecode, ReachedFrame(state.timecode, plan->exportIn[0], done)));
-    };
-  }
+                       FormatReachedTimecode(state.timecode, reached));
+  };
+  JobHooks hooks;
+  hooks.cancel = [&plan] { plan->cancelRequest = 1; };
+  if (showProgress) hooks.poll = [&] { step(plan->currentFrame); };
   const JobOutcome outcome = RunJob(ctx, hooks);
+  if (showProgress && outcome.final && outcome.final->message == WM_JOB_DONE) step(plan->frameCount);
   EndProgress();
   const BWF_EXPORT_REPORT report = LastBwfExportReport();
   for (const BWF_EXPORT_FILE& f : report.files) {
-    if (f.replacedExisting) PrintErr(u"replaced an existing file: " + f.path);
+    if (f.replacedExisting) PrintInfo(FormatText(LoadString(kStrCliReplacedFile), {std::u16string_view(f.path)}));
   }
   if (!outcome.final) return kExitRefused;
   const JobMessage& m = *outcome.final;
@@ -258,7 +203,9 @@ int RunExport(const std::vector<std::string>& args) {
     if (!incomplete.empty()) PrintErr(incomplete);
     return report.result == kExportCancelled ? kExitCancelled : kExitRefused;
   }
-  PrintErr(m.text);
+  // The files written are the result (standard output); the outcome text is
+  // a status line, as for every command.
+  PrintInfo(m.text);
   for (const BWF_EXPORT_FILE& f : report.files) PrintOut(f.path);
   return kExitOk;
 }

@@ -1,5 +1,6 @@
 #include "cli/json_writer.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "platform/text.h"
@@ -83,6 +84,15 @@ JsonWriter& JsonWriter::String(std::string_view key, std::string_view value) {
 JsonWriter& JsonWriter::Number(std::string_view key, int64_t value) {
   WriteKey(key);
   out_ += std::to_string(value);
+  return *this;
+}
+
+JsonWriter& JsonWriter::Real(std::string_view key, double value, int decimals) {
+  if (!std::isfinite(value)) return Null(key);
+  WriteKey(key);
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  out_ += text;
   return *this;
 }
 

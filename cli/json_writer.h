@@ -18,6 +18,8 @@ class JsonWriter {
   JsonWriter& String(std::string_view key, std::u16string_view value);
   JsonWriter& String(std::string_view key, std::string_view value);
   JsonWriter& Number(std::string_view key, int64_t value);
+  // A number with `decimals` decimals; null when it is not finite.
+  JsonWriter& Real(std::string_view key, double value, int decimals = 2);
   JsonWriter& Bool(std::string_view key, bool value);
   JsonWriter& Null(std::string_view key);
   const std::string& str() const { return out_; }

@@ -3,6 +3,8 @@
 #include "cli/terminal.h"
 #include "engine/text_format.h"
 #include "platform/path.h"
+#include "resources/string_table.h"
+#include "timecode/timecode.h"
 
 namespace cli {
 
@@ -11,6 +13,22 @@ int ParseIoMethod(const std::string& text) {
   if (text == "file") return IO_FILE;
   return -1;
 }
+
+namespace {
+
+// One step of the verification's progress: `done` of the indexed frames.
+void ReportVerification(const MxfState& state, int done) {
+  const int total = state.timecode.progressTotal;
+  if (total <= 0 || done < 0) return;
+  // The last frame verified, counted from the file's start timecode.
+  const std::u16string label = FormatTimecode(state.timecode.tcBase, state.timecode.dropFrame,
+                                              state.timecode.startFrame + (done > 0 ? done - 1 : 0), 0);
+  ReportProgress(static_cast<uint32_t>(done), static_cast<uint32_t>(total), label,
+                 FormatText(LoadString(kStrCliFramesLeft),
+                            {static_cast<int64_t>(total - done), static_cast<int64_t>(total)}));
+}
+
+}  // namespace
 
 void PrintLoadFailure(const LoadResult& result, const std::u16string& path) {
   if (!result.message.empty()) PrintErr(result.message);
@@ -28,7 +46,7 @@ LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bo
     result.resultCode = kOpenFailedCode;
     result.cause = FailureCause{path, err};
     result.message = FormatText(
-        u"%s\n\nMXFファイルをロードできません。\n接続デバイス、他のアプリで使用していないか確認して下さい。\nERR: %X",
+        LoadString(kStrCliOpenFailed),
         {std::u16string_view(plat::FileNamePart(path)), static_cast<int64_t>(err)});
     return result;
   }
@@ -48,15 +66,16 @@ LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bo
   if (showProgress) {
     hooks.poll = [&state, &result] {
       if (state.base.stepCode != 1000) return;
-      const int total = state.timecode.progressTotal;
-      const int done = state.timecode.progressDone;
-      const int percent = total > 0 ? static_cast<int>(static_cast<int64_t>(done) * 100 / total) : 0;
-      DrawProgress(percent, FormatText(u"残り %dフレーム(%dフレーム中)",
-                                       {static_cast<int64_t>(total - done), static_cast<int64_t>(total)}));
+      ReportVerification(state, state.timecode.progressDone);
       result.progressShown = true;
     };
   }
   JobOutcome outcome = RunJob(ctx, hooks);
+  // Every frame verified: the last step, which a short job reaches first.
+  if (showProgress && outcome.final && outcome.final->message == WM_JOB_DONE) {
+    ReportVerification(state, state.timecode.progressTotal);
+    result.progressShown = true;
+  }
   if (result.progressShown) EndProgress();
 
   if (!outcome.final) {

@@ -10,18 +10,24 @@
 
 #include "bwf/wav_library.h"
 #include "cli/commands.h"
+#include "cli/help.h"
+#include "cli/json_envelope.h"
 #include "cli/load_file.h"
 #include "cli/range_args.h"
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
+#include "cli/undo_options.h"
 #include "engine/text_format.h"
 #include "platform/path.h"
 #include "platform/text.h"
+#include "resources/string_table.h"
 #include "rewrap/progress_texts.h"
 #include "rewrap/range_entry.h"
 #include "rewrap/rewrap_log.h"
 #include "rewrap/track_assign.h"
 #include "rewrap/track_plan.h"
+#include "rewrap/undo_settings.h"
+#include "rewrap/undo_texts.h"
 
 namespace cli {
 
@@ -42,16 +48,11 @@ struct RewrapOptions {
   std::u16string logPath;
   std::string logEncoding;
   bool yes = false;
+  bool json = false;
+  UNDO_SETTINGS undo;
 };
 
-constexpr const char* kUsage =
-    "usage: velmora-cli rewrap FILE --in TC --out TC [--track N=WAV]... [--silence N]...\n"
-    "                          [--io mmap|file] [--buffer 0..13] [--log PATH] [--log-encoding ENC] [--yes]\n";
-
-int UsageError(const std::string& what) {
-  std::fprintf(stderr, "velmora-cli rewrap: %s\n%s", what.c_str(), kUsage);
-  return kExitUsage;
-}
+int UsageError(const std::string& what) { return cli::UsageError("rewrap", what); }
 
 bool ParseTrackNumber(const std::string& text, int* track) {
   if (text.empty() || text.size() > 2) return false;
@@ -71,8 +72,14 @@ int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
       return true;
     };
     std::string v;
+    if (const int u = ParseUndoOption(args, i, &opt->undo, &v); u != 0) {
+      if (u == 2) return UsageError(v);
+      continue;
+    }
     if (a == "--yes" || a == "-y") {
       opt->yes = true;
+    } else if (a == "--json") {
+      opt->json = true;
     } else if (a == "--in" || a == "--out" || a == "--track" || a == "--silence" || a == "--io" ||
                a == "--buffer" || a == "--log" || a == "--log-encoding") {
       if (!value(&v)) return UsageError(a + " needs a value");
@@ -144,7 +151,7 @@ class CommandLibrary {
 };
 
 bool AskBackupQuestion() {
-  PrintErr(u"MXFファイルのバックアップは済んでいますか？\n\nよろしければラッピングを開始します。");
+  PrintErr(LoadString(kStrCliBackupQuestion));
   std::fputs("[y/N] ", stderr);
   std::fflush(stderr);
   std::string answer;
@@ -162,7 +169,7 @@ int RunRewrap(const std::vector<std::string>& args) {
   }
 
   MxfState state;
-  const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, StderrIsTerminal());
+  const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, ProgressWanted());
   FreeTimecodeErrors(state);
   if (!loaded.loadable) {
     PrintLoadFailure(loaded, opt.path);
@@ -185,7 +192,7 @@ int RunRewrap(const std::vector<std::string>& args) {
     }
     const TRACK_ASSIGN_RESULT r = AssignTrack(*plan, stereo, state.audio, entry, f.track - 1);
     if (r.code != TRACK_ASSIGN_OK) {
-      PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(kTrackAssignCaption),
+      PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(LoadString(kStrAssignCaption)),
                                                   static_cast<int64_t>(f.track), std::u16string_view(r.message)}));
       return kExitRefused;
     }
@@ -194,13 +201,13 @@ int RunRewrap(const std::vector<std::string>& args) {
   for (int track : opt.silent) {
     const int slot = track - 1;
     if (slot >= state.audio.trackCount) {
-      PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(kTrackAssignCaption),
+      PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(LoadString(kStrAssignCaption)),
                                                   static_cast<int64_t>(track),
                                                   std::u16string_view(TrackAssignMessage(TRACK_ASSIGN_NO_TRACK))}));
       return kExitRefused;
     }
     if (plan->wavEntry[slot] != nullptr) {
-      PrintErr(FormatText(u"track %d has a file (--track) and --silence", {static_cast<int64_t>(track)}));
+      PrintErr(FormatText(LoadString(kStrCliFileAndSilence), {static_cast<int64_t>(track)}));
       return kExitUsage;
     }
     SetTrackSwitch(*plan, stereo, slot, true);
@@ -220,10 +227,12 @@ int RunRewrap(const std::vector<std::string>& args) {
   bool anyOn = false;
   for (int s = 0; s < state.audio.trackCount && s < kTrackSlots; ++s) anyOn |= plan->trackSwitch[s] == TRACK_ON;
   if (!anyOn) {
-    PrintErr(u"トラックスイッチが全てOFFになっています。");
+    PrintErr(LoadString(kStrCliAllTracksOff));
     return kExitRefused;
   }
+  if (int refused = CheckBeforeRewrap(opt.path, *plan, state.base, opt.undo); refused >= 0) return refused;
   if (!opt.yes && !AskBackupQuestion()) return kExitRefused;
+  UndoSettings() = opt.undo;
 
   APP_CONTEXT ctx;
   ctx.baseInfo = &state.base;
@@ -233,28 +242,53 @@ int RunRewrap(const std::vector<std::string>& args) {
   ctx.ioMethod = static_cast<uint8_t>(opt.ioMethod);
 
   const uint32_t sel = RangeSelector(state.timecode);
-  const bool showProgress = StderrIsTerminal();
-  JobHooks hooks;
-  hooks.cancel = [&plan] { plan->cancelRequest = 1; };
-  if (showProgress) {
-    hooks.poll = [&] {
-      const uint32_t done = plan->currentFrame;
-      const int32_t reached = static_cast<int32_t>(plan->wrapIn[sel] + done);
-      DrawProgress(ProgressPercent(done, plan->frameCount),
+  const bool showProgress = ProgressWanted();
+  // One progress step; after the job, the last one (every frame done), which
+  // a short job reaches before the first poll.
+  auto report = [&](uint32_t done) {
+    const int32_t reached = static_cast<int32_t>(plan->wrapIn[sel] + done);
+    ReportProgress(done, plan->frameCount, ReachedLabel(state.timecode, plan->wrapIn[0], done),
                    FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapIn[0])) + u" - " +
                        FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapOut[0])) + u"  " +
                        FormatReachedTimecode(state.timecode, reached));
-    };
-  }
+  };
+  JobHooks hooks;
+  hooks.cancel = [&plan] { plan->cancelRequest = 1; };
+  if (showProgress) hooks.poll = [&] { report(plan->currentFrame); };
   const JobOutcome outcome = RunJob(ctx, hooks);
+  if (showProgress && outcome.final && outcome.final->message == WM_JOB_DONE) report(plan->frameCount);
   EndProgress();
   if (!outcome.final) return kExitRefused;
   const JobMessage& m = *outcome.final;
+  const UNDO_REPORT& undo = LastUndoReport();
+  if (opt.json) {
+    JsonWriter j;
+    BeginJsonEnvelope(j, "rewrap");
+    j.String("file", opt.path);
+    WriteUndoJsonFields(j, undo, opt.undo);
+    JsonResult result;
+    result.code = m.message == WM_JOB_DONE ? 0 : m.code;
+    result.exitStatus = m.message == WM_JOB_DONE ? kExitOk : m.code == kResultCancelled ? kExitCancelled : kExitRefused;
+    result.message = m.text;
+    WriteJsonResult(j, result);
+    PrintJsonEnvelope(j);
+  }
   if (m.message != WM_JOB_DONE) {
     PrintErr(m.text);
+    if (undo.mismatchFrame >= 0) {
+      PrintErr(FormatText(u"読み返し不一致: トラック %d, %s", {static_cast<int64_t>(undo.mismatchSlot + 1),
+                  std::u16string_view(FormatProgressTimecode(state.timecode,
+                      static_cast<int32_t>(plan->wrapIn[0] + undo.mismatchFrame)))}));
+    }
     return m.code == kResultCancelled ? kExitCancelled : kExitRefused;
   }
-  PrintOut(m.text);
+  // The file rewritten is the result (standard output), as the files
+  // written are export's; the outcome text is a status line.
+  if (!opt.json) {
+    PrintInfo(m.text);
+    PrintOut(opt.path);
+    PrintInfo(ComposeUndoSummary(undo, opt.undo));
+  }
   if (!opt.logPath.empty()) {
     plat::SysError err = 0;
     if (!WriteRewrapLog(opt.logPath, opt.path, opt.ioMethod, state.base, state.indexEntries, *plan,
@@ -262,7 +296,7 @@ int RunRewrap(const std::vector<std::string>& args) {
       PrintErr(ComposeRewrapLogCreateFailed(opt.path, err));
       return kExitRefused;
     }
-    PrintOut(ComposeRewrapLogCreated(opt.path, opt.logPath));
+    PrintInfo(ComposeRewrapLogCreated(opt.path, opt.logPath));
   }
   return kExitOk;
 }

@@ -11,7 +11,7 @@
 namespace cli {
 
 struct JobHooks {
-  std::function<void()> poll;    // every 100 ms while the job runs (progress), not after its end
+  std::function<void()> poll;    // every 100 ms while the job runs (progress)
   std::function<void()> cancel;  // once, when the user presses Ctrl+C
 };
 

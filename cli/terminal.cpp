@@ -10,6 +10,9 @@ namespace cli {
 namespace {
 
 bool g_progressShown = false;
+ProgressStyle g_style = ProgressStyle::None;
+bool g_quiet = false;
+int64_t g_lastPlainDone = -1;
 
 }  // namespace
 
@@ -19,6 +22,26 @@ void ClearInterrupt() { plat::ClearInterrupt(); }
 
 bool StderrIsTerminal() { return plat::StderrIsConsole(); }
 bool StdinIsTerminal() { return plat::StdinIsConsole(); }
+
+void SetOutputOptions(ProgressStyle style, bool quiet) {
+  g_style = style;
+  g_quiet = quiet;
+}
+
+ProgressStyle CurrentProgressStyle() { return g_style; }
+bool ProgressWanted() { return g_style != ProgressStyle::None; }
+
+void ReportProgress(uint32_t done, uint32_t total, std::u16string_view timecode, std::u16string_view detail) {
+  if (g_style == ProgressStyle::Bar) {
+    const int percent = total > 0 ? static_cast<int>(static_cast<uint64_t>(done) * 100 / total) : 0;
+    DrawProgress(percent, detail);
+  } else if (g_style == ProgressStyle::Plain && static_cast<int64_t>(done) != g_lastPlainDone) {
+    g_lastPlainDone = done;
+    std::fprintf(stderr, "progress frames_done=%u frames_total=%u timecode=%s\n", done, total,
+                 plat::Utf16ToUtf8(timecode).c_str());
+    std::fflush(stderr);
+  }
+}
 
 void DrawProgress(int percent, std::u16string_view detail) {
   if (percent < 0) percent = 0;
@@ -43,6 +66,10 @@ void PrintOut(std::u16string_view text) {
   std::string s = plat::Utf16ToUtf8(text);
   std::fwrite(s.data(), 1, s.size(), stdout);
   std::fputc('\n', stdout);
+}
+
+void PrintInfo(std::u16string_view text) {
+  if (!g_quiet) PrintErr(text);
 }
 
 void PrintErr(std::u16string_view text) {

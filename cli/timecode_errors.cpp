@@ -2,6 +2,7 @@
 
 #include "engine/text_format.h"
 #include "platform/path.h"
+#include "resources/string_table.h"
 #include "timecode/timecode.h"
 #include "verify/ltc_error.h"
 #include "verify/timecode_error_log.h"
@@ -32,7 +33,7 @@ bool WriteErrorLog(const std::u16string& logPath, const std::u16string& mxfPath,
                             encoding.empty() ? nullptr : encoding.c_str(), plat::LocalNow(), &err)) {
     return true;
   }
-  *failure = FormatText(u"%s\n\nエラーログを作成できません。\n保存場所、接続デバイスを確認して下さい。\nERR: %X",
+  *failure = FormatText(LoadString(kStrCliErrorLogFailed),
                         {std::u16string_view(plat::FileNamePart(mxfPath)), static_cast<int64_t>(err)});
   return false;
 }

@@ -58,9 +58,10 @@ const std::map<int, int>& CodeStrings() {
       // Failures found beyond the original table: an unreadable partition
       // pack, an unsupported timecode base, sound elements that do not sit
       // where the index says, failed reads and writes, ranges too long for a
-      // RIFF file, and the export's read buffer.
+      // RIFF file, the export's read buffer, and the undo journal.
       {210, 401}, {1010, 402},
       {2014, 410}, {2015, 411}, {2016, 412}, {3014, 410}, {3015, 411}, {3016, 412},
+      {2017, 415}, {2018, 416}, {2019, 417}, {3017, 415}, {3018, 416}, {3019, 417},
       {4014, 420}, {4015, 421}, {4016, 422}, {4017, 424},
       {5006, 423}, {5014, 420}, {5015, 421}, {5016, 422}, {5017, 424},
   };
@@ -81,7 +82,7 @@ const char16_t* ProcessName(int ioMethod) {
 }
 
 const char16_t* OperationName(int jobMode) {
-  return jobMode == JOB_EXPORT ? u"BWFファイルの書出し" : u"ラッピング";
+  return LoadStringById(jobMode == JOB_EXPORT ? kStrOperationExport : kStrOperationRewrap);
 }
 
 int MessageStringId(int stepCode, int code) {
@@ -100,30 +101,30 @@ std::u16string ReasonText(int stepCode, int code) {
 std::u16string ComposeLoadFailure(std::u16string_view fileName, int stepCode, int code, int ioMethod) {
   const std::u16string reason = ReasonText(stepCode, code);
   return FormatText(
-      u"%s\n\nこのファイルはロードできません。\n\n%s\n\n処理セクション: %s\nERR: %d  process: %s",
+      LoadString(kStrLoadFailure),
       {fileName, std::u16string_view(reason), std::u16string_view(SectionName(stepCode)),
        static_cast<int64_t>(code), std::u16string_view(ProcessName(ioMethod))});
 }
 
 std::u16string ComposeVerifyFailure(std::u16string_view fileName, int code) {
   const std::u16string reason = ReasonText(1000, code);
-  return FormatText(u"%s\n\nこのファイルはロードできません。\n\n%s\n\nsection: %s\nERR: %d",
+  return FormatText(LoadString(kStrVerifyFailure),
                     {fileName, std::u16string_view(reason), std::u16string_view(u"TC analysis"),
                      static_cast<int64_t>(code)});
 }
 
 std::u16string ComposeVerifyCancelled(std::u16string_view fileName) {
-  return FormatText(u"%s\n\n解析を中断しました。\nこのままロードしますか？", {fileName});
+  return FormatText(LoadString(kStrVerifyCancelled), {fileName});
 }
 
 std::u16string ComposeJobDone(std::u16string_view fileName, int jobMode, int ioMethod) {
-  return FormatText(u"%s\n\n%sが完了しました。\n\n\tprocess: %s",
+  return FormatText(LoadString(kStrJobDone),
                     {fileName, std::u16string_view(OperationName(jobMode)),
                      std::u16string_view(ProcessName(ioMethod))});
 }
 
 std::u16string ComposeJobCancelled(std::u16string_view fileName, int jobMode, int ioMethod) {
-  return FormatText(u"MXFファイル\n%s\n\n%sを中断しました。\n\n\tprocess: %s",
+  return FormatText(LoadString(kStrJobCancelled),
                     {fileName, std::u16string_view(OperationName(jobMode)),
                      std::u16string_view(ProcessName(ioMethod))});
 }
@@ -131,7 +132,7 @@ std::u16string ComposeJobCancelled(std::u16string_view fileName, int jobMode, in
 std::u16string ComposeJobFailure(std::u16string_view fileName, int jobMode, int stepCode, int code,
                                  int ioMethod) {
   const std::u16string reason = ReasonText(stepCode, code);
-  return FormatText(u"%s\n\n%s中にエラーが発生しました。\n%s\n\n\tERR: %d  process: %s",
+  return FormatText(LoadString(kStrJobFailure),
                     {fileName, std::u16string_view(OperationName(jobMode)), std::u16string_view(reason),
                      static_cast<int64_t>(code), std::u16string_view(ProcessName(ioMethod))});
 }

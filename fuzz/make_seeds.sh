@@ -22,7 +22,7 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for t in analysis klv local_set wav; do
+for t in analysis klv local_set wav journal; do
   mkdir -p "$corpus/$t"
   rm -f "$corpus/$t"/seed-*
 done
@@ -145,6 +145,26 @@ wav() {  # name, config byte (see fuzz_entries.h), body from stdin
 { fmt_chunk 1 1 16; data_chunk 4294967295 20; } | wav open-data-size 63
 { fmt_chunk 1 2 16; bext_chunk 4147200000; data_chunk 4000 16; } | wav truncated-hour23 77
 { printf 'JUNK'; le32 4; zeros 4; fmt_chunk 1 1 24; data_chunk 18 18; printf 'bext'; le32 2; zeros 2; } | wav junk-first 65
+
+# ----------------------------------------------------------- undo journals
+# A journal of a two-frame rewrap of one track (velmora-cli beside mxfgen),
+# in each state the header can hold. They name another MXF file than the
+# target's stand-in, so they reach every check of the reader and stop at
+# the file's identity.
+mkdir -p "$corpus/journal"
+rm -f "$corpus/journal"/seed-*
+cli=$(dirname "$mxfgen")/velmora-cli
+if [[ -x $cli ]]; then
+  "$mxfgen" "$work/j.mxf" --rate 3 --frames 2 --tracks 2 --bits 16 --picture-bytes 32 --kag 1 >/dev/null
+  "$cli" rewrap "$work/j.mxf" --in 00:00:00:00 --out 00:00:00:01 --silence 2 --yes >/dev/null
+  cp "$work/j.mxf.velmora-undo" "$corpus/journal/seed-complete.bin"
+  for s in 1 2 4; do
+    cp "$work/j.mxf.velmora-undo" "$corpus/journal/seed-state$s.bin"
+    printf "\\x0$s" | dd of="$corpus/journal/seed-state$s.bin" bs=1 seek=20 conv=notrunc status=none
+  done
+else
+  echo "make_seeds: $cli not found, no journal seeds" >&2
+fi
 
 seeds=$(find "$corpus" -name 'seed-*' -type f | wc -l)
 bytes=$(find "$corpus" -type f -exec cat {} + | wc -c)

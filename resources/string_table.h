@@ -1,11 +1,14 @@
-// The program's string table: the Japanese message texts, loaded by id.
-// Texts are UTF-16 with real control characters ("\n", "\r\n") where a
+// The program's string table: the message texts, loaded by id, each in
+// Japanese and in English. Japanese is the language of the desktop
+// application and of the logs (which peers parse); the command-line tool
+// may choose English for what it prints. Texts are UTF-16 with real control characters ("\n", "\r\n") where a
 // message breaks lines; none is longer than 255 code units, so each fits a
 // 256-unit buffer with its terminator.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // Ids the interface and the logs name directly. The message ids of the job
 // runner's code table are used as plain numbers there.
@@ -17,14 +20,67 @@ inline constexpr int kStrNoTrack = 226;          // track panel: slot without a 
 inline constexpr int kStrUndefinedError = 251;   // a code with no text of its own
 inline constexpr int kStrMultichannelRefused = 430;  // "%d" channels: neither mono nor stereo
 
+// Range entry refusals (IN / OUT), track assignment refusals, the
+// incomplete export files and the rewrap log's outcome.
+inline constexpr int kStrRangeInvalid = 440;
+inline constexpr int kStrRangeInvalidExport = 441;
+inline constexpr int kStrRangeBeforeStart = 442;
+inline constexpr int kStrRangeAfterEnd = 443;
+inline constexpr int kStrRangeOutBeforeIn = 444;
+inline constexpr int kStrRangeOutBeforeInExport = 445;
+inline constexpr int kStrAssignNoFile = 446;
+inline constexpr int kStrAssign24On16 = 447;
+inline constexpr int kStrAssignStereoOdd = 448;
+inline constexpr int kStrAssignStereoLast = 449;
+inline constexpr int kStrIncompleteFiles = 450;
+inline constexpr int kStrRewrapLogCreated = 451;  // MXF file name, log path
+inline constexpr int kStrRewrapLogFailed = 452;   // MXF file name, system code (hex)
+inline constexpr int kStrAssignCaption = 453;
+
+// The job runner's message formats and operation names.
+inline constexpr int kStrLoadFailure = 500;      // file, reason, section, code, process
+inline constexpr int kStrVerifyFailure = 501;    // file, reason, section, code
+inline constexpr int kStrVerifyCancelled = 502;  // file
+inline constexpr int kStrJobDone = 503;          // file, operation, process
+inline constexpr int kStrJobCancelled = 504;     // file, operation, process
+inline constexpr int kStrJobFailure = 505;       // file, operation, reason, code, process
+inline constexpr int kStrOperationRewrap = 506;
+inline constexpr int kStrOperationExport = 507;
+
+// Texts of the command-line tool (ids 600 and up).
+inline constexpr int kStrCliOpenFailed = 600;       // file, system code (hex)
+inline constexpr int kStrCliFramesLeft = 601;       // frames left, frames in all
+inline constexpr int kStrCliIsFolder = 602;         // path
+inline constexpr int kStrCliErrorLogFailed = 603;   // file, system code (hex)
+inline constexpr int kStrCliBackupQuestion = 604;
+inline constexpr int kStrCliAllTracksOff = 605;
+inline constexpr int kStrCliFileAndSilence = 606;   // track
+inline constexpr int kStrCliReplacedFile = 607;     // path
+inline constexpr int kStrCliLabelCreated = 610;
+inline constexpr int kStrCliLabelModified = 611;
+inline constexpr int kStrCliLabelProduct = 612;
+inline constexpr int kStrCliLabelCompany = 613;
+
 inline constexpr size_t kStringBufferUnits = 256;
 
-// The text of `id`, zero-terminated and static, or nullptr for an id the
-// table does not hold.
+enum class TextLanguage { Japanese, English };
+
+// The language LoadString answers in: Japanese unless the command-line tool
+// chose English at start-up. Writers of logs ask for Japanese explicitly.
+void SetTextLanguage(TextLanguage language);
+TextLanguage CurrentTextLanguage();
+
+// The text of `id` in the current language (or in `language`),
+// zero-terminated and static, or nullptr for an id the table does not hold.
 const char16_t* LoadStringById(int id);
+const char16_t* LoadStringById(int id, TextLanguage language);
 
 // The text of `id`; empty for an id the table does not hold.
 std::u16string LoadString(int id);
+std::u16string LoadString(int id, TextLanguage language);
+
+// Every id the table holds, in order (for the tests that check both columns).
+std::vector<int> StringIds();
 
 // Copies the text of `id` into buffer (capacity units, zero-terminated, cut
 // to capacity - 1 units) and returns the units copied; 0 (and an empty

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "resources/string_table.h"
 #include "timecode/timecode.h"
 
 namespace {
@@ -9,12 +10,11 @@ namespace {
 const char16_t* ErrorText(RangeEntryError e, RangeEntryKind kind) {
   switch (e) {
     case RangeEntryError::Invalid:
-      return kind == RangeEntryKind::Rewrap ? u"不適切な値が入力されています。" : u"入力された数値が適切ではありません。";
-    case RangeEntryError::BeforeStart: return u"メディアの開始タイムより前になっています。";
-    case RangeEntryError::AfterEnd: return u"メディアの終了タイムを越えています。";
+      return LoadStringById(kind == RangeEntryKind::Rewrap ? kStrRangeInvalid : kStrRangeInvalidExport);
+    case RangeEntryError::BeforeStart: return LoadStringById(kStrRangeBeforeStart);
+    case RangeEntryError::AfterEnd: return LoadStringById(kStrRangeAfterEnd);
     case RangeEntryError::OutBeforeIn:
-      return kind == RangeEntryKind::Rewrap ? u"入力データがINポイントよりも前になっています。"
-                                            : u"OUTポイントがINポイントよりも前になっています。";
+      return LoadStringById(kind == RangeEntryKind::Rewrap ? kStrRangeOutBeforeIn : kStrRangeOutBeforeInExport);
     case RangeEntryError::None: break;
   }
   return u"";

@@ -12,6 +12,12 @@
 // flush (full disk, I/O error, media removed) gives base + 15 and
 // plan.currentFrame names the last frame fully written.
 //
+// Unless switched off, what the job overwrites is saved in an undo journal
+// before the first write (base + 17 when it cannot be: nothing written;
+// base + 19 while an interrupted job's journal awaits its roll-back), and
+// every written value is read back after the flush (base + 18 on a
+// mismatch, with the frame and track in the undo report).
+//
 // The MXF file is opened with an exclusive advisory lock: a second job of
 // ours on the same file is refused with the engine's open failure.
 #pragma once
@@ -20,6 +26,7 @@
 
 #include "engine/mxf_records.h"
 #include "rewrap/track_plan.h"
+#include "rewrap/undo_settings.h"
 
 // Result codes of the file I/O engine (step 3000).
 enum REWRAP_FILE_RESULT : int {
@@ -34,6 +41,9 @@ enum REWRAP_FILE_RESULT : int {
   kRewrapFileElementMismatch = 3014,
   kRewrapFileWriteFailed = 3015,
   kRewrapFileWavRead = 3016,
+  kRewrapFileJournal = 3017,
+  kRewrapFileReadBack = 3018,
+  kRewrapFileRecoveryPending = 3019,
 };
 
 // Result codes of the memory-mapping engine (step 2000).
@@ -52,6 +62,9 @@ enum REWRAP_MAPPED_RESULT : int {
   kRewrapMapElementMismatch = 2014,
   kRewrapMapWriteFailed = 2015,
   kRewrapMapWavRead = 2016,
+  kRewrapMapJournal = 2017,
+  kRewrapMapReadBack = 2018,
+  kRewrapMapRecoveryPending = 2019,
 };
 
 struct REWRAP_OPTIONS {
@@ -59,6 +72,10 @@ struct REWRAP_OPTIONS {
   // or a failed write, for what was written). Only the benchmark turns it
   // off, to measure the engines apart from the disk.
   bool flush = true;
+  // The undo journal and read-back check (see rewrap/undo_recorder.h);
+  // null: the program's settings and report.
+  const UNDO_SETTINGS* undo = nullptr;
+  UNDO_REPORT* undoReport = nullptr;
 };
 
 // Rewrap through positioned file I/O. The WAV files are read in blocks of

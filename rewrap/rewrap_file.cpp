@@ -13,12 +13,14 @@
 #include <vector>
 
 #include "bwf/wav_library.h"
+#include "engine/app_context.h"
 #include "platform/file.h"
 #include "rewrap/buffer_lengths.h"
 #include "rewrap/range_check.h"
 #include "rewrap/rewrap_engines.h"
 #include "rewrap/rewrap_job.h"
 #include "rewrap/sound_elements.h"
+#include "rewrap/undo_recorder.h"
 
 namespace {
 
@@ -141,6 +143,13 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   ZeroBlock frameBuffer;
   if (!frameBuffer.Allocate(static_cast<size_t>(check.MaxRunBytes()))) return kStep + 6;
 
+  UndoRecorder undo(options.undo != nullptr ? *options.undo : UndoSettings(),
+                    options.undoReport != nullptr ? options.undoReport : &LastUndoReport());
+  if (int r = undo.Begin(mxf, mxfPath, fileSize, *base, *plan, range, check, targets.data(), targetCount, IO_FILE);
+      r != 0) {
+    return kStep + r;
+  }
+
   plan->currentFrame = 0;
   plan->cancelRequest = 0;
 
@@ -185,6 +194,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
         const Source* s = t.source < 0 ? nullptr : &sources[static_cast<size_t>(sourceIndex[t.source])];
         const uint64_t avail = s != nullptr && s->valid > s->position ? s->valid - s->position : 0;
         FillTargetValue(out, valueBytes, t, avail ? s->region + s->position : nullptr, avail, e.audioSamples);
+        undo.Wrote(frame, i, out, valueBytes);
       };
       if (const FRAME_PACKING* pack = check.Packing(frame, e.audioSamples); pack != nullptr) {
         // One write per run of values, with the bytes between them as the
@@ -220,8 +230,10 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       for (Source& s : sources) s.position += uint64_t{e.audioSamples} * s.format->blockAlign;
       plan->currentFrame = frame;
       if (plan->cancelRequest.load() == 1) {
-        if (options.flush) mxf.Sync();
         plan->cancelRequest = 0;
+        // Frames up to this one are new: the journal takes them back.
+        if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
+        if (int r = undo.Finish(mxf, frame + 1); r != 0) return kStep + r;
         return 99;
       }
     }
@@ -229,6 +241,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
 
   if (!sizeUnchanged()) return fail(REWRAP_WRITE_FAILED);
   if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
+  if (int r = undo.Finish(mxf, range.frameCount); r != 0) return kStep + r;
   return 0;
 }
 

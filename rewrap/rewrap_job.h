@@ -26,6 +26,9 @@ enum REWRAP_COLUMN : int {
   REWRAP_ELEMENT_MISMATCH = 14,  // an element is not where or what the index says; nothing written
   REWRAP_WRITE_FAILED = 15,      // a write or flush failed; frames before currentFrame + 1 are new
   REWRAP_WAV_READ_FAILED = 16,   // a WAV file could not be read
+  REWRAP_JOURNAL_FAILED = 17,    // the undo journal cannot be written (room, I/O); nothing written
+  REWRAP_READBACK_FAILED = 18,   // a value read back after the flush is not what was written
+  REWRAP_RECOVERY_PENDING = 19,  // an interrupted rewrap's journal awaits roll-back; nothing written
 };
 
 struct REWRAP_RANGE {

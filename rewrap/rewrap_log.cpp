@@ -7,6 +7,7 @@
 #include "platform/text.h"
 #include "resources/string_table.h"
 #include "rewrap/track_plan.h"
+#include "rewrap/undo_texts.h"
 #include "timecode/timecode.h"
 #include "verify/mxf_info_block.h"
 
@@ -54,7 +55,7 @@ std::u16string ComposeRewrapLog(std::u16string_view mxfPath, int ioMethod, const
   const int trackCount = base.audio != nullptr ? base.audio->trackCount : 0;
 
   std::u16string log = FormatText(u"リラップ処理ログ [%s]\r\n作成日: %s\r\n\r\n",
-                                  {std::u16string_view(LoadString(kStrAppTitle)),
+                                  {std::u16string_view(LoadString(kStrAppTitle, TextLanguage::Japanese)),
                                    std::u16string_view(FormatLogDateTime(now))});
   log += FormatText(u"< 書込み方式 >\r\n%s\r\n\r\n",
                     {std::u16string_view(ioMethod == 1 ? u"標準ファイル入出力" : u"メモリマッピング")});
@@ -66,6 +67,7 @@ std::u16string ComposeRewrapLog(std::u16string_view mxfPath, int ioMethod, const
          Tc(tc, static_cast<int32_t>(plan.wrapOut[0])) + u"\r\nDUR " + Tc(tc, dur) + u"\r\n\r\n";
   log += FormatText(u"< %dトラックへの割当て詳細 >\r\n", {static_cast<int64_t>(trackCount)});
   for (int slot = 0; slot < trackCount && slot < kTrackSlots; ++slot) log += TrackPiece(tc, plan, slot);
+  log += ComposeUndoLogPiece(LastUndoReport(), UndoSettings());
   log += u"\r\n完了\r\n";
   return log;
 }
@@ -87,11 +89,11 @@ bool WriteRewrapLog(const std::u16string& logPath, std::u16string_view mxfPath, 
 }
 
 std::u16string ComposeRewrapLogCreated(std::u16string_view mxfPath, std::u16string_view logPath) {
-  return FormatText(u"%s\nに対して行ったラッピング処理の詳細を下記の場所に作成しました。\n\n%s",
+  return FormatText(LoadString(kStrRewrapLogCreated),
                     {std::u16string_view(plat::FileNamePart(mxfPath)), logPath});
 }
 
 std::u16string ComposeRewrapLogCreateFailed(std::u16string_view mxfPath, plat::SysError err) {
-  return FormatText(u"%s\n\nログファイルを作成できません。\n保存場所・接続デバイスを確認して下さい。\nERR: %X",
+  return FormatText(LoadString(kStrRewrapLogFailed),
                     {std::u16string_view(plat::FileNamePart(mxfPath)), static_cast<int64_t>(err)});
 }

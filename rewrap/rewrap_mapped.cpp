@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bwf/wav_library.h"
+#include "engine/app_context.h"
 #include "platform/file.h"
 #include "platform/mapped_access.h"
 #include "platform/mapping.h"
@@ -23,6 +24,7 @@
 #include "rewrap/range_check.h"
 #include "rewrap/rewrap_job.h"
 #include "rewrap/sound_elements.h"
+#include "rewrap/undo_recorder.h"
 
 namespace {
 
@@ -218,6 +220,14 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   std::vector<BYTE_SPAN> spans;
   spans.reserve(kTrackSlots);
 
+  UndoRecorder undo(options.undo != nullptr ? *options.undo : UndoSettings(),
+                    options.undoReport != nullptr ? options.undoReport : &LastUndoReport());
+  if (int r = undo.Begin(mxf, mxfPath, fileSize, *base, *plan, range, check, targets.data(), targetCount,
+                         IO_MAPPING);
+      r != 0) {
+    return kStep + r;
+  }
+
   plan->currentFrame = 0;
   plan->cancelRequest = 0;
 
@@ -283,9 +293,10 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
           const REWRAP_TARGET& t = targets[static_cast<size_t>(i)];
           const Source* s = t.source < 0 ? nullptr : &sources[static_cast<size_t>(sourceIndex[t.source])];
           const uint64_t avail = s != nullptr && s->valid > s->position ? s->valid - s->position : 0;
-          FillTargetValue(view.data() + (check.ValueOffset(e, f, i) - view.offset()),
-                          SoundValueBytes(e, audio.blockAlign), t, avail ? s->data + s->position : nullptr, avail,
-                          e.audioSamples);
+          uint8_t* value = view.data() + (check.ValueOffset(e, f, i) - view.offset());
+          FillTargetValue(value, SoundValueBytes(e, audio.blockAlign), t, avail ? s->data + s->position : nullptr,
+                          avail, e.audioSamples);
+          undo.Wrote(f, i, value, SoundValueBytes(e, audio.blockAlign));
         }
       });
       if (!written) {
@@ -297,7 +308,10 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       if (plan->cancelRequest.load() == 1) {
         view.Unmap();
         plan->cancelRequest = 0;
-        return finish(99);
+        // Frames up to this one are new: the journal takes them back.
+        if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
+        if (int r = undo.Finish(mxf, f + 1); r != 0) return kStep + r;
+        return 99;
       }
     }
     k += c.count;
@@ -308,6 +322,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   uint64_t sizeAtEnd = 0;
   if (!mxf.Size(&sizeAtEnd) || sizeAtEnd != fileSize) return finish(kStep + REWRAP_WRITE_FAILED);
   if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
+  if (int r = undo.Finish(mxf, range.frameCount); r != 0) return kStep + r;
   // The time of completion, in whole seconds, as both access and write time.
   const int64_t second = 1000000000LL;
   const plat::FileTime now{plat::Now().unixNanos / second * second};

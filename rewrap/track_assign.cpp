@@ -30,15 +30,15 @@ WAV_LIBRARY_ENTRY* TakeOut(AUDIOTRACK_IO_INFO& plan, TRACK_STEREO_FLAGS& stereo,
 const char16_t* TrackAssignMessage(int code) {
   switch (code) {
     case TRACK_ASSIGN_NO_FILE:
-      return u"割当てるファイルが選択されていません。";
+      return LoadStringById(kStrAssignNoFile);
     case TRACK_ASSIGN_NO_TRACK:
-      return u"トラックがありません";
+      return LoadStringById(kStrNoTrack);
     case TRACK_ASSIGN_24_ON_16:
-      return u"このMXFファイルの音声は16bitのため、24bitのファイルを割当てることはできません。";
+      return LoadStringById(kStrAssign24On16);
     case TRACK_ASSIGN_STEREO_ODD:
-      return u"ステレオファイルを、偶数トラックに割当てることはできません。";
+      return LoadStringById(kStrAssignStereoOdd);
     case TRACK_ASSIGN_STEREO_LAST:
-      return u"次のトラックがないため、ステレオファイルを割当てることはできません。";
+      return LoadStringById(kStrAssignStereoLast);
     case TRACK_ASSIGN_CHANNELS:
       return LoadStringById(kStrMultichannelRefused);
     default:

@@ -39,9 +39,10 @@ cmake --build "$build" --target fuzz_targets -j"$jobs" >/dev/null ||
 
 out=$(mktemp -d "${TMPDIR:-/tmp}/velmora-fuzz-smoke.XXXXXX")
 status=0
-for target in klv local_set wav analysis; do
+for target in klv local_set wav analysis journal; do
   case $target in
     analysis) max_len=32768 ;;
+    journal) max_len=16384 ;;
     *) max_len=4096 ;;
   esac
   mkdir -p "$out/$target/new"

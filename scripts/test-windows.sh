@@ -36,4 +36,9 @@ echo "== Tests under wine"
 status=0
 (cd "$out" && ctest --output-on-failure -j"$jobs" --timeout 600) || status=$?
 wineserver --kill >/dev/null 2>&1 || true
+
+# The desktop application: its own build folder against the cached Qt for
+# mingw (VELMORA_SKIP_WINDOWS_GUI=1 skips it; without VELMORA_BUILD_QT=1 a
+# missing Qt cache skips it with a message).
+scripts/test-windows-gui.sh || status=$?
 exit "$status"

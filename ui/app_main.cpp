@@ -12,8 +12,10 @@
 #include <QTranslator>
 #include <cstdio>
 
+#include "platform/console.h"
 #include "platform/path.h"
 #include "platform/text.h"
+#include "platform/user_store.h"
 #include "ui/about_dialog.h"
 #include "ui/analysis_dialog.h"
 #include "ui/export_dialog.h"
@@ -249,7 +251,9 @@ int RenderDialogScreenshot(const QString& outPath, const QString& dialog, Messag
 int RunVelmora(int argc, char** argv) {
   plat::SetLocaleFromUser();
   QStringList args;
-  for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+  // From the wide command line on Windows, where argv has lost what the
+  // ANSI code page cannot hold.
+  for (const std::string& a : plat::CommandLineArguments(argc, argv)) args << QString::fromStdString(a);
   STARTUP_OPTIONS options;
   QString error;
   if (!ParseStartupOptions(args, &options, &error)) {
@@ -289,7 +293,7 @@ int RunVelmora(int argc, char** argv) {
   services.messages = &messages;
   services.shell = &shell;
   services.engines = &ApplicationJobEngines();
-  services.placementRoot = plat::ConfigFolder();
+  services.placementRoot = plat::UserStore::DefaultRoot();
   services.desktopPath = plat::DesktopFolder();
   auto window = std::make_unique<MainWindow>(services);
   window->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -31,7 +31,7 @@ struct APP_SERVICES {
   MessageBoxes* messages = nullptr;
   ShellServices* shell = nullptr;
   const JOB_ENGINES* engines = nullptr;
-  std::u16string placementRoot;  // folder of the stored placement; empty: none
+  std::u16string placementRoot;  // user store root of the stored placement; empty: none
   std::u16string desktopPath;    // the user's desktop folder
 };
 

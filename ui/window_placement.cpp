@@ -2,11 +2,7 @@
 
 #include <QWidget>
 
-#include "platform/file.h"
-#include "platform/path.h"
-#include "ui/qt_text.h"
-
-#include <QDir>
+#include <vector>
 
 namespace {
 
@@ -23,7 +19,7 @@ int32_t GetLe32(const uint8_t* p) {
                               (uint32_t{p[3]} << 24));
 }
 
-// The key path's last part is the folder under MXF_Tobrell.
+// The key path's last part ("MXF_Tobrell"): the root stands for "software".
 std::u16string KeyTail() {
   const std::u16string key(kPlacementKey);
   const size_t slash = key.rfind(u'\\');
@@ -45,36 +41,25 @@ QRect DecodePlacement(const std::array<uint8_t, kPlacementBytes>& bytes) {
   return QRect(GetLe32(&bytes[0]), GetLe32(&bytes[4]), GetLe32(&bytes[8]), GetLe32(&bytes[12]));
 }
 
-PlacementStore::PlacementStore(std::u16string configRoot) : root_(std::move(configRoot)) {}
+PlacementStore::PlacementStore(std::u16string root) : store_(std::move(root)) {}
 
-PlacementStore PlacementStore::Default() { return PlacementStore(plat::ConfigFolder()); }
+PlacementStore PlacementStore::Default() { return PlacementStore(plat::UserStore::DefaultRoot()); }
 
-std::u16string PlacementStore::KeyFolder() const {
-  return plat::JoinPath(plat::JoinPath(root_, KeyTail()), kPlacementSubkey);
-}
+std::u16string PlacementStore::KeyPath() { return KeyTail() + u"\\" + kPlacementSubkey; }
 
-std::u16string PlacementStore::ValuePath() const { return plat::JoinPath(KeyFolder(), kPlacementValue); }
+PlacementStore::KeyState PlacementStore::OpenKey() const { return store_.OpenKey(KeyPath()); }
 
-PlacementStore::KeyState PlacementStore::OpenKey() const {
-  if (root_.empty()) return KeyState::Failed;
-  const QString folder = Q(KeyFolder());
-  if (QDir(folder).exists()) return KeyState::Existed;
-  return QDir().mkpath(folder) ? KeyState::Created : KeyState::Failed;
-}
+bool PlacementStore::KeyExists() const { return store_.KeyExists(KeyPath()); }
 
 bool PlacementStore::ReadValue(std::array<uint8_t, kPlacementBytes>* bytes) const {
-  plat::File file = plat::File::Open(ValuePath(), plat::Access::Read, plat::Share::Shared);
-  if (!file.valid()) return false;
-  uint8_t buffer[kPlacementBytes];
-  if (file.ReadAt(0, buffer, kPlacementBytes) != static_cast<int64_t>(kPlacementBytes)) return false;
-  std::copy(std::begin(buffer), std::end(buffer), bytes->begin());
+  std::vector<uint8_t> value;
+  if (!store_.ReadValue(KeyPath(), kPlacementValue, &value) || value.size() < kPlacementBytes) return false;
+  std::copy(value.begin(), value.begin() + kPlacementBytes, bytes->begin());
   return true;
 }
 
 bool PlacementStore::WriteValue(const std::array<uint8_t, kPlacementBytes>& bytes) const {
-  plat::File file = plat::File::Open(ValuePath(), plat::Access::Write, plat::Share::Exclusive);
-  if (!file.valid()) return false;
-  return file.WriteAt(0, bytes.data(), bytes.size()) == static_cast<int64_t>(bytes.size());
+  return store_.WriteValue(KeyPath(), kPlacementValue, bytes.data(), bytes.size());
 }
 
 bool RestorePlacement(const PlacementStore& store, QWidget* window) {

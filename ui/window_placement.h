@@ -1,15 +1,17 @@
 // The main window's stored placement: its normal (restored) rectangle as 16
 // bytes, four little-endian int32 values left, top, width, height. On
 // Windows these are the value "position" of the registry key
-// "software\MXF_Tobrell\Window" under the current user; here they are the
-// file MXF_Tobrell/Window/position in the user's configuration folder, the
-// folder standing for the key and the file for the value.
+// "software\MXF_Tobrell\Window" under the current user; elsewhere they are
+// the file MXF_Tobrell/Window/position in the user's configuration folder,
+// the folder standing for the key and the file for the value.
 #pragma once
 
 #include <QRect>
 #include <array>
 #include <cstdint>
 #include <string>
+
+#include "platform/user_store.h"
 
 class QWidget;
 
@@ -23,23 +25,25 @@ QRect DecodePlacement(const std::array<uint8_t, kPlacementBytes>& bytes);
 
 class PlacementStore {
  public:
-  // configRoot: the folder holding the key folder ($XDG_CONFIG_HOME or
-  // ~/.config by default).
-  explicit PlacementStore(std::u16string configRoot);
+  // root: the user store's root standing for "software" (see
+  // plat::UserStore; plat::UserStore::DefaultRoot() for the user's own).
+  explicit PlacementStore(std::u16string root);
   static PlacementStore Default();
 
-  enum class KeyState { Failed, Created, Existed };
-  // Creates the key folder when it is missing.
+  using KeyState = plat::UserStore::KeyState;
+  // Creates the key when it is missing.
   KeyState OpenKey() const;
+  bool KeyExists() const;
   // The value; false when it is missing or shorter than 16 bytes.
   bool ReadValue(std::array<uint8_t, kPlacementBytes>* bytes) const;
   bool WriteValue(const std::array<uint8_t, kPlacementBytes>& bytes) const;
 
-  std::u16string KeyFolder() const;
-  std::u16string ValuePath() const;
+  // The key below the root: "MXF_Tobrell\Window".
+  static std::u16string KeyPath();
+  const plat::UserStore& store() const { return store_; }
 
  private:
-  std::u16string root_;
+  plat::UserStore store_;
 };
 
 // Before the window is first shown: moves and sizes it to the stored

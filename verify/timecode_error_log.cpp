@@ -19,7 +19,7 @@ void SetErr(plat::SysError* err, plat::SysError value) {
 
 std::u16string ComposeTimecodeErrorLogHeader(const plat::LocalTime& now) {
   return FormatText(u"LTCエラーログ作成日 [%s]\r\n作成日: %s\r\n\r\n",
-                    {LoadString(kStrAppTitle), FormatLogDateTime(now)});
+                    {LoadString(kStrAppTitle, TextLanguage::Japanese), FormatLogDateTime(now)});
 }
 
 std::u16string ComposeTimecodeErrorRow(int32_t row, const LTC_ERROR_ENTRY& entry, int32_t tcBase,

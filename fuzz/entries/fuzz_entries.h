@@ -62,4 +62,11 @@ struct AnalysisOutcome {
 // first job's.
 AnalysisOutcome RunAnalysisInput(const uint8_t* data, size_t size);
 
+// fuzz_journal: the input is an undo journal beside a fixed stand-in MXF
+// file. The reader must refuse it or accept only runs inside the file it
+// names; inspecting, undoing and rolling back must leave the MXF file as
+// it was unless they succeed (and then change only the journal's runs).
+// Returns ReadUndoJournal's result.
+int RunJournalInput(const uint8_t* data, size_t size);
+
 }  // namespace fuzz

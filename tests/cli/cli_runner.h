@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,12 +24,24 @@ struct CliResult {
 
 inline std::string ReadAll(const std::filesystem::path& p) { return testsupport::ReadWholeFile(p.string()); }
 
+// The locale the tests run the tool in unless they say otherwise: Japanese
+// messages, as on the users' machines.
+inline constexpr const char* kJapaneseLocale = "LC_ALL= LC_MESSAGES= LANG=ja_JP.UTF-8";
+
 // args: separated by spaces (no quoting: the scratch paths hold no spaces);
-// input: what the user types, "\n" for Enter.
-inline CliResult RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& input = "") {
+// input: what the user types; env: NAME=VALUE assignments (an empty VALUE
+// leaves the variable empty) for the tool's environment.
+inline CliResult RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& input = "",
+                        const std::string& env = kJapaneseLocale) {
   std::vector<std::string> list;
   std::istringstream words(args);
   for (std::string w; words >> w;) list.push_back(w);
+  std::vector<std::unique_ptr<testsupport::EnvOverride>> overrides;
+  std::istringstream assignments(env);
+  for (std::string a; assignments >> a;) {
+    const size_t eq = a.find('=');
+    if (eq != std::string::npos) overrides.push_back(std::make_unique<testsupport::EnvOverride>(a.substr(0, eq), a.substr(eq + 1)));
+  }
   const testsupport::ProcessResult p =
       testsupport::RunProgram(testsupport::ProgramPath("velmora-cli"), list, dir.generic_string(), input);
   return CliResult{p.status, p.out, p.err};

@@ -2,6 +2,9 @@
 // is written, and a rewrap whose bytes are checked against the file's layout.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <cstring>
 #include <vector>
 
@@ -64,7 +67,8 @@ TEST_F(RewrapCli, WritesTheWavAndSilenceIntoTheRangeOnly) {
                                   " --silence 4 --io file --yes --log " + (dir.path / "log.txt").string()),
                              dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("ラッピングが完了しました。"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("ラッピングが完了しました。"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, mxf.string() + "\n") << "the file rewritten is the result on standard output";
   const std::string after = ReadAll(mxf);
   ASSERT_EQ(after.size(), before.size());
 
@@ -84,6 +88,53 @@ TEST_F(RewrapCli, WritesTheWavAndSilenceIntoTheRangeOnly) {
   const std::string log = ReadAll(dir.path / "log.txt");
   EXPECT_NE(log.find("NULLデータ(無音)を書込みました。"), std::string::npos);
   EXPECT_NE(log.find("IN  01:00:00:10\r\nOUT 01:00:00:12\r\nDUR 00:00:00:03"), std::string::npos) << log;
+  EXPECT_NE(log.find("読み返し確認 = 34560 bytes 一致"), std::string::npos) << log;  // 3 frames, 2 tracks
+
+  // The rewrap is undone byte for byte.
+  const CliResult u = RunCli("undo " + mxf.string() + " --json", dir.path);
+  ASSERT_EQ(u.status, 0) << u.err << u.out;
+  EXPECT_NE(u.out.find("\"bytes_restored\":34560"), std::string::npos) << u.out;
+  EXPECT_TRUE(ReadAll(mxf) == before);
+}
+
+// --json reports the journal and the bytes read back; an interrupted
+// rewrap is told by analyze, refuses the next rewrap, and is settled by undo.
+TEST_F(RewrapCli, JournalReportAndInterruptedRewrap) {
+  const std::string before = ReadAll(mxf);
+  const std::string journal = mxf.string() + ".velmora-undo";
+  CliResult r = RunCli(Args("--in 01:00:00:01 --out 01:00:00:02 --silence 1 --yes --json --no-journal"), dir.path);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"journal\":null"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"bytes_verified\":11520"), std::string::npos) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(journal));
+  const std::string silenced = ReadAll(mxf);
+
+  r = RunCli(Args("--in 01:00:00:03 --out 01:00:00:04 --silence 2 --yes --json --no-read-back"), dir.path);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"read_back\":false"), std::string::npos) << r.out;
+  ASSERT_TRUE(std::filesystem::exists(journal));
+  {
+    std::fstream j(journal, std::ios::in | std::ios::out | std::ios::binary);
+    j.seekp(20);
+    j.put(2);  // "in progress": as if the rewrap had been killed
+  }
+  const std::string interrupted = ReadAll(mxf);
+  r = RunCli("analyze " + mxf.string(), dir.path);
+  EXPECT_NE(r.err.find("途中で中断されています"), std::string::npos) << r.err;
+  r = RunCli(Args("--in 01:00:00:01 --out 01:00:00:02 --silence 3 --yes"), dir.path);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("途中で中断されています"), std::string::npos) << r.err;
+  EXPECT_TRUE(ReadAll(mxf) == interrupted);
+
+  r = RunCli("undo " + mxf.string(), dir.path);  // rolls the interrupted rewrap back
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("ロールバックしました"), std::string::npos) << r.out;
+  EXPECT_TRUE(ReadAll(mxf) == silenced);
+  r = RunCli("undo " + mxf.string(), dir.path);  // the first rewrap had no journal
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("元に戻せるラッピングがありません。"), std::string::npos) << r.err;
+  EXPECT_TRUE(ReadAll(mxf) == silenced);
+  EXPECT_FALSE(before == silenced);
 }
 
 TEST_F(RewrapCli, RefusalsLeaveTheFileUntouched) {

@@ -14,6 +14,7 @@
 #include "bwf/export_engines.h"
 #include "rewrap/rewrap_engines.h"
 #include "rewrap/rewrap_job.h"
+#include "rewrap/undo_restore.h"
 #include "tests/hardening/hardening_support.h"
 
 namespace hardening {
@@ -116,9 +117,14 @@ TEST_P(RewrapFault, EndsInAFailureAndTheNextRunWorks) {
     }
   }
 
-  // The next job on a good copy of the file.
+  // The next job on a good copy of the file, once the failed job's journal
+  // ("in progress") is settled: until then it is refused untouched.
   c.Restore();
   c.plan.currentFrame = 0;
+  EXPECT_EQ(rewrap_test::RunEngine(engine, path, &c.plan, &c.state.base), StepOf(engine) + REWRAP_RECOVERY_PENDING);
+  EXPECT_TRUE(FileHolds(c.path, c.original));
+  UNDO_OUTCOME left;
+  EXPECT_EQ(LeaveInterrupted(plat::Utf8ToUtf16(path), UNDO_SETTINGS{}, &left), UNDO_OK) << left.why;
   EXPECT_EQ(rewrap_test::RunEngine(engine, path, &c.plan, &c.state.base), 0);
   EXPECT_TRUE(FileHolds(c.path, c.Expected()));
 }

@@ -3,13 +3,22 @@
 // one in flight must be wholly new, the frames after it wholly old, every
 // element wholly old or new except at most the one element being written at
 // the moment of the kill, and nothing outside the targeted values may have
-// changed. A second rewrap of the same range then completes the file byte
-// for byte.
+// changed. The journal then rolls the file back to the original, and a
+// second rewrap of the same range completes it byte for byte.
+//
+// Killed anywhere (while the journal is written, while frames are written,
+// during the final flush and read-back, during an undo), the file after
+// recovery is the original or the finished rewrap, never a mix.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <thread>
 
+#include "platform/file.h"
 #include "rewrap/rewrap_engines.h"
+#include "rewrap/undo_place.h"
+#include "rewrap/undo_restore.h"
 #include "tests/hardening/hardening_support.h"
 
 namespace hardening {
@@ -92,8 +101,14 @@ TEST_P(KilledRewrap, LeavesWholeFramesAndASecondRunCompletesTheFile) {
     // Keys, lengths, timecodes and index are as they were: the file loads.
     EXPECT_EQ(AnalyseFile(path, IO_FILE).code, 0);
 
-    // The same job again completes the file. The killed job's lock went
-    // with its process.
+    // The killed job's journal rolls the file back to the original, and the
+    // same job again completes it. The killed job's lock went with its
+    // process.
+    const std::u16string mxf = plat::Utf8ToUtf16(path);
+    UNDO_OUTCOME rolled;
+    ASSERT_TRUE(UndoRecoveryPending(mxf, UNDO_SETTINGS{}));
+    ASSERT_EQ(RollBackInterrupted(mxf, UNDO_SETTINGS{}, &rolled), UNDO_OK) << rolled.why;
+    EXPECT_TRUE(FileHolds(path, c.original));
     c.plan.currentFrame = 0;
     ASSERT_EQ(rewrap_test::RunEngine(engine, path, &c.plan, base), 0);
     EXPECT_TRUE(FileHolds(path, full));
@@ -101,6 +116,94 @@ TEST_P(KilledRewrap, LeavesWholeFramesAndASecondRunCompletesTheFile) {
   // At most the element in flight of each kill can be torn.
   EXPECT_LE(tornElements, 3);
   RecordProperty("torn_elements", tornElements);
+}
+
+// Settles whatever a kill left and says what the file was: 'R' rolled back
+// to the original, 'F' the finished rewrap (then undone), 'O' untouched.
+char Settle(const std::string& path, const std::vector<uint8_t>& original, const std::vector<uint8_t>& full) {
+  const std::u16string mxf = plat::Utf8ToUtf16(path);
+  const UNDO_SETTINGS settings;
+  UNDO_OUTCOME o;
+  if (UndoRecoveryPending(mxf, settings)) {
+    EXPECT_EQ(RollBackInterrupted(mxf, settings, &o), UNDO_OK) << o.why;
+    EXPECT_TRUE(FileHolds(path, original)) << "rolled back, but not to the original";
+    return 'R';
+  }
+  const std::vector<uint8_t> got = ReadAll(path);
+  if (got == full && got != original) {
+    EXPECT_EQ(UndoNewestRewrap(mxf, settings, &o), UNDO_OK) << o.why;
+    EXPECT_TRUE(FileHolds(path, original));
+    return 'F';
+  }
+  EXPECT_TRUE(got == original) << "neither the original nor the finished rewrap";
+  LeaveInterrupted(mxf, settings, &o);  // a journal that was never finished
+  return 'O';
+}
+
+TEST_P(KilledRewrap, AnywhereRecoversToTheOriginalOrTheFinishedRewrap) {
+  RewrapCase c;
+  ASSERT_TRUE(c.Make(rewrap_test::SmallClip(kFrames, 3)));
+  WAV_LIBRARY_ENTRY* a = c.AddNoiseWav("a.wav", 1, 24, 1700000, 71);
+  ASSERT_TRUE(a);
+  c.Assign(0, a);
+  c.plan.trackSwitch[1] = TRACK_ON;
+  c.Assign(2, a);
+  c.SetRange(3, kFrames - 4);
+  const std::vector<uint8_t> full = c.Expected();
+  const Engine engine = GetParam();
+  const std::string path = c.path;
+  const std::u16string journal = UndoJournalPath(plat::Utf8ToUtf16(path), UNDO_SETTINGS{}, 0);
+  MXF_BASE_INFO* base = &c.state.base;
+
+  // Kill points: while the journal is being written (it exists, state 1),
+  // after a time from the start (spread over every phase), and once the
+  // last frame is done (the flush, read-back and completion).
+  auto journalWriting = [&] {
+    plat::File j = plat::File::Open(journal, plat::Access::Read, plat::Share::Shared);
+    uint32_t state = 0;
+    return j.valid() && j.ReadAt(20, &state, 4) == 4 && state == UNDO_STATE_WRITING;
+  };
+  std::string seen;
+  const int delaysUs[] = {-1, 0, 300, 1000, 2500, 5000, 10000, 20000, 40000, 80000, -2};
+  for (int delay : delaysUs) {
+    SCOPED_TRACE("kill point " + std::to_string(delay));
+    c.Restore();
+    SharedPlan shared;
+    ASSERT_TRUE(shared.valid());
+    shared.CopyFrom(c.plan);
+    Child child(shared, [&](AUDIOTRACK_IO_INFO* plan) { return rewrap_test::RunEngine(engine, path, plan, base); });
+    ASSERT_TRUE(child.forked());
+    if (delay == -1) {
+      WaitFor([&] { return journalWriting() || shared.result() != -1; });
+    } else if (delay == -2) {
+      WaitFor([&] { return shared.plan().currentFrame.load() + 1 >= shared.plan().frameCount.load() &&
+                           shared.plan().frameCount.load() > 0; });
+    } else {
+      std::this_thread::sleep_for(std::chrono::microseconds(delay));
+    }
+    child.Kill();
+    child.Wait();
+    seen.push_back(Settle(path, c.original, full));
+  }
+  // And an undo killed part way: the roll-back finishes it.
+  for (int delay : {0, 500, 2000, 6000}) {
+    SCOPED_TRACE("undo killed after " + std::to_string(delay) + " us");
+    c.Restore();
+    c.plan.currentFrame = 0;
+    ASSERT_EQ(rewrap_test::RunEngine(engine, path, &c.plan, base), 0);
+    SharedPlan shared;
+    ASSERT_TRUE(shared.valid());
+    Child child(shared, [&](AUDIOTRACK_IO_INFO*) {
+      UNDO_OUTCOME o;
+      return UndoNewestRewrap(plat::Utf8ToUtf16(path), UNDO_SETTINGS{}, &o);
+    });
+    std::this_thread::sleep_for(std::chrono::microseconds(delay));
+    child.Kill();
+    child.Wait();
+    seen.push_back(Settle(path, c.original, full));
+  }
+  RecordProperty("outcomes", seen);
+  EXPECT_NE(seen.find('R'), std::string::npos) << seen;  // some kills landed while the MXF was written
 }
 
 }  // namespace

@@ -177,3 +177,43 @@ TEST(StringTable, LoadIntoABufferCutsAndTerminates) {
   EXPECT_EQ(LoadStringInto(999, buf, kStringBufferUnits), 0u);
   EXPECT_EQ(buf[0], u'\0');
 }
+
+namespace {
+
+// The conversions of a format text in order ("%s", "%d", "%X"), so that a
+// translation cannot drop, add or reorder an argument.
+std::u16string Conversions(const std::u16string& text) {
+  std::u16string out;
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] == u'%') out += text[++i];
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(StringTable, EveryIdHasBothLanguagesWithTheSameArguments) {
+  const std::vector<int> ids = StringIds();
+  ASSERT_GE(ids.size(), kRunnerTexts.size() + 40);
+  for (int id : ids) {
+    const char16_t* ja = LoadStringById(id, TextLanguage::Japanese);
+    const char16_t* en = LoadStringById(id, TextLanguage::English);
+    ASSERT_TRUE(ja != nullptr && en != nullptr) << id;
+    const std::u16string jaText(ja), enText(en);
+    EXPECT_FALSE(jaText.empty()) << id;
+    EXPECT_FALSE(enText.empty()) << id;
+    EXPECT_LT(enText.size(), kStringBufferUnits) << id;
+    EXPECT_TRUE(Conversions(jaText) == Conversions(enText)) << "format arguments differ, id " << id;
+    // No Japanese left in the English column (kana, kanji, full-width forms).
+    for (char16_t c : enText) EXPECT_LT(c, 0x3000) << "id " << id;
+  }
+}
+
+TEST(StringTable, TheLanguageChoosesTheColumnAndJapaneseIsTheDefault) {
+  EXPECT_EQ(CurrentTextLanguage(), TextLanguage::Japanese);
+  SetTextLanguage(TextLanguage::English);
+  EXPECT_TRUE(LoadString(kStrOperationRewrap) == u"rewrap");
+  EXPECT_TRUE(LoadString(kStrOperationRewrap, TextLanguage::Japanese) == u"ラッピング");
+  SetTextLanguage(TextLanguage::Japanese);
+  EXPECT_TRUE(LoadString(kStrOperationRewrap) == u"ラッピング");
+}

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "rewrap/track_assign.h"
+#include "rewrap/undo_restore.h"
 #include "tests/rewrap/rewrap_fixture.h"
 
 namespace rewrap_test {
@@ -317,6 +318,10 @@ TEST_P(EngineTest, CancelKeepsFramesBeforeTheCancelPoint) {
   EXPECT_GE(done, 20u);
   EXPECT_LT(done, 999u);
   EXPECT_TRUE(c.FileIs(c.Expected(static_cast<int64_t>(done))));
+  // The frames written before the cancel are journaled: undo takes them back.
+  UNDO_OUTCOME undone;
+  ASSERT_EQ(UndoNewestRewrap(plat::Utf8ToUtf16(c.path), UNDO_SETTINGS{}, &undone), UNDO_OK) << undone.why;
+  EXPECT_TRUE(c.FileIs(c.original));
 }
 
 // After a mapped rewrap the file's access and write times are the time of

@@ -281,7 +281,15 @@ TEST_P(FailureTest, FullDiskIsAFailureNotSuccess) {
     ::close(fd);
   }
 
+  // The undo journal does not fit beside the file: refused before the
+  // first write, naming what it needs.
+  ASSERT_EQ(Run(c), Code(17));
+  EXPECT_GT(LastUndoReport().bytesNeeded, LastUndoReport().bytesFree);
+  EXPECT_TRUE(c.FileIs(c.original));
+  // With the journal on another volume the rewrap runs into the full disk.
+  UndoSettings().folder = plat::Utf8ToUtf16(c.scratch.dir());
   const int result = Run(c);
+  UndoSettings() = UNDO_SETTINGS{};
   EXPECT_EQ(result, Code(15));
   // What was written before the failure is the job's first frames.
   const uint32_t done = c.plan.currentFrame.load();

@@ -1,8 +1,6 @@
 // The settings dialog and the stored window placement.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -38,9 +36,13 @@ void Click(SettingsDialog* d, const char* name) {
   QTest::mouseClick(d->findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);
 }
 
+// The stored value as it is, whatever its length.
 QByteArray ReadValue(const UiFixture& f) {
-  QFile file(Q(PlacementStore(f.placementRoot()).ValuePath()));
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  std::vector<uint8_t> value;
+  if (!PlacementStore(f.placementRoot()).store().ReadValue(PlacementStore::KeyPath(), kPlacementValue, &value)) {
+    return QByteArray();
+  }
+  return QByteArray(reinterpret_cast<const char*>(value.data()), static_cast<qsizetype>(value.size()));
 }
 
 }  // namespace
@@ -156,9 +158,9 @@ void SettingsPlacementTest::placementBytesAreLittleEndian() {
 void SettingsPlacementTest::firstRunKeepsTheDefaultAndStoresOnClose() {
   UiFixture f;
   const PlacementStore store(f.placementRoot());
-  QVERIFY(!QDir(Q(store.KeyFolder())).exists());
+  QVERIFY(!store.KeyExists());
   MainWindow& w = f.open();
-  QVERIFY(QDir(Q(store.KeyFolder())).exists());  // the key is created at start
+  QVERIFY(store.KeyExists());  // the key is created at start
   QVERIFY(ReadValue(f).isEmpty());
   QCOMPARE(w.size(), QSize(1280, 760));
   w.setGeometry(40, 50, 1290, 640);
@@ -204,11 +206,8 @@ void SettingsPlacementTest::shortStoredValueGivesAUsableWindow() {
   UiFixture f;
   const PlacementStore store(f.placementRoot());
   store.OpenKey();
-  {
-    QFile file(Q(store.ValuePath()));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("\x10\x00\x00\x00\x10\x00\x00", 7));
-  }
+  const uint8_t shortValue[7] = {0x10, 0, 0, 0, 0x10, 0, 0};
+  QVERIFY(store.store().WriteValue(PlacementStore::KeyPath(), kPlacementValue, shortValue, sizeof shortValue));
   MainWindow& w = f.open();
   QVERIFY(w.width() >= 1280);
   QVERIFY(w.height() >= 631);

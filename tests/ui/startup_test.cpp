@@ -188,7 +188,11 @@ void StartupTest::secondInstanceIsRefused() {
 }
 
 void StartupTest::secondProcessExitsWithOne() {
+#ifdef Q_OS_WIN
+  const QString program = QStringLiteral(VELMORA_BIN_DIR "/velmora.exe");
+#else
   const QString program = QStringLiteral(VELMORA_BIN_DIR "/velmora");
+#endif
   if (!QFileInfo::exists(program)) QSKIP("velmora is not built");
   QTemporaryDir runtime;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

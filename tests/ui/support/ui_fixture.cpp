@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -17,7 +18,14 @@ UiFixture::UiFixture() = default;
 
 UiFixture::~UiFixture() { close(); }
 
-std::u16string UiFixture::placementRoot() const { return U16(dir_.filePath(QStringLiteral("config"))); }
+std::u16string UiFixture::placementRoot() const {
+#ifdef Q_OS_WIN
+  // The registry has no scratch folders: a key of this fixture's own.
+  return u"software\\VelmoraTests\\" + U16(QFileInfo(dir_.path()).fileName());
+#else
+  return U16(dir_.filePath(QStringLiteral("config")));
+#endif
+}
 
 MainWindow& UiFixture::open(const JOB_ENGINES* engines) {
   close();

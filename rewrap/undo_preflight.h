@@ -1,0 +1,29 @@
+// What the interface checks before it starts a rewrap, so that it can ask
+// the user instead of failing the job: whether an interrupted rewrap's
+// journal still waits to be settled, and whether the journal fits.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/mxf_records.h"
+#include "rewrap/track_plan.h"
+#include "rewrap/undo_settings.h"
+
+enum UNDO_PREFLIGHT_RESULT : int {
+  UNDO_PREFLIGHT_OK = 0,
+  UNDO_PREFLIGHT_PENDING = 1,  // an interrupted rewrap must be rolled back or left first
+  UNDO_PREFLIGHT_NO_ROOM = 2,  // the journal does not fit (bytesNeeded, bytesFree)
+};
+
+struct UNDO_PREFLIGHT {
+  uint64_t bytesNeeded = 0;
+  uint64_t bytesFree = 0;
+};
+
+// Journal bytes a rewrap of the plan's range and tracks needs (0 when the
+// range or the records are not usable: the engine refuses those itself).
+uint64_t UndoJournalBytes(const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base);
+
+int CheckUndoPreflight(const std::u16string& mxfPath, const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base,
+                       const UNDO_SETTINGS& settings, UNDO_PREFLIGHT* out);

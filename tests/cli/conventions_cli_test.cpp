@@ -1,0 +1,175 @@
+// velmora-cli conventions through the built binary: --version, help,
+// --opt=value, --lang and the locale, --quiet, --progress=plain, and which
+// stream each kind of line goes to.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+
+#include "resources/version.h"
+#include "tests/cli/cli_runner.h"
+
+using namespace clitest;
+
+namespace {
+
+struct ConventionsCli : ::testing::Test {
+  TempDir dir;
+  std::filesystem::path mxf;
+  void SetUp() override {
+    mxfgen::Options opt;
+    opt.frameRateClass = 1;  // 25 fps
+    opt.frames = 30;
+    opt.tracks = 2;
+    opt.startFrame = 90000;  // 01:00:00:00
+    mxf = dir.path / "master.mxf";
+    ASSERT_EQ(MakeMxf(mxf, opt), "");
+  }
+};
+
+TEST_F(ConventionsCli, VersionHelpAndUsageErrors) {
+  const std::string version = std::string("velmora-cli ") + kVersionText + "\n";
+  struct Case {
+    std::string args;
+    int status;
+    bool onStdout;       // where `text` must appear
+    std::string text;
+  } cases[] = {
+      {"--version", 0, true, version},
+      {"-V", 0, true, version},
+      {"help --lang en", 0, true, "Commands:\n  analyze"},
+      {"--help --lang en", 0, true, "Exit status: 0 done, 1 refused or failed, 2 usage error"},
+      {"rewrap --help --lang en", 0, true, "  --buffer ROW         WAV read buffer"},
+      {"rewrap --help --lang en", 0, true, "7: 12  8: 16  9: 18  10: 22  11: 24  12: 30  13: 40"},
+      {"help rewrap --lang en", 0, true, "HH:MM:SS:FF"},
+      {"export --help --lang=en", 0, true, "  --io mmap|file       I/O method"},
+      {"analyze --help --lang ja", 0, true, "使い方: velmora-cli analyze FILE"},
+      {"analyze --help --lang ja", 0, true, "終了ステータス: 0 完了"},
+      {"analyze x.mxf --bogus --lang en", 2, false, "velmora-cli analyze: unknown option --bogus\nusage:"},
+      {"analyze x.mxf --json=1 --lang en", 2, false, "--json takes no value"},
+      {"analyze x.mxf --lang fr", 2, false, "--lang takes en or ja"},
+      {"analyze x.mxf --progress=loud", 2, false, "--progress takes bar or plain"},
+      {"frobnicate --lang en", 2, false, "unknown command 'frobnicate'"},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = RunCli(c.args, dir.path);
+    EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+    const std::string& stream = c.onStdout ? r.out : r.err;
+    EXPECT_NE(stream.find(c.text), std::string::npos) << c.args << "\n" << stream;
+    if (c.status == 0) EXPECT_EQ(r.err, "") << c.args;
+  }
+}
+
+TEST_F(ConventionsCli, LanguageComesFromTheOptionOrTheLocale) {
+  const std::string missing = (dir.path / "none.mxf").string();
+  const std::string cause = missing + ": No such file or directory (errno 2), code 1";
+  struct Case {
+    std::string env;
+    std::string lang;
+    const char* text;
+  } cases[] = {
+      {"LC_ALL= LC_MESSAGES= LANG=ja_JP.UTF-8", "", "MXFファイルをロードできません。"},
+      {"LC_ALL= LC_MESSAGES= LANG=C.UTF-8", "", "Cannot load the MXF file."},
+      {"LC_ALL= LC_MESSAGES=ja_JP.UTF-8 LANG=C", "", "MXFファイルをロードできません。"},
+      {"LC_ALL=en_US.UTF-8 LC_MESSAGES=ja_JP.UTF-8 LANG=ja_JP.UTF-8", "", "Cannot load the MXF file."},
+      {"LC_ALL= LC_MESSAGES= LANG=", "", "Cannot load the MXF file."},
+      {"LC_ALL= LC_MESSAGES= LANG=ja_JP.UTF-8", " --lang en", "Cannot load the MXF file."},
+      {"LC_ALL= LC_MESSAGES= LANG=C", " --lang=ja", "MXFファイルをロードできません。"},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = RunCli("analyze " + missing + c.lang, dir.path, "", c.env);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(c.text), std::string::npos) << c.env << c.lang << "\n" << r.err;
+    EXPECT_NE(r.err.find(cause), std::string::npos) << r.err;
+  }
+  // The runner's own messages follow the language too.
+  const CliResult en = RunCli("rewrap " + mxf.string() + " --in 01:00:00:00 --out 01:00:00:01 --silence 1 --yes --lang en",
+                              dir.path);
+  ASSERT_EQ(en.status, 0) << en.err;
+  EXPECT_NE(en.err.find("The rewrap is complete."), std::string::npos) << en.err;
+  const CliResult refused = RunCli("rewrap " + mxf.string() + " --in 00:59:59:24 --out 01:00:00:01 --silence 1 --yes "
+                                   "--lang en",
+                                   dir.path);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("IN: It lies before the start of the media."), std::string::npos) << refused.err;
+}
+
+TEST_F(ConventionsCli, OptionValuesWithEqualsStreamsQuietAndPlainProgress) {
+  const std::string log = (dir.path / "log.txt").string();
+  const CliResult r = RunCli("rewrap " + mxf.string() +
+                                 " --in=01:00:00:02 --out=01:00:00:04 --silence=2 --io=file --yes --progress=plain"
+                                 " --log=" + log,
+                             dir.path);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, mxf.string() + "\n") << "only the result on standard output";
+  EXPECT_TRUE(std::filesystem::exists(log));
+  // Verification of 30 frames, then the 3 frames of the range; the last
+  // line of each names the last frame done.
+  const std::regex line("progress frames_done=(\\d+) frames_total=(\\d+) timecode=(\\d\\d:\\d\\d:\\d\\d:\\d\\d)");
+  std::vector<std::string> last;
+  int lines = 0;
+  for (auto it = std::sregex_iterator(r.err.begin(), r.err.end(), line); it != std::sregex_iterator(); ++it) {
+    ++lines;
+    last.push_back((*it)[0]);
+  }
+  ASSERT_GE(lines, 2) << r.err;
+  EXPECT_NE(std::find(last.begin(), last.end(), "progress frames_done=30 frames_total=30 timecode=01:00:01:04"),
+            last.end())
+      << r.err;
+  EXPECT_EQ(last.back(), "progress frames_done=3 frames_total=3 timecode=01:00:00:04") << r.err;
+  EXPECT_EQ(r.err.find('\r'), std::string::npos) << "no terminal bar when standard error is a file";
+
+  const CliResult quiet = RunCli("rewrap " + mxf.string() + " --in 01:00:00:02 --out 01:00:00:04 --silence 2 --yes"
+                                 " --quiet --log " + log,
+                                 dir.path);
+  ASSERT_EQ(quiet.status, 0) << quiet.err;
+  EXPECT_EQ(quiet.err, "") << "--quiet leaves only results and errors";
+  EXPECT_EQ(quiet.out, mxf.string() + "\n");
+}
+
+// The field names of the example block after "<!-- example: NAME -->" in
+// docs/cli-json.md.
+std::set<std::string> DocumentedFields(const std::string& name) {
+  const std::string doc = ReadAll(std::filesystem::path(VELMORA_SOURCE_DIR) / "docs" / "cli-json.md");
+  const size_t marker = doc.find("<!-- example: " + name + " -->");
+  if (marker == std::string::npos) return {};
+  const size_t begin = doc.find("```json", marker);
+  const size_t end = doc.find("```", begin + 7);
+  const std::string block = doc.substr(begin, end - begin);
+  std::set<std::string> fields;
+  const std::regex key("\"([a-z_0-9]+)\":");
+  for (auto it = std::sregex_iterator(block.begin(), block.end(), key); it != std::sregex_iterator(); ++it) {
+    fields.insert((*it)[1]);
+  }
+  return fields;
+}
+
+TEST_F(ConventionsCli, EveryDocumentedJsonFieldIsPresent) {
+  // A timecode jump, so that the error rows carry their fields too.
+  mxfgen::Options opt;
+  opt.frameRateClass = 6;
+  opt.frames = 40;
+  opt.startFrame = 108000;
+  opt.timecodeFaults = {{10, mxfgen::TimecodeFaultKind::Jump}};
+  const std::filesystem::path jump = dir.path / "jump.mxf";
+  ASSERT_EQ(MakeMxf(jump, opt), "");
+  struct Case {
+    const char* example;
+    std::string args;
+    int status;
+  } cases[] = {
+      {"analyze", "analyze " + jump.string() + " --json", 3},
+      {"analyze-missing", "analyze " + (dir.path / "none.mxf").string() + " --json", 1},
+  };
+  for (const Case& c : cases) {
+    const std::set<std::string> fields = DocumentedFields(c.example);
+    ASSERT_GE(fields.size(), 8u) << c.example << ": example missing from docs/cli-json.md";
+    const CliResult r = RunCli(c.args, dir.path);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    for (const std::string& f : fields) {
+      EXPECT_NE(r.out.find("\"" + f + "\":"), std::string::npos) << c.example << ": " << f << "\n" << r.out;
+    }
+  }
+}
+
+}  // namespace
