@@ -28,7 +28,7 @@ constexpr uint64_t kMaxFrameReadBytes = uint64_t{64} << 20;
 // The read buffer holds B frames but no more than this. Each frame is one
 // read whatever the block length, so a longer block saves nothing; a buffer
 // that stays small is reused while it is still in the processor's caches.
-constexpr uint64_t kReadBufferLimit = uint64_t{32} << 20;
+constexpr uint64_t kReadBufferLimit = kExportReadBufferLimit;
 
 int Export(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INFO* base) {
   ResetReport(kStep);

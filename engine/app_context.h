@@ -44,6 +44,7 @@ struct APP_CONTEXT {
   plat::File* mxfFile = nullptr;
   std::u16string mxfPath;
   uint8_t ioMethod = IO_MAPPING;
+  uint8_t logEncoding = 0;  // desktop setting for the text logs (LOG_ENCODING of ui/log_files.h)
 
   // Interface fields of the desktop application's main window. The main
   // thread owns them; the fields the two background threads read or write

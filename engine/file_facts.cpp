@@ -1,6 +1,7 @@
 #include "engine/file_facts.h"
 
 #include <cstdio>
+#include <limits>
 
 #include "engine/text_format.h"
 #include "platform/path.h"
@@ -8,8 +9,8 @@
 
 namespace {
 
-int32_t StartForm(const MXF_TIMECODE_INFO& tc) { return tc.startHourIs23 ? tc.startFrameShifted : tc.startFrame; }
-int32_t EndForm(const MXF_TIMECODE_INFO& tc) { return tc.startHourIs23 ? tc.endFrameShifted : tc.endFrame; }
+int64_t StartForm(const MXF_TIMECODE_INFO& tc) { return tc.startHourIs23 ? tc.startFrameShifted : tc.startFrame; }
+int64_t EndForm(const MXF_TIMECODE_INFO& tc) { return tc.startHourIs23 ? tc.endFrameShifted : tc.endFrame; }
 
 std::u16string Ascii(const char* s) { return std::u16string(s, s + std::char_traits<char>::length(s)); }
 
@@ -32,11 +33,16 @@ std::u16string TailText(const MXF_TIMECODE_INFO& tc) {
   return FormatTimecode(tc.tcBase, tc.dropFrame, tc.endFrame, 0);
 }
 
-int32_t DurationFrames(const MXF_TIMECODE_INFO& tc) { return EndForm(tc) - StartForm(tc) + 1; }
+int64_t DurationFrames(const MXF_TIMECODE_INFO& tc) { return EndForm(tc) - StartForm(tc) + 1; }
 
-std::u16string DurationText(const MXF_TIMECODE_INFO& tc) {
-  return FormatTimecode(tc.tcBase, tc.dropFrame, DurationFrames(tc), 0);
+std::u16string LengthText(const MXF_TIMECODE_INFO& tc, int64_t frames) {
+  // Frame numbers of a damaged file can lie far apart: a length that is no
+  // frame count shows as unknown rather than as a wrapped number.
+  if (frames < 0 || frames > std::numeric_limits<int32_t>::max()) return u"-";
+  return FormatTimecode(tc.tcBase, tc.dropFrame, static_cast<int32_t>(frames), 0);
 }
+
+std::u16string DurationText(const MXF_TIMECODE_INFO& tc) { return LengthText(tc, DurationFrames(tc)); }
 
 std::u16string AudioFormatText() { return u"AES3/LPCM"; }
 
@@ -55,6 +61,9 @@ std::u16string SampleRateText(const MXF_AUDIO_INFO& audio) {
 std::u16string CodecText(const MXF_VIDEO_INFO& video) { return std::u16string(video.codecName); }
 
 std::u16string VideoBitRateText(const MXF_VIDEO_INFO& video) {
+  // A loaded file always has a codec name; its bit rate 0 means that no
+  // descriptor item stated one. The empty panel keeps "0.0Mbps".
+  if (video.bitRate == 0 && video.codecName[0] != u'\0') return u"-";
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.1fMbps", static_cast<double>(static_cast<float>(video.bitRate) / 1000000.0f));
   return Ascii(buf);

@@ -2,6 +2,7 @@
 // the command-line tool show them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "engine/mxf_records.h"
@@ -10,8 +11,11 @@
 std::u16string RateText(const MXF_TIMECODE_INFO& tc);         // "29.97 DF", "25", "Unknown"
 std::u16string HeadText(const MXF_TIMECODE_INFO& tc);         // start timecode
 std::u16string TailText(const MXF_TIMECODE_INFO& tc);         // end timecode
-std::u16string DurationText(const MXF_TIMECODE_INFO& tc);     // end - start + 1 as a timecode
-int32_t DurationFrames(const MXF_TIMECODE_INFO& tc);          // end - start + 1 (shifted form in hour 23)
+std::u16string DurationText(const MXF_TIMECODE_INFO& tc);     // end - start + 1 as a timecode, "-" if none
+int64_t DurationFrames(const MXF_TIMECODE_INFO& tc);          // end - start + 1 (shifted form in hour 23)
+// A count of frames as a timecode at the file's rate; "-" when negative or
+// beyond 32-bit frame numbers. Lengths are computed in 64 bits before.
+std::u16string LengthText(const MXF_TIMECODE_INFO& tc, int64_t frames);
 
 // "Audio" group.
 std::u16string AudioFormatText();                             // "AES3/LPCM"
@@ -21,7 +25,7 @@ std::u16string SampleRateText(const MXF_AUDIO_INFO& audio);   // "%dkHz"
 
 // "Video" group.
 std::u16string CodecText(const MXF_VIDEO_INFO& video);        // codec name
-std::u16string VideoBitRateText(const MXF_VIDEO_INFO& video); // "%.1fMbps"
+std::u16string VideoBitRateText(const MXF_VIDEO_INFO& video); // "%.1fMbps", "-" if not stated
 std::u16string FpsText(const MXF_TIMECODE_INFO& tc, const MXF_VIDEO_INFO& video);  // "29.97i"
 std::u16string PictureSizeText(const MXF_VIDEO_INFO& video);  // "%d x %d"
 

@@ -31,7 +31,8 @@ void SetText(char16_t (&field)[N], const char16_t* text) {
 }
 
 // A big-endian UTF-16 string of `length` bytes (an odd last byte is the high
-// half of a unit whose low half is 0). Units outside printable ASCII become
+// half of a unit whose low half is 0). A 0x0000 unit ends it (many writers
+// terminate their strings); other units outside printable ASCII become
 // spaces; the text is cut to what the field holds.
 template <size_t N>
 void SetFromUtf16Be(char16_t (&field)[N], const uint8_t* v, uint16_t length) {
@@ -41,6 +42,7 @@ void SetFromUtf16Be(char16_t (&field)[N], const uint8_t* v, uint16_t length) {
     const uint8_t hi = v[2 * i];
     const uint8_t lo = 2 * i + 1 < length ? v[2 * i + 1] : 0;
     const char16_t unit = static_cast<char16_t>((hi << 8) | lo);
+    if (unit == 0) break;
     field[i] = unit >= 0x20 && unit <= 0x7E ? unit : u' ';
   }
   for (; i < N; ++i) field[i] = u'\0';

@@ -23,6 +23,10 @@ constexpr int kNoIndexEntries = 605;
 // memory: the index table cannot be used either way.
 constexpr int kNoIndexTable = 606;
 constexpr int kTooManyDeltaEntries = 607;
+// Segments that describe edit units only by a constant byte count (no index
+// entry array): the index locates no frame, so nothing can be verified,
+// rewrapped or exported.
+constexpr int kNoFrameEntries = 608;
 
 constexpr uint8_t kAncillaryDataElementKey[16] = {0x06, 0x0E, 0x2B, 0x34, 0x01, 0x02, 0x01, 0x01,
                                                   0x0D, 0x01, 0x03, 0x01, 0x17, 0x01, 0x02, 0x01};
@@ -90,6 +94,7 @@ int ReadIndexTable(plat::File* file, MXF_BASE_INFO* base) {
     return kNoIndexTable;
   }
   const std::vector<INDEX_ENTRY_ARRAY>& entries = *base->indexEntries;
+  if (entries.empty()) return kNoFrameEntries;
   tc.entryCount = static_cast<int32_t>(entries.size());
 
   uint64_t maxFrames = 0;

@@ -21,6 +21,7 @@ constexpr int kNoTimecodeInfo = 404;
 constexpr int kNoTimecodeComponent = 405;
 constexpr int kDurationUnknown = 406;
 constexpr int kNoTimelineTrack = 407;
+constexpr int kPositionOutOfRange = 408;
 
 constexpr uint8_t kTimecodeComponentKey[16] = {0x06, 0x0E, 0x2B, 0x34, 0x02, 0x53, 0x01, 0x01,
                                                0x0D, 0x01, 0x01, 0x01, 0x01, 0x01, 0x14, 0x00};
@@ -51,6 +52,20 @@ int32_t DurationFrames(const uint8_t* v) {
   const uint64_t d = ReadBE64(v);
   if (d == UINT64_MAX || d > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return 0;
   return static_cast<int32_t>(d);
+}
+
+// A start that is not a time of day at the file's base (negative, or a day
+// or more), or an end whose frame count does not fit the program's signed
+// 32-bit frame numbers: every length and range computed from the pair would
+// be wrong. A base the arithmetic does not know is refused later, by the
+// verification, so only the sign is checked then.
+bool StartAndEndFit(const MXF_TIMECODE_INFO& tc, int64_t endShifted) {
+  const int64_t end = int64_t{tc.startFrame} + tc.duration - 1;
+  const int64_t most = std::numeric_limits<int32_t>::max();
+  if (tc.startFrame < 0 || end > most || endShifted > most) return false;
+  if (TcBaseUnits(tc.tcBase) == nullptr) return true;
+  TIMECODE_HMSF day{24, 0, 0, 0};
+  return tc.startFrame < TimecodeToFrames(tc.tcBase, tc.dropFrame, day);
 }
 
 // Reads the first set matching `key` in the window into *set.
@@ -105,9 +120,8 @@ int ReadTimecodeComponent(plat::File* file, MXF_BASE_INFO* base) {
   // and passes midnight keeps increasing frame numbers.
   tc->startFrameShifted = TimecodePlusOneHour(tc->tcBase, tc->dropFrame, start);
   const int64_t endShifted = int64_t{tc->startFrameShifted} + tc->duration - 1;
-  tc->endFrameShifted = endShifted > std::numeric_limits<int32_t>::max()
-                            ? std::numeric_limits<int32_t>::max()
-                            : static_cast<int32_t>(endShifted);
+  if (!StartAndEndFit(*tc, endShifted)) return kPositionOutOfRange;
+  tc->endFrameShifted = static_cast<int32_t>(endShifted);
   tc->endFrame = ShiftFramesByHours(tc->tcBase, tc->dropFrame, tc->endFrameShifted, 1, '-');
 
   if (!FindSet(file, kTimelineTrackKey, window, &set)) return kNoTimelineTrack;

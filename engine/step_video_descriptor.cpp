@@ -41,6 +41,12 @@ constexpr uint16_t kTagPictureEssenceCoding = 0x3201;
 constexpr uint16_t kTagDisplayHeight = 0x3208;
 constexpr uint16_t kTagDisplayWidth = 0x3209;
 constexpr uint16_t kTagAspectRatio = 0x320E;
+constexpr uint16_t kTagFrameLayout = 0x320C;
+
+// FrameLayout values whose stored height is that of one field.
+constexpr uint8_t kSeparateFields = 1;
+constexpr uint8_t kMixedFields = 3;
+constexpr uint8_t kInterlaced = 2;  // codedContentType
 
 struct CODEC_ROW {
   uint8_t label[16];
@@ -133,6 +139,7 @@ int ReadVideoDescriptor(plat::File* file, MXF_BASE_INFO* base) {
 
   int row = -1;
   bool labelSeen = false;
+  int frameLayout = -1;
   int result = 0;
   ForEachLocalItem(set.data(), set.size(), [&](uint16_t tag, const uint8_t* v, uint16_t len) {
     if (result != 0) return;
@@ -151,6 +158,8 @@ int ReadVideoDescriptor(plat::File* file, MXF_BASE_INFO* base) {
       video.displayHeight = ReadBE32(v);
     } else if (tag == kTagDisplayWidth && len >= 4) {
       video.displayWidth = ReadBE32(v);
+    } else if (tag == kTagFrameLayout && len >= 1) {
+      frameLayout = v[0];
     } else if (tag == kTagAspectRatio && len >= 8) {
       video.aspectNum = ReadBE32(v);
       video.aspectDen = ReadBE32(v + 4);
@@ -167,10 +176,16 @@ int ReadVideoDescriptor(plat::File* file, MXF_BASE_INFO* base) {
 
   if (row == kRowXavcIntra || row == kRowXavcL422) {
     ReadAvcBitRate(file, descriptorEnd, window.end, tags.avcBitRate, row, &video);
+    // AVC has no coded content type: the frame layout tells an interlaced
+    // picture, whose descriptor states the height of one field.
+    if (frameLayout == kSeparateFields || frameLayout == kMixedFields) {
+      video.displayHeight *= 2;
+      video.codedContentType = kInterlaced;
+    }
   }
   // Long-GOP MPEG-2 states the field height of an interlaced picture.
   // (Content types other than 2, interlaced, leave the height as stated.)
-  if ((row == kRowMpeg2MpHl || row == kRowMpeg2422pHl) && video.codedContentType == 2) {
+  if ((row == kRowMpeg2MpHl || row == kRowMpeg2422pHl) && video.codedContentType == kInterlaced) {
     video.displayHeight *= 2;
   }
   return 0;

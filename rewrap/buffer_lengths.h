@@ -15,6 +15,8 @@ extern const char* const kWavBufferLengthTexts[kWavBufferRows];
 // of a few hundred frames already read each file in long sequential runs;
 // a larger buffer only costs memory (and page faults on first use).
 inline constexpr uint64_t kWavReadBufferLimit = uint64_t{8} << 20;
+// The same bound for the file I/O export, whose reads hold whole frames.
+inline constexpr uint64_t kExportReadBufferLimit = uint64_t{32} << 20;
 
 // Frames of row `row` at the loaded file's timecode base and drop-frame
 // counting; a row outside 0..13 is taken as the default row. -1 for an

@@ -14,6 +14,11 @@ std::u16string FormatProgressTimecode(const MXF_TIMECODE_INFO& tc, int32_t frame
                      static_cast<int64_t>(tc.dropFrame != 0 ? u',' : u'.'), static_cast<int64_t>(t.frames)});
 }
 
+int32_t EnteredFormFrame(const MXF_TIMECODE_INFO& tc, uint32_t sel, int32_t frames) {
+  if (sel == 0) return frames;
+  return ShiftFramesByHours(tc.tcBase, tc.dropFrame, frames, 1, '-');
+}
+
 std::u16string FormatReachedTimecode(const MXF_TIMECODE_INFO& tc, int32_t frames) {
   return FormatProgressTimecode(tc, frames) + u"まで完了";
 }

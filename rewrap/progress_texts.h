@@ -11,6 +11,11 @@
 // otherwise (the progress display's own separators).
 std::u16string FormatProgressTimecode(const MXF_TIMECODE_INFO& tc, int32_t frames);
 
+// The frame whose label the user entered for `frames` counted in the form
+// of selector `sel` (1: one hour later, for a clip starting in hour 23): the
+// hour is taken back, past midnight too.
+int32_t EnteredFormFrame(const MXF_TIMECODE_INFO& tc, uint32_t sel, int32_t frames);
+
 // "...まで完了" of the frame reached.
 std::u16string FormatReachedTimecode(const MXF_TIMECODE_INFO& tc, int32_t frames);
 

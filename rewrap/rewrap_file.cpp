@@ -16,6 +16,7 @@
 #include "engine/app_context.h"
 #include "platform/file.h"
 #include "rewrap/buffer_lengths.h"
+#include "rewrap/frame_space.h"
 #include "rewrap/range_check.h"
 #include "rewrap/rewrap_engines.h"
 #include "rewrap/rewrap_job.h"
@@ -165,9 +166,16 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
     return mxf.Size(&sizeNow) && sizeNow == fileSize;
   };
 
+  std::vector<BYTE_SPAN> spans;
+  spans.reserve(kTrackSlots);
   for (uint32_t blockStart = 0; blockStart < range.frameCount; blockStart += blockFrames) {
     const uint32_t n = std::min(blockFrames, range.frameCount - blockStart);
     if (!sizeUnchanged()) return fail(REWRAP_WRITE_FAILED);
+    // Writing into a hole of a sparse file needs disk blocks: when the
+    // block's part of the file has holes, each frame's space is allocated
+    // before its first write, so a full disk fails a frame that is still
+    // wholly as it was.
+    const bool holes = HasHole(mxf, entries[range.firstEntry + blockStart].streamOffset, fileSize);
 
     uint64_t blockSamples = 0;
     for (uint32_t k = 0; k < n; ++k) blockSamples += entries[range.firstEntry + blockStart + k].audioSamples;
@@ -188,6 +196,10 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       if (k % kFramesPerSizeCheck == kFramesPerSizeCheck - 1 && !sizeUnchanged()) return fail(REWRAP_WRITE_FAILED);
       const INDEX_ENTRY_ARRAY& e = entries[range.firstEntry + frame];
       const uint64_t valueBytes = SoundValueBytes(e, audio.blockAlign);
+      if (holes) {
+        TargetStretches(e, targetSlots, targetCount, valueBytes, fileSize, spans);
+        if (!AssureFrameSpace(mxf, spans, &err)) return fail(REWRAP_WRITE_FAILED);
+      }
       // Target i's samples of this frame into `out`.
       auto fill = [&](int i, uint8_t* out) {
         const REWRAP_TARGET& t = targets[static_cast<size_t>(i)];

@@ -21,6 +21,7 @@
 #include "platform/time.h"
 #include "platform/view_prefault.h"
 #include "rewrap/rewrap_engines.h"
+#include "rewrap/frame_space.h"
 #include "rewrap/range_check.h"
 #include "rewrap/rewrap_job.h"
 #include "rewrap/sound_elements.h"
@@ -121,30 +122,6 @@ class ChunkWalker {
   uint64_t wavBytesPerSample_;
   uint64_t fileSize_;
 };
-
-// The bytes of frame e's targeted elements, key to value end (limited to
-// `end`), sorted, with neighbours less than a KLV fill apart joined: the
-// stretches one frame's writes fall in.
-void TargetStretches(const INDEX_ENTRY_ARRAY& e, const int* slots, int count, uint64_t valueBytes, uint64_t end,
-                     std::vector<BYTE_SPAN>& out) {
-  out.clear();
-  for (int i = 0; i < count; ++i) {
-    if (!SoundElementIndexed(e, slots[i])) continue;
-    const uint64_t at = SoundElementOffset(e, slots[i]);
-    if (at >= end) continue;
-    out.push_back(BYTE_SPAN{at, std::min(end, at + kSoundHeaderMaxBytes + valueBytes)});
-  }
-  std::sort(out.begin(), out.end(), [](const BYTE_SPAN& a, const BYTE_SPAN& b) { return a.begin < b.begin; });
-  size_t n = 0;
-  for (size_t i = 0; i < out.size(); ++i) {
-    if (n > 0 && out[i].begin <= out[n - 1].end + 1024) {
-      out[n - 1].end = std::max(out[n - 1].end, out[i].end);
-    } else {
-      out[n++] = out[i];
-    }
-  }
-  out.resize(n);
-}
 
 plat::MappedView MapRange(const plat::FileMapping& mapping, uint64_t begin, uint64_t end, plat::SysError* err) {
   if (end <= begin) {
@@ -276,9 +253,9 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
 
     for (uint32_t f = c.first; f < c.first + c.count; ++f) {
       const INDEX_ENTRY_ARRAY& e = walker.Entry(f);
-      TargetStretches(e, targetSlots, targetCount, SoundValueBytes(e, audio.blockAlign), c.viewEnd, spans);
-      if (holes && !spans.empty() &&
-          !AllocateHolesUnder(mxf, spans.front().begin, spans.back().end, spans, &err)) {
+      const uint64_t valueBytes = SoundValueBytes(e, audio.blockAlign);
+      TargetStretches(e, targetSlots, targetCount, valueBytes, c.viewEnd, spans);
+      if (holes && !AssureFrameSpace(mxf, spans, &err)) {
         view.Unmap();
         return finish(kStep + REWRAP_WRITE_FAILED);
       }

@@ -4,7 +4,7 @@
 set -euo pipefail
 want=(cmake g++ make pkg-config libgtest-dev ccache libebur128-dev)
 if [[ "${1:-build}" == "test" ]]; then
-  want+=(ffmpeg clang libclang-rt-14-dev)
+  want+=(ffmpeg sox python3 clang libclang-rt-14-dev)
 fi
 # The Windows build (cross-compiled with mingw-w64, tested under wine).
 if [[ "${VELMORA_SKIP_WINDOWS:-0}" != "1" ]]; then

@@ -25,6 +25,11 @@ if [[ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]]; then
   cmake --install "$out/googletest/build" >/dev/null
 fi
 
+# libebur128 for mingw, built once into the user's cache; without it the
+# Windows programs are built without loudness.
+echo "== libebur128 for mingw"
+scripts/build-ebur128-mingw.sh >/dev/null || echo "   not available: building without the loudness commands"
+
 echo "== Cross-build for Windows (mingw-w64)"
 cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_UI=OFF -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" >/dev/null

@@ -191,7 +191,10 @@ void AnalysisDialog::OnFailed(const JobMessage& message) {
     step_->setText(Q(kStepCancelled));
     const MsgAnswer keep = ShowMessage(*deps_.messages, this, message.text, kCaptionAnalysisCancelled,
                                        MsgIcon::Warning, MsgButtons::YesNo);
-    if (keep == MsgAnswer::Yes) {
+    // Only a file whose structure passed every step is kept: the cancel
+    // came during the verification (which checks the first frame's system
+    // item before reading any timecode).
+    if (keep == MsgAnswer::Yes && verifying_) {
       ctx->analysisOk = 1;
       const std::u16string notice = ComposeTrackLimitNoticeAfterCancel(ctx->baseInfo->audio->trackCount);
       if (!notice.empty()) {
@@ -235,7 +238,8 @@ void AnalysisDialog::WriteErrorLog() {
     SetStatus(Q(kStatusWritingLog));
     const plat::LocalTime now = plat::LocalNow();
     // Errors while writing a file that could be created are not reported.
-    WriteTimecodeErrorLog(logPath, ctx->mxfPath, *base, *base->indexEntries, LogEncoding().c_str(), now, &err);
+    WriteTimecodeErrorLog(logPath, ctx->mxfPath, *base, *base->indexEntries,
+                          LogEncodingName(ctx->logEncoding).c_str(), now, &err);
     FreeLtcErrors(base->timecode->ltcErrors);
     SetStatus(Q(kStatusLogWritten));
     ShowMessage(*deps_.messages, owner, ComposeErrorLogCreated(ctx->mxfPath), kCaptionFileAnalysis,

@@ -23,6 +23,7 @@
 #include "ui/track_area.h"
 #include "rewrap/track_assign.h"
 #include "ui/job_notifier.h"
+#include "ui/log_files.h"
 #include "ui/settings_dialog.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
@@ -87,6 +88,16 @@ void InstallJapaneseTranslations() {
   } else {
     delete translator;
   }
+}
+
+void ConfigureApplication() {
+  QApplication::setApplicationName(QStringLiteral("MXF_TOBRELL"));
+  // Qt appends a display name to every window title that does not already
+  // end with it; an empty one leaves the program's titles exactly as set.
+  QApplication::setApplicationDisplayName(QStringLiteral(""));
+  InstallJapaneseTranslations();
+  QApplication::setFont(theme::UiFont(9));
+  theme::ApplyApplicationLook();
 }
 
 int CheckSingleInstance(SingleInstance& instance, MessageBoxes& messages) {
@@ -198,7 +209,7 @@ int RenderDialogScreenshot(const QString& outPath, const QString& dialog, Messag
     d->button()->setText(QStringLiteral("スキップまたは中断する"));
     shown = std::move(d);
   } else if (dialog == QLatin1String("settings")) {
-    shown = std::make_unique<SettingsDialog>(IO_MAPPING, 4, &window);
+    shown = std::make_unique<SettingsDialog>(IO_MAPPING, 4, LOG_ENCODING_LOCALE, &window);
   } else if (dialog == QLatin1String("progress")) {
     // A rewrap part way through.
     PROGRESS_DIALOG_DEPS deps;
@@ -267,11 +278,7 @@ int RunVelmora(int argc, char** argv) {
   if (options.scale > 0) qputenv("QT_SCALE_FACTOR", QByteArray::number(options.scale));
 
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("MXF_TOBRELL"));
-  QApplication::setApplicationDisplayName(QStringLiteral("MXF Audio Velmora"));
-  InstallJapaneseTranslations();
-  QApplication::setFont(theme::UiFont(9));
-  theme::ApplyApplicationLook();
+  ConfigureApplication();
 
   QtMessageBoxes shown;
   PrintedMessageBoxes printed;

@@ -31,6 +31,10 @@ bool ParseStartupOptions(const QStringList& args, STARTUP_OPTIONS* options, QStr
 // Qt's own Japanese texts (file dialogs, standard buttons), when installed.
 void InstallJapaneseTranslations();
 
+// The application's names, translations, font and look; once, after the
+// QApplication exists.
+void ConfigureApplication();
+
 // The single-instance check: 0 when this process may run, else shows the
 // "already running" message and returns the exit code 1.
 int CheckSingleInstance(SingleInstance& instance, MessageBoxes& messages);

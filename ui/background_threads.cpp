@@ -91,8 +91,11 @@ void BackgroundThreads::ListLoop() {
     if (snapshot->viewExists) {
       if (result.focusedRow >= 0) ctx_->currentListIndex = result.focusedRow;
       ctx_->selectedCount = result.selectedCount;
-      ctx_->menuEvent->Set();
     }
+    // Every pass ends by waking the menu thread, also over an empty library:
+    // the main thread drops a pending menu signal when the list's rows
+    // change, counting on this one (an unload empties the list).
+    ctx_->menuEvent->Set();
     if (QObject* receiver = receiver_) {
       QMetaObject::invokeMethod(
           receiver, [sink = onList_, result = std::move(result)] { sink(result); }, Qt::QueuedConnection);

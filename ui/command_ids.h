@@ -24,6 +24,10 @@ inline constexpr int kSetIn = 32795;
 inline constexpr int kSetOut = 32815;
 inline constexpr int kSettings = 32889;
 inline constexpr int kAbout = 104;
+inline constexpr int kLoudness = 32920;  // built with libebur128 only
+inline constexpr int kUndoRewrap = 32925;     // take back the newest rewrap
+inline constexpr int kUndoSettings = 32926;   // journal settings
+inline constexpr int kUndoMenuShown = 32927;  // not a command: the 操作 menu opens (the undo item's text)
 
 }  // namespace cmd
 

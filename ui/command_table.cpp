@@ -34,8 +34,13 @@ const MainCommand kMainCommands[] = {
     {cmd::kOpenFolder, u"現在のMXFファイルの場所を開く(&L)\tCtrl+L", "Ctrl+L"},
     {cmd::kSetIn, u"IN点を設定(&I)\tI", "I"},
     {cmd::kSetOut, u"OUT点を設定(&O)\tO", "O"},
+#if VELMORA_HAVE_LOUDNESS
+    {cmd::kLoudness, u"ONのトラックのラウドネスを測定(&K)\tCtrl+K", "Ctrl+K"},
+#endif
     {cmd::kSettings, u"ファイル処理API設定(&F)\tCtrl + P", "Ctrl+P"},
     {cmd::kAbout, u"バージョン情報(&A)\tCtrl + H", "Ctrl+H"},
+    {cmd::kUndoRewrap, u"元に戻す(&Z)\tCtrl+Z", "Ctrl+Z"},
+    {cmd::kUndoSettings, u"元に戻す設定(&U)", nullptr},
     // The sort submenu, by the library's columns.
     {32868, u"ファイル名(&1)", nullptr},
     {32869, u"チャンネル数(&2)", nullptr},
@@ -138,6 +143,10 @@ void CommandTable::BuildMenuBar(QMenuBar* bar) {
   add(file, cmd::kExit);
 
   QMenu* edit = bar->addMenu(QStringLiteral("操作(&M)"));
+  add(edit, cmd::kUndoRewrap);
+  edit->addSeparator();
+  // The undo item names the rewrap it takes back, read when the menu opens.
+  connect(edit, &QMenu::aboutToShow, this, [this] { dispatch_(cmd::kUndoMenuShown); });
   add(edit, cmd::kSelectAll);
   add(edit, cmd::kAllTracksOnOff);
   add(edit, cmd::kSelectedTracksOnOff);
@@ -149,9 +158,13 @@ void CommandTable::BuildMenuBar(QMenuBar* bar) {
   add(edit, cmd::kOpenFolder);
   add(edit, cmd::kSetIn);
   add(edit, cmd::kSetOut);
+#if VELMORA_HAVE_LOUDNESS
+  add(edit, cmd::kLoudness);
+#endif
 
   QMenu* settings = bar->addMenu(QStringLiteral("設定(&P)"));
   add(settings, cmd::kSettings);
+  add(settings, cmd::kUndoSettings);
 
   QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
   add(help, cmd::kAbout);

@@ -70,6 +70,7 @@ ENABLING ComputeEnabling(const ENABLING_INPUT& in) {
       {cmd::kAddWav, L},
       {cmd::kExportBwf, L},
       {cmd::kRewrap, range},
+      {cmd::kLoudness, range},
       {cmd::kSetIn, L && in.hasTracks},
       {cmd::kSetOut, L && in.hasTracks},
       {cmd::kSelectAll, selectOrDelete},

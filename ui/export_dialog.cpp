@@ -9,6 +9,7 @@
 #include <QRegularExpressionValidator>
 
 #include "engine/app_context.h"
+#include "engine/file_facts.h"
 #include "rewrap/range_entry.h"
 #include "rewrap/track_plan.h"
 #include "timecode/timecode.h"
@@ -224,8 +225,8 @@ void ExportDialog::RefreshDisplays() {
                            : Q(txt::kNoTimecode));
   displays_[1]->setText(out ? Q(FormatTimecode(tc.tcBase, tc.dropFrame, static_cast<int32_t>(plan.exportOut[0]), 0))
                             : Q(txt::kNoTimecode));
-  const int32_t dur = static_cast<int32_t>(plan.exportOut[1]) - static_cast<int32_t>(plan.exportIn[1]) + 1;
-  displays_[2]->setText(in && out ? Q(FormatTimecode(tc.tcBase, tc.dropFrame, dur, 0)) : Q(txt::kNoTimecode));
+  const int64_t dur = int64_t{plan.exportOut[1]} - int64_t{plan.exportIn[1]} + 1;
+  displays_[2]->setText(in && out ? Q(LengthText(tc, dur)) : Q(txt::kNoTimecode));
 }
 
 void ExportDialog::OpenEdit(int which) {
@@ -364,7 +365,7 @@ void ExportDialog::OnUseRewrapRange() {
 }
 
 void ExportDialog::OnFolder() {
-  const QString chosen = deps_.shell->ChooseFolder(this, Q(kFolderTitle), Q(deps_.plan->exportFolder));
+  const QString chosen = deps_.shell->ChooseFolder(this, Q(kFolderTitle), folder_->text());
   if (chosen.isEmpty()) return;
   CopyText(chosen, deps_.plan->exportFolder, kExportFolderUnits, kExportFolderUnits - 1);
   folder_->setText(chosen);

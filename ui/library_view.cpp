@@ -8,6 +8,7 @@
 
 #include "bwf/wav_library.h"
 #include "engine/app_context.h"
+#include "rewrap/track_assign.h"
 #include "ui/qt_text.h"
 #include "ui/theme.h"
 
@@ -17,6 +18,11 @@ const QColor kSelectedAssigned{0x1f, 0x8a, 0x7c};
 const QColor kSelectedFree{0x2b, 0x55, 0x8c};
 const QColor kAssignedTint{0xcf, 0xef, 0xe9};
 const QColor kRowBase{0xf4, 0xf8, 0xf7};
+
+const QColor kUnassignableText{0xb0, 0x2a, 0x1e};
+
+// Mono and stereo files can feed tracks; others only sit in the library.
+bool Assignable(int channels) { return channels == 1 || channels == 2; }
 
 Qt::Alignment ColumnAlignment(int column) {
   if (column == 0) return Qt::AlignLeft | Qt::AlignVCenter;
@@ -43,7 +49,14 @@ class RowDelegate : public QStyledItemDelegate {
     }
     p->fillRect(option.rect, fill);
     p->setFont(option.font);
-    p->setPen(selected ? Qt::white : Qt::black);
+    const bool unassignable =
+        row < ctx_->libraryView.size() && !Assignable(ctx_->libraryView[row]->format.channels);
+    // The channel count of a file that cannot be assigned stands out.
+    if (selected) {
+      p->setPen(Qt::white);
+    } else {
+      p->setPen(unassignable && index.column() == 1 ? kUnassignableText : QColor(Qt::black));
+    }
     const QRect textRect = option.rect.adjusted(10, 0, -10, 0);
     const QString text = index.data(Qt::DisplayRole).toString();
     p->drawText(textRect, ColumnAlignment(index.column()) | Qt::TextSingleLine,
@@ -81,6 +94,12 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || row >= ctx_->libraryView.size() || index.row() >= rows_) return {};
   if (role == Qt::DisplayRole) return Q(ctx_->libraryView[row]->columnText[index.column()]);
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(ColumnAlignment(index.column()));
+  if (role == Qt::ToolTipRole) {
+    // A file of neither one nor two channels stays in the library with the
+    // reason it cannot be assigned.
+    const int channels = ctx_->libraryView[row]->format.channels;
+    if (!Assignable(channels)) return Q(TrackAssignRefusal(TRACK_ASSIGN_CHANNELS, channels));
+  }
   return {};
 }
 
@@ -118,6 +137,8 @@ LibraryView::LibraryView(const APP_CONTEXT* ctx, QWidget* parent)
   header->setDefaultAlignment(Qt::AlignCenter);
   for (int c = 0; c < LibraryModel::kColumns; ++c) setColumnWidth(c, LibraryModel::kWidths[c]);
   header->setStretchLastSection(false);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   connect(header, &QHeaderView::sectionClicked, this, &LibraryView::headerClicked);
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { Publish(); });
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { Publish(); });
@@ -144,7 +165,40 @@ std::vector<uint8_t> LibraryView::rowStates(int* focused) const {
 
 void LibraryView::reload() {
   model_->reload();
+  fitColumns();
   Publish();
+}
+
+void LibraryView::fitColumns() {
+  // The cell text is inset by 10 pixels on either side.
+  const int inset = 2 * 10 + 2;
+  const QFontMetrics rowMetrics(font());
+  const QFontMetrics headerMetrics(horizontalHeader()->font());
+  for (int c = 0; c < LibraryModel::kColumns; ++c) {
+    const int headerWidth = headerMetrics.horizontalAdvance(Q(LibraryModel::kHeaders[c])) + inset;
+    int width = std::max(LibraryModel::kWidths[c], headerWidth);
+    for (const WAV_LIBRARY_ENTRY* entry : ctx_->libraryView) {
+      width = std::max(width, rowMetrics.horizontalAdvance(Q(entry->columnText[c])) + inset);
+    }
+    setColumnWidth(c, width);
+  }
+}
+
+QModelIndex LibraryView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  const int rows = model_->rowCount();
+  const QModelIndex current = currentIndex();
+  if (rows == 0) return current;
+  const int row = current.isValid() ? current.row() : 0;
+  const int column = current.isValid() ? current.column() : 0;
+  const int rowHeight = std::max(1, verticalHeader()->defaultSectionSize());
+  const int page = std::max(1, viewport()->height() / rowHeight - 1);
+  switch (action) {
+    case MoveHome: return model_->index(0, column);
+    case MoveEnd: return model_->index(rows - 1, column);
+    case MovePageUp: return model_->index(std::max(0, row - page), column);
+    case MovePageDown: return model_->index(std::min(rows - 1, row + page), column);
+    default: return QTableView::moveCursor(action, modifiers);
+  }
 }
 
 void LibraryView::setRowStates(const std::vector<uint8_t>& selected, int focused) {

@@ -45,6 +45,9 @@ class LibraryView : public QTableView {
   void setRowStates(const std::vector<uint8_t>& selected, int focused);
   // The rows' selected flags and the focused row, as the view has them.
   std::vector<uint8_t> rowStates(int* focused) const;
+  // Each column as wide as its header and its widest text need (never
+  // narrower than its default width); the view scrolls sideways beyond.
+  void fitColumns();
 
  signals:
   void escapePressed();
@@ -55,6 +58,9 @@ class LibraryView : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // Home and End go to the first and last row, Page Up and Page Down by a
+  // page of rows, as in any list.
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 

@@ -1,5 +1,6 @@
 // The main window's commands: loading and unloading the MXF file, the
 // folder, About and settings, the job commands and the track switches.
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QStackedWidget>
@@ -7,12 +8,17 @@
 #include "engine/text_format.h"
 #include "platform/path.h"
 #include "rewrap/track_assign.h"
+#include "rewrap/undo_settings.h"
 #include "ui/about_dialog.h"
 #include "ui/analysis_dialog.h"
 #include "ui/command_ids.h"
+#include "ui/command_table.h"
 #include "ui/export_dialog.h"
 #include "ui/info_panel.h"
 #include "ui/library_view.h"
+#if VELMORA_HAVE_LOUDNESS
+#include "ui/loudness_command.h"
+#endif
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/progress_dialog.h"
@@ -23,6 +29,7 @@
 #include "ui/status_bar.h"
 #include "ui/track_area.h"
 #include "ui/ui_texts.h"
+#include "ui/undo_ui.h"
 
 void MainWindow::RunCommand(int id) {
   if (shutDown_) return;
@@ -31,6 +38,12 @@ void MainWindow::RunCommand(int id) {
     case cmd::kUnloadMxf: CmdUnload(); break;
     case cmd::kExportBwf: CmdExport(); break;
     case cmd::kRewrap: CmdRewrap(); break;
+#if VELMORA_HAVE_LOUDNESS
+    case cmd::kLoudness:
+      RunLoudnessCommand(this, *state_, *services_.messages);
+      SignalMenu();
+      break;
+#endif
     case cmd::kExit: close(); break;
     case cmd::kSelectAll: CmdSelectAll(); break;
     case cmd::kAllTracksOnOff: CmdAllTracks(); break;
@@ -44,6 +57,17 @@ void MainWindow::RunCommand(int id) {
     case cmd::kDelete: CmdDelete(); break;
     case cmd::kSetIn: OpenRangeEdit(0); break;
     case cmd::kSetOut: OpenRangeEdit(1); break;
+    case cmd::kUndoRewrap:
+      if (state_->ctx.fileLoaded) undo_ui::RunUndo(this, *services_.messages, state_->ctx.mxfPath);
+      break;
+    case cmd::kUndoSettings: undo_ui::SettingsDialog::Edit(this); break;
+    case cmd::kUndoMenuShown: {
+      bool enabled = false;
+      QAction* undo = commands_->action(cmd::kUndoRewrap);
+      undo->setText(undo_ui::MenuText(state_->ctx.fileLoaded ? state_->ctx.mxfPath : std::u16string(), &enabled));
+      undo->setEnabled(enabled);
+      break;
+    }
     default:
       if (id >= cmd::kSortFirst && id <= cmd::kSortLast) CmdSort(id);
       break;
@@ -110,6 +134,7 @@ void MainWindow::RunAnalysisDialog() {
 
 void MainWindow::FinishLoad() {
   state_->AcceptLoadedFile();
+  undo_ui::OfferRollBack(this, *services_.messages, state_->ctx.mxfPath);
   RefreshInfo();
   RefreshRange();
   RefreshTracks();
@@ -136,6 +161,9 @@ void MainWindow::UnloadAndRefresh(bool wakeList) {
   rowSelected_.clear();
   focusedRow_ = -1;
   range_->clearEdits();
+  // The emptied list reports its rows first: that report drops a pending
+  // menu signal, so the signals below must come after it.
+  library_->reload();
   PublishListRows();
   RefreshInfo();
   RefreshRange();
@@ -145,7 +173,6 @@ void MainWindow::UnloadAndRefresh(bool wakeList) {
   range_->closeEdits();
   openEdit_ = -1;
   info_->update();
-  library_->reload();
   FocusMain();
 }
 
@@ -153,7 +180,11 @@ void MainWindow::UnloadAndRefresh(bool wakeList) {
 
 void MainWindow::CmdOpenFolder() {
   if (!state_->ctx.fileLoaded) return;
-  services_.shell->OpenFolder(Q(plat::FolderPart(state_->ctx.mxfPath)));
+  const std::u16string folder = plat::FolderPart(state_->ctx.mxfPath);
+  if (!services_.shell->OpenFolder(Q(folder))) {
+    ShowMessage(*services_.messages, this, FormatText(txt::kFolderOpenFailed, {std::u16string_view(folder)}),
+                txt::kAppCaption, MsgIcon::Warning);
+  }
 }
 
 void MainWindow::CmdAbout() {
@@ -162,7 +193,7 @@ void MainWindow::CmdAbout() {
 }
 
 void MainWindow::CmdSettings() {
-  SettingsDialog::Edit(this, &state_->ctx.ioMethod, &state_->plan.wavBufferIndex);
+  SettingsDialog::Edit(this, &state_->ctx.ioMethod, &state_->plan.wavBufferIndex, &state_->ctx.logEncoding);
 }
 
 // --- Jobs ------------------------------------------------------------------
@@ -176,11 +207,19 @@ void MainWindow::CmdRewrap() {
     ShowMessage(*services_.messages, this, txt::kAllSwitchesOff, txt::kAppCaption, MsgIcon::Information);
     return;
   }
+  bool withoutJournal = false;
+  if (!undo_ui::ConfirmBeforeRewrap(this, *services_.messages, ctx.mxfPath, state_->plan, state_->mxf.base,
+                                    &withoutJournal)) {
+    return;
+  }
   if (ShowMessage(*services_.messages, this, txt::kBackupQuestion, txt::kAppCaption, MsgIcon::Information,
                   MsgButtons::YesNo) != MsgAnswer::Yes) {
     return;
   }
+  const bool journal = UndoSettings().journal;
+  if (withoutJournal) UndoSettings().journal = false;  // this job only
   RunProgressDialog();
+  UndoSettings().journal = journal;
 }
 
 bool MainWindow::RunProgressDialog() {

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include "ui/artwork.h"
 #include "ui/command_ids.h"
 #include "ui/command_table.h"
+#include "ui/dialog_close_watcher.h"
 #include "ui/image_button.h"
 #include "ui/library_view.h"
 #include "ui/info_panel.h"
@@ -89,6 +91,7 @@ MainWindow::MainWindow(const APP_SERVICES& services, QWidget* parent)
       [this](const LIST_PASS_RESULT& r) { ApplyListPass(r); });
   PublishListRows();
   threads_->Start();
+  dialogWatcher_ = new DialogCloseWatcher(this, [this] { TakeFocusBack(); });
   FocusMain();
   RefreshInfo();
   RefreshRange();
@@ -258,7 +261,26 @@ void MainWindow::ShowContextMenu(const QPoint& globalPos) {
   commands_->contextMenu()->popup(globalPos);
 }
 
-void MainWindow::FocusMain() { surface_->setFocus(Qt::OtherFocusReason); }
+void MainWindow::FocusMain() {
+  if (isVisible()) activateWindow();
+  surface_->setFocus(Qt::OtherFocusReason);
+}
+
+QWidget* MainWindow::currentViewWidget() const {
+  if (openEdit_ == 0) return range_->inEdit();
+  if (openEdit_ == 1) return range_->outEdit();
+  return state_->ctx.viewMode == VIEW_LIBRARY ? static_cast<QWidget*>(library_) : surface_;
+}
+
+void MainWindow::TakeFocusBack() {
+  if (shutDown_ || !isVisible() || QApplication::activeModalWidget() != nullptr) return;
+  activateWindow();
+  // A command that placed the focus itself (the load button after a refused
+  // drop) keeps it; otherwise the current view takes it.
+  QWidget* keep = focusWidget();
+  if (keep == nullptr || !keep->isVisible() || !keep->isEnabled()) keep = currentViewWidget();
+  keep->setFocus(Qt::ActiveWindowFocusReason);
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   Shutdown();

@@ -18,6 +18,7 @@
 class QKeyEvent;
 class QStackedWidget;
 class CommandTable;
+class DialogCloseWatcher;
 class ImageButton;
 class InfoPanel;
 class LibraryView;
@@ -56,6 +57,12 @@ class MainWindow : public QMainWindow {
 
   void SignalMenu();
   void SignalList();
+  // Activates the window and focuses what the user works in (the open
+  // IN/OUT edit, the library or the track panel) after a dialog or message
+  // box has closed.
+  void TakeFocusBack();
+  // The widget that holds the keyboard focus in the current view.
+  QWidget* currentViewWidget() const;
   // Publishes the library rows for the list thread.
   void PublishListRows();
   // The library list's rows changed their selected or focused state: the
@@ -162,6 +169,7 @@ class MainWindow : public QMainWindow {
   std::vector<uint8_t> rowSelected_;  // the library rows' selection
   int focusedRow_ = -1;
   std::unique_ptr<BackgroundThreads> threads_;
+  DialogCloseWatcher* dialogWatcher_ = nullptr;
   bool shutDown_ = false;
   int openEdit_ = -1;  // the open IN/OUT edit, -1 when none
 };

@@ -24,6 +24,9 @@ const char16_t kOutcomeCaption[] = u"MXF Corvane";
 const char16_t kCancelButton[] = u"キャンセル";
 const char16_t kCloseButton[] = u"閉じる";
 const char16_t* const kRunning[2] = {u"ラッピング中...", u"BWFファイルを書出し中..."};
+// Before the first byte is written the engine checks every targeted element.
+const char16_t* const kChecking[2] = {u"書込み前の確認中...", u"書出し前の確認中..."};
+const char16_t kCheckedUpTo[] = u"まで確認済み";
 const char16_t kCancelWait[] = u"中断処理を行っています、お待ちください...";
 const char16_t kStatusCancelling[] = u"中断処理中...";
 const char16_t* const kStatusDone[2] = {u"ラッピング完了", u"BWFファイル書出し完了"};
@@ -77,7 +80,9 @@ ProgressDialog::ProgressDialog(const PROGRESS_DIALOG_DEPS& deps, QWidget* parent
   progress_->setObjectName(QStringLiteral("control1004"));
   progress_->setGeometry(du.rect(14, 44, 268, 14));
   progress_->setRange(0, 100);
-  progress_->setTextVisible(false);
+  progress_->setTextVisible(true);
+  progress_->setFormat(QStringLiteral("%p%"));
+  progress_->setAlignment(Qt::AlignCenter);
   state_ = Label(this, 1017, Qt::AlignCenter);
   state_->setGeometry(du.rect(14, 66, 268, 10).adjusted(0, -3, 0, 3));
   button_ = new QPushButton(Q(kCancelButton), this);
@@ -118,6 +123,7 @@ bool ProgressDialog::Run() {
   plan->frameCount.store(out[sel] - in[sel] + 1);
   plan->currentFrame.store(0);
   plan->cancelRequest.store(0);
+  plan->jobPhase.store(JOB_PHASE_CHECK);
 
   fileName_->setText(Q(plat::FileNamePart(ctx->mxfPath)));
   in_->setText(Q(FormatProgressTimecode(tc, static_cast<int32_t>(in[0]))));
@@ -125,26 +131,40 @@ bool ProgressDialog::Run() {
   progress_->setValue(0);
   button_->setText(Q(kCancelButton));
   button_->setEnabled(true);
-  state_->setText(Q(kRunning[ModeIndex(ctx)]));
-  SetStatus(Q(kRunning[ModeIndex(ctx)]));
+  ShowPhase(JOB_PHASE_CHECK);
 
   RunJob();
   return succeeded_;
+}
+
+void ProgressDialog::ShowPhase(uint32_t phase) {
+  shownPhase_ = phase;
+  if (ended_ || cancelling_) return;
+  const char16_t* text = phase == JOB_PHASE_CHECK ? kChecking[ModeIndex(deps_.ctx)] : kRunning[ModeIndex(deps_.ctx)];
+  state_->setText(Q(text));
+  SetStatus(Q(text));
 }
 
 void ProgressDialog::Tick() {
   const APP_CONTEXT* ctx = deps_.ctx;
   const AUDIOTRACK_IO_INFO* plan = ctx->trackPlan;
   const MXF_TIMECODE_INFO& tc = *ctx->baseInfo->timecode;
+  // The phase first: currentFrame starts again from 0 when the write starts.
+  const uint32_t phase = ended_ || writeComplete_ ? shownPhase_ : plan->jobPhase.load();
   const uint32_t done = plan->currentFrame.load();
-  const uint32_t reached = RangeIn()[RangeSelector(tc)] + done;
-  reached_->setText(Q(FormatReachedTimecode(tc, static_cast<int32_t>(reached))));
+  if (phase != shownPhase_) ShowPhase(phase);
+  const uint32_t sel = RangeSelector(tc);
+  // Counted in the selected form, shown as the user entered it.
+  const int32_t reached = EnteredFormFrame(tc, sel, static_cast<int32_t>(RangeIn()[sel] + done));
+  reached_->setText(phase == JOB_PHASE_CHECK ? Q(FormatProgressTimecode(tc, reached) + kCheckedUpTo)
+                                             : Q(FormatReachedTimecode(tc, reached)));
   if (!ended_) progress_->setValue(ProgressPercent(done, plan->frameCount.load()));
   if (deps_.onTick) deps_.onTick();
 }
 
 void ProgressDialog::OnCancel() {
   if (ended_) return;
+  cancelling_ = true;
   deps_.ctx->trackPlan->cancelRequest.store(1);
   state_->setText(Q(kCancelWait));
   SetStatus(Q(kStatusCancelling));
@@ -156,6 +176,11 @@ void ProgressDialog::OnJobMessage(const JobMessage& message) {
   if (message.message != WM_JOB_DONE && message.message != WM_JOB_FAILED) return;
   const int mode = ModeIndex(deps_.ctx);
   StopTicks();
+  if (message.message == WM_JOB_DONE) {
+    // A job that succeeded has written its whole range.
+    ShowPhase(JOB_PHASE_WRITE);
+    writeComplete_ = true;
+  }
   Tick();
   ended_ = true;
   button_->setText(Q(kCloseButton));
@@ -196,7 +221,7 @@ void ProgressDialog::WriteLog() {
     SetStatus(Q(kStatusWritingLog));
     // Errors while writing a file that could be created are not reported.
     WriteRewrapLog(logPath, ctx->mxfPath, ctx->ioMethod, base, *base.indexEntries, *ctx->trackPlan,
-                   LogEncoding().c_str(), plat::LocalNow(), &err);
+                   LogEncodingName(ctx->logEncoding).c_str(), plat::LocalNow(), &err);
     SetStatus(Q(kStatusLogWritten));
     ShowMessage(*deps_.messages, owner, ComposeRewrapLogCreated(ctx->mxfPath, logPath), txt::kAppCaption,
                 MsgIcon::Information);

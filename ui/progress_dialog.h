@@ -53,6 +53,8 @@ class ProgressDialog : public JobDialog {
  private:
   void Place();
   void Tick() override;
+  // The state text and status bar of a job phase (JOB_PHASE_CHECK, _WRITE).
+  void ShowPhase(uint32_t phase);
   void OnCancel();
   void OnJobMessage(const JobMessage& message) override;
   void WriteLog();
@@ -68,5 +70,8 @@ class ProgressDialog : public JobDialog {
   QLabel* state_ = nullptr;
   QPushButton* button_ = nullptr;
   bool ended_ = false;
+  bool cancelling_ = false;
+  bool writeComplete_ = false;  // the job succeeded: the final display is the write's
+  uint32_t shownPhase_ = 0;
   bool succeeded_ = false;
 };

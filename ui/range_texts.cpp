@@ -1,5 +1,6 @@
 #include "ui/range_texts.h"
 
+#include "engine/file_facts.h"
 #include "ui/ui_texts.h"
 
 RANGE_TEXTS ComputeRangeTexts(const APP_CONTEXT& ctx, const MXF_TIMECODE_INFO& tc, const AUDIOTRACK_IO_INFO& plan) {
@@ -11,8 +12,7 @@ RANGE_TEXTS ComputeRangeTexts(const APP_CONTEXT& ctx, const MXF_TIMECODE_INFO& t
   if (out) t.out = FormatTimecode(tc.tcBase, tc.dropFrame, static_cast<int32_t>(plan.wrapOut[0]), 0);
   if (in && out) {
     const uint32_t sel = RangeSelector(tc);
-    const int32_t frames = static_cast<int32_t>(plan.wrapOut[sel]) - static_cast<int32_t>(plan.wrapIn[sel]) + 1;
-    t.duration = FormatTimecode(tc.tcBase, tc.dropFrame, frames, 0);
+    t.duration = LengthText(tc, int64_t{plan.wrapOut[sel]} - int64_t{plan.wrapIn[sel]} + 1);
   }
   return t;
 }

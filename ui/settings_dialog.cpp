@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "rewrap/buffer_lengths.h"
 #include "ui/dialog_units.h"
+#include "ui/log_files.h"
 #include "ui/qt_text.h"
 #include "ui/theme.h"
 #include "ui/ui_texts.h"
@@ -22,17 +24,29 @@ const char16_t kCaption[] = u"設定";
 const char16_t kGroup[] = u"ファイル処理";
 const char16_t kFileIo[] = u"標準ファイルI/O APIで処理する";
 const char16_t kBufferLabel[] = u"WAVファイルのバッファ";
+const char16_t kLogEncodingLabel[] = u"ログの文字コード";
+// The buffer rows set how much audio the file I/O engines read at a time,
+// but every read is bounded (kWavReadBufferLimit, kExportReadBufferLimit):
+// the note says so rather than promising a memory saving.
 const char16_t kNote[] =
     u"MXFファイルロードやラッピング・WAV書出し時にエラーが起こる場合に、\nチェックを入れて下さい。\n"
-    u"メモリが4GBを下まわるPCの場合は4以下をお試しください。";
+    u"WAVファイルのバッファは、標準ファイルI/Oで一度に読込む音声の長さです\n"
+    u"(メモリマッピングでは使われません)。一度の読込みはラッピングで%1MiB、\n"
+    u"WAV書出しで%2MiBまでに抑えられるため、1分を超える値は多くの場合\n"
+    u"同じ動作になり、使用メモリも増えません。";
 
 }  // namespace
 
 QString SettingsDialog::BufferLabel(int row) {
-  return row >= 0 && row < kWavBufferRows ? QString::fromLatin1(kBufferLabels[row]) : QString();
+  return row >= 0 && row < static_cast<int>(kWavBufferRows) ? QString::fromLatin1(kBufferLabels[row]) : QString();
 }
 
-SettingsDialog::SettingsDialog(uint8_t ioMethod, uint32_t wavBufferIndex, QWidget* parent) : QDialog(parent) {
+QString SettingsDialog::NoteText() {
+  return Q(kNote).arg(kWavReadBufferLimit >> 20).arg(kExportReadBufferLimit >> 20);
+}
+
+SettingsDialog::SettingsDialog(uint8_t ioMethod, uint32_t wavBufferIndex, uint8_t logEncoding, QWidget* parent)
+    : QDialog(parent) {
   setObjectName(QStringLiteral("dialog222"));
   setWindowTitle(Q(kCaption));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -50,11 +64,16 @@ SettingsDialog::SettingsDialog(uint8_t ioMethod, uint32_t wavBufferIndex, QWidge
   buffer_->setObjectName(QStringLiteral("control1026"));
   buffer_->setEditable(true);
   buffer_->setInsertPolicy(QComboBox::NoInsert);
-  for (int row = 0; row < kWavBufferRows; ++row) buffer_->addItem(BufferLabel(row));
+  for (int row = 0; row < static_cast<int>(kWavBufferRows); ++row) buffer_->addItem(BufferLabel(row));
   buffer_->setCurrentIndex(static_cast<int>(initialIndex_));
-  auto* note = new QLabel(Q(kNote), group);
-  note->setTextFormat(Qt::PlainText);
-  note->setWordWrap(false);
+  auto* logLabel = new QLabel(Q(kLogEncodingLabel), group);
+  logEncoding_ = new QComboBox(group);
+  logEncoding_->setObjectName(QStringLiteral("logEncoding"));
+  for (int i = 0; i < kLogEncodingCount; ++i) logEncoding_->addItem(Q(LogEncodingLabel(i)));
+  logEncoding_->setCurrentIndex(logEncoding < kLogEncodingCount ? int{logEncoding} : int{LOG_ENCODING_LOCALE});
+  note_ = new QLabel(NoteText(), group);
+  note_->setTextFormat(Qt::PlainText);
+  note_->setWordWrap(false);
 
   auto* ok = new QPushButton(Q(txt::kOk), this);
   ok->setObjectName(QStringLiteral("control1"));
@@ -64,18 +83,24 @@ SettingsDialog::SettingsDialog(uint8_t ioMethod, uint32_t wavBufferIndex, QWidge
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-  // Template geometry in dialog units; the note's lines set the width.
-  const int noteWidth = QFontMetrics(font).boundingRect(QRect(0, 0, 2000, 400), 0, Q(kNote)).width();
-  const int inner = std::max(du.x(250), noteWidth + du.x(16));
-  group->setGeometry(du.x(7), du.y(7), inner, du.y(104));
+  // Template geometry in dialog units; the note's lines set the width and
+  // the height below them.
+  const QRect noteBox = QFontMetrics(font).boundingRect(QRect(0, 0, 2000, 800), 0, note_->text());
+  const int inner = std::max(du.x(250), noteBox.width() + du.x(16));
+  const int noteTop = du.y(68);
+  const int groupHeight = noteTop + noteBox.height() + du.y(8);
+  group->setGeometry(du.x(7), du.y(7), inner, groupHeight);
   fileIo_->setGeometry(du.x(8), du.y(14), inner - du.x(16), du.y(12));
   bufferLabel->setGeometry(du.x(8), du.y(32), du.x(90), du.y(12));
   buffer_->setGeometry(du.x(100), du.y(30), du.x(50), du.y(14));
-  note->setGeometry(du.x(8), du.y(52), inner - du.x(16), du.y(44));
+  logLabel->setGeometry(du.x(8), du.y(50), du.x(90), du.y(12));
+  logEncoding_->setGeometry(du.x(100), du.y(48), du.x(100), du.y(14));
+  note_->setGeometry(du.x(8), noteTop, inner - du.x(16), noteBox.height() + du.y(2));
   const int width = inner + du.x(14);
-  ok->setGeometry(width - du.x(7 + 50 + 4 + 50), du.y(117), du.x(50), du.y(14));
-  cancel->setGeometry(width - du.x(7 + 50), du.y(117), du.x(50), du.y(14));
-  setFixedSize(width, du.y(138));
+  const int buttonsTop = du.y(7) + groupHeight + du.y(6);
+  ok->setGeometry(width - du.x(7 + 50 + 4 + 50), buttonsTop, du.x(50), du.y(14));
+  cancel->setGeometry(width - du.x(7 + 50), buttonsTop, du.x(50), du.y(14));
+  setFixedSize(width, buttonsTop + du.y(14) + du.y(7));
   fileIo_->setFocus();
 }
 
@@ -87,8 +112,13 @@ uint32_t SettingsDialog::wavBufferIndex() const {
   return row >= 0 ? static_cast<uint32_t>(row) : initialIndex_;
 }
 
-bool SettingsDialog::Edit(QWidget* parent, uint8_t* ioMethod, uint32_t* wavBufferIndex) {
-  SettingsDialog dialog(*ioMethod, *wavBufferIndex, parent);
+uint8_t SettingsDialog::logEncoding() const {
+  const int row = logEncoding_->currentIndex();
+  return row >= 0 && row < kLogEncodingCount ? static_cast<uint8_t>(row) : uint8_t{LOG_ENCODING_LOCALE};
+}
+
+bool SettingsDialog::Edit(QWidget* parent, uint8_t* ioMethod, uint32_t* wavBufferIndex, uint8_t* logEncoding) {
+  SettingsDialog dialog(*ioMethod, *wavBufferIndex, *logEncoding, parent);
   if (parent != nullptr) {
     const QPoint centre = parent->mapToGlobal(parent->rect().center());
     dialog.move(centre.x() - dialog.width() / 2, centre.y() - dialog.height() / 2);
@@ -96,5 +126,6 @@ bool SettingsDialog::Edit(QWidget* parent, uint8_t* ioMethod, uint32_t* wavBuffe
   if (dialog.exec() != QDialog::Accepted) return false;
   *wavBufferIndex = dialog.wavBufferIndex();
   *ioMethod = dialog.ioMethod();
+  *logEncoding = dialog.logEncoding();
   return true;
 }

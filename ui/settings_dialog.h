@@ -1,38 +1,50 @@
 // The settings dialog: the I/O method of the long jobs (memory mapping or
-// ordinary file I/O) and the WAV buffer length of the file-I/O engines.
-// Both last until the program ends; nothing is stored.
+// ordinary file I/O), the WAV buffer length of the file-I/O engines and the
+// encoding of the text logs. They last until the program ends; nothing is
+// stored.
 #pragma once
 
 #include <QDialog>
 #include <cstdint>
 
+#include "rewrap/buffer_lengths.h"
+
 class QCheckBox;
 class QComboBox;
+class QLabel;
 
-inline constexpr int kWavBufferRows = 14;
 
 class SettingsDialog : public QDialog {
   Q_OBJECT
  public:
-  // Shows ioMethod (checked = 1, ordinary file I/O) and wavBufferIndex.
-  SettingsDialog(uint8_t ioMethod, uint32_t wavBufferIndex, QWidget* parent);
+  // Shows ioMethod (checked = 1, ordinary file I/O), wavBufferIndex and
+  // logEncoding (LOG_ENCODING).
+  SettingsDialog(uint8_t ioMethod, uint32_t wavBufferIndex, uint8_t logEncoding, QWidget* parent);
 
-  // The values to store after OK: the check box state and the selected row
-  // of the buffer list (the previous row when the typed text names none).
+  // The values to store after OK: the check box state, the selected row of
+  // the buffer list (the previous row when the typed text names none) and
+  // the log encoding chosen.
   uint8_t ioMethod() const;
   uint32_t wavBufferIndex() const;
+  uint8_t logEncoding() const;
 
   QCheckBox* fileIoBox() const { return fileIo_; }
   QComboBox* bufferBox() const { return buffer_; }
+  QComboBox* logEncodingBox() const { return logEncoding_; }
+  QLabel* noteLabel() const { return note_; }
 
   // The label shown for a row of the buffer length table.
   static QString BufferLabel(int row);
+  // The note: when to choose file I/O, and what the buffer rows change.
+  static QString NoteText();
 
-  // Runs the dialog over parent and applies OK to the two settings.
-  static bool Edit(QWidget* parent, uint8_t* ioMethod, uint32_t* wavBufferIndex);
+  // Runs the dialog over parent and applies OK to the three settings.
+  static bool Edit(QWidget* parent, uint8_t* ioMethod, uint32_t* wavBufferIndex, uint8_t* logEncoding);
 
  private:
   QCheckBox* fileIo_ = nullptr;
   QComboBox* buffer_ = nullptr;
+  QComboBox* logEncoding_ = nullptr;
+  QLabel* note_ = nullptr;
   uint32_t initialIndex_ = 0;
 };

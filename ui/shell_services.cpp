@@ -2,6 +2,9 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
 #include <QUrl>
 
 #include "ui/qt_text.h"
@@ -15,6 +18,27 @@ QString Filter(std::u16string_view name) {
   return Q(name);
 }
 
+// The size the next file dialog opens at; invalid until the first has run.
+QSize gDialogSize;
+
+QSize FirstDialogSize(const QWidget* owner) {
+  const QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) return QSize(900, 600);
+  const QSize avail = screen->availableGeometry().size();
+  const QSize wanted(std::max(900, avail.width() * 3 / 5), std::max(600, avail.height() * 3 / 5));
+  return wanted.boundedTo(avail);
+}
+
+// Runs the dialog at the session's size and keeps the size it was left at.
+int Exec(QFileDialog& dialog, QWidget* owner) {
+  if (!gDialogSize.isValid()) gDialogSize = FirstDialogSize(owner);
+  dialog.setViewMode(QFileDialog::Detail);
+  dialog.resize(gDialogSize);
+  const int result = dialog.exec();
+  gDialogSize = dialog.size();
+  return result;
+}
+
 }  // namespace
 
 QString QtShellServices::OpenMxfFile(QWidget* owner) {
@@ -22,7 +46,7 @@ QString QtShellServices::OpenMxfFile(QWidget* owner) {
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setNameFilter(Filter(txt::kMxfFilter));
-  if (dialog.exec() != QDialog::Accepted) return {};
+  if (Exec(dialog, owner) != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);
 }
 
@@ -31,7 +55,7 @@ QStringList QtShellServices::OpenWavFiles(QWidget* owner) {
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFiles);
   dialog.setNameFilters({Filter(txt::kWavFilter), Filter(txt::kBwfFilter)});
-  if (dialog.exec() != QDialog::Accepted) return {};
+  if (Exec(dialog, owner) != QDialog::Accepted) return {};
   return dialog.selectedFiles();
 }
 
@@ -41,16 +65,21 @@ QString QtShellServices::SaveTextFile(QWidget* owner, const QString& title) {
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilter(Filter(kTextFileFilterName));
   dialog.setDefaultSuffix(Q(kTextFileDefaultExtension));
-  if (dialog.exec() != QDialog::Accepted) return {};
+  if (Exec(dialog, owner) != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);
 }
 
 QString QtShellServices::ChooseFolder(QWidget* owner, const QString& title, const QString& start) {
-  return QFileDialog::getExistingDirectory(owner, title, start);
+  QFileDialog dialog(owner, title, start);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly, true);
+  if (Exec(dialog, owner) != QDialog::Accepted) return {};
+  return dialog.selectedFiles().value(0);
 }
 
-void QtShellServices::OpenFolder(const QString& folder) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+bool QtShellServices::OpenFolder(const QString& folder) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 int ChooseSaveTextFile(ShellServices& shell, QWidget* owner, std::u16string* path, std::u16string_view title) {

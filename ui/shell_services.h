@@ -20,18 +20,22 @@ class ShellServices {
   virtual QString SaveTextFile(QWidget* owner, const QString& title) = 0;
   // Folder browser; empty when cancelled.
   virtual QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) = 0;
-  // Shows a folder in the desktop's file manager.
-  virtual void OpenFolder(const QString& folder) = 0;
+  // Shows a folder in the desktop's file manager; false when nothing could
+  // open it (no file manager).
+  virtual bool OpenFolder(const QString& folder) = 0;
 };
 
-// Qt's file dialogs and QDesktopServices.
+// Qt's file dialogs and QDesktopServices. The file dialogs open in the
+// detail view at a size kept for the session: the first at 60 % of the
+// screen, at least 900 x 600 where the screen allows, later ones as the user
+// left the last.
 class QtShellServices : public ShellServices {
  public:
   QString OpenMxfFile(QWidget* owner) override;
   QStringList OpenWavFiles(QWidget* owner) override;
   QString SaveTextFile(QWidget* owner, const QString& title) override;
   QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) override;
-  void OpenFolder(const QString& folder) override;
+  bool OpenFolder(const QString& folder) override;
 };
 
 // The save dialog for text logs: 1 with the chosen path (".txt" added to a

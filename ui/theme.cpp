@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QStringList>
 #include <QStyleFactory>
 
@@ -17,6 +18,18 @@ QFont Make(const QStringList& families, qreal points, int weight) {
   font.setHintingPreference(QFont::PreferNoHinting);
   return font;
 }
+
+// Fusion with disabled text drawn flat: its etched (shadowed) disabled
+// text reads as blurred double text on the dark theme.
+class FlatDisabledTextStyle : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_EtchDisabledText || hint == SH_DitherDisabledText) return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
 
 }  // namespace
 
@@ -39,7 +52,9 @@ QFont MonoFont(qreal points, int weight) {
 }
 
 void ApplyApplicationLook() {
-  if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(fusion);
+  if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
+    QApplication::setStyle(new FlatDisabledTextStyle(fusion));
+  }
   QPalette p;
   p.setColor(QPalette::Window, kPanel);
   p.setColor(QPalette::WindowText, kValue);
@@ -57,6 +72,7 @@ void ApplyApplicationLook() {
   p.setColor(QPalette::Disabled, QPalette::WindowText, kDim);
   p.setColor(QPalette::Disabled, QPalette::Text, kDim);
   p.setColor(QPalette::Disabled, QPalette::ButtonText, kDim);
+  p.setColor(QPalette::Disabled, QPalette::Light, kPanel);
   QApplication::setPalette(p);
 }
 

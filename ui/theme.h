@@ -28,7 +28,7 @@ QFont PanelFont(qreal points, int weight = QFont::Normal);
 QFont MonoFont(qreal points, int weight = QFont::Normal);
 
 // The application-wide style and palette (menus, dialogs, message boxes in
-// the same dark blue-green).
+// the same dark blue-green); disabled text is drawn flat in kDim.
 void ApplyApplicationLook();
 
 }  // namespace theme

@@ -36,6 +36,8 @@ inline constexpr char16_t kBackupQuestion[] =
     u"MXFファイルのバックアップは済んでいますか？\n\nよろしければラッピングを開始します。";
 
 // File dialogs.
+// Ctrl+L when the desktop has no program that opens folders.
+inline constexpr char16_t kFolderOpenFailed[] = u"フォルダを開くことができませんでした。\n%s";
 inline constexpr char16_t kOpenMxfTitle[] = u"MXFファイルをロード";
 inline constexpr char16_t kOpenWavTitle[] = u"BWF(WAV)ファイルを開く";
 inline constexpr char16_t kMxfFilter[] = u"MXF(*.mxf)";

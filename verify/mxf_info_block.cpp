@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/file_facts.h"
 #include "engine/text_format.h"
 #include "platform/path.h"
 #include "timecode/timecode.h"
@@ -61,17 +62,18 @@ std::u16string ComposeMxfInfoBlock(std::u16string_view mxfPath, const MXF_BASE_I
   const std::u16string folder = plat::FolderPart(mxfPath);
   const std::u16string size = FormatByteSize(static_cast<uint32_t>(base.fileSize),
                                              static_cast<uint32_t>(base.fileSize >> 32));
-  const std::u16string bitRate = FixedTwo(static_cast<float>(video.bitRate) / 1000000.0f);
+  // No descriptor item stated a bit rate: unknown, not 0.
+  const std::u16string bitRate =
+      video.bitRate == 0 ? u"-" : FixedTwo(static_cast<float>(video.bitRate) / 1000000.0f) + u" Mb/s";
   std::u16string fps = LogFrameRateText(tc.frameRateClass);
   if (const char16_t letter = LogScanLetter(video); letter != 0) fps.push_back(letter);
   const int64_t deltaCount = entries.empty() ? 0 : AsInt(entries.front().deltaCount);
 
   auto timecode = [&](int32_t frames) { return FormatTimecode(tc.tcBase, tc.dropFrame, frames, 0); };
-  const int32_t length = tc.startHourIs23 == 1 ? tc.endFrameShifted - tc.startFrameShifted + 1
-                                               : tc.endFrame - tc.startFrame + 1;
+  const int64_t length = DurationFrames(tc);
   const std::u16string start = timecode(tc.startFrame);
   const std::u16string end = timecode(tc.endFrame);
-  const std::u16string dur = timecode(length);
+  const std::u16string dur = DurationText(tc);
   const std::u16string modified = FormatLogDateTime(now);
 
   std::u16string out = FormatText(
@@ -81,7 +83,7 @@ std::u16string ComposeMxfInfoBlock(std::u16string_view mxfPath, const MXF_BASE_I
        FieldText(base.productVersion), FieldText(base.platform), FieldText(base.companyName),
        base.versionMajor, base.versionMinor});
   out += FormatText(
-      u"Video Codec        = %s\r\nBit Rate           = %s Mb/s\r\nFPS                = %s\r\n"
+      u"Video Codec        = %s\r\nBit Rate           = %s\r\nFPS                = %s\r\n"
       u"Audio Sample       = %d\r\nAudio Bit Depth    = %d\r\nTracks             = %d\r\n"
       u"Delta Entry        = %d\r\nAudio Element size = %d\r\nData Element size  = %d\r\n"
       u"Segment Max frame  = %d\r\n\r\n",

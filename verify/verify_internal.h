@@ -30,6 +30,10 @@ inline uint32_t LoadWordLE(const uint8_t* p) {
 // a + b, or UINT64_MAX when the sum does not fit.
 inline uint64_t SatAdd(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; }
 
+// True when the first indexed frame opens with a system item whose value
+// holds the timecode word at kSystemItemTimecodeOffset.
+bool FirstFrameCarriesSystemItem(const plat::File& file, const INDEX_ENTRY_ARRAY& first);
+
 // Both return 0 when every frame was read (unreadable words included), 99
 // when cancelled, or a failure code of the step.
 int ReadWordsByFile(const ReadJob& job);

@@ -156,6 +156,10 @@ int VerifyStreamTimecodes(plat::File* file, MXF_BASE_INFO* base, const VERIFY_OP
   if (n < 0) n = 0;
   if (static_cast<size_t>(n) > entries.size()) n = static_cast<int32_t>(entries.size());
 
+  if (n > 0 && !verify_internal::FirstFrameCarriesSystemItem(*file, entries.front())) {
+    return kVerifyNoSystemItem;
+  }
+
   WorkArrays arrays(tc);
   if (!arrays.AllocateWords(n)) return kVerifyNoWordMemory;
   tc->progressDone.store(0);

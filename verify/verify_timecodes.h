@@ -31,6 +31,7 @@ inline constexpr int kVerifyNoView = 1007;          // a view cannot be mapped
 inline constexpr int kVerifyNoErrorMemory = 1008;   // no memory for frame counts or error entries
 inline constexpr int kVerifyTimecodeErrors = 1009;  // at least one timecode error was found
 inline constexpr int kVerifyUnsupportedBase = 1010; // tcBase is not one of the four bases
+inline constexpr int kVerifyNoSystemItem = 1011;    // the first frame does not open with a system item
 
 // String shown for 1010 ("タイムコードの基準フレーム数が対応外のため検証できません。").
 inline constexpr int kStrUnsupportedTimecodeBase = 402;

@@ -91,6 +91,16 @@ TEST(Identification, TextsAreAsciiWithSpacesForEverythingElse) {
   EXPECT_EQ(Text(l.r.base.productName), u"ABC ");
   EXPECT_EQ(Text(l.r.base.productVersion), u"1.0 ");
   EXPECT_EQ(Text(l.r.base.platform), u"AB ");
+
+  // A 0x0000 unit ends the string: what follows is not shown.
+  Bytes terminated = Utf16Be(u"BBC");
+  Put(&terminated, Bytes{0x00, 0x00});
+  Put(&terminated, Utf16Be(u"junk"));
+  Loaded t(Set(kIdentification, {Item(0x3C01, terminated), Item(0x3C02, Bytes{0x00, 0x00, 0x00, 0x41})}));
+  ASSERT_TRUE(t.ok());
+  EXPECT_EQ(ReadIdentification(t.file(), t.base()), 0);
+  EXPECT_EQ(Text(t.r.base.companyName), u"BBC");
+  EXPECT_EQ(Text(t.r.base.productName), u"");
 }
 
 TEST(Identification, TextsAreCutToTheirFields) {

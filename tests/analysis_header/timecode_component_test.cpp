@@ -203,3 +203,32 @@ TEST(TimecodeComponent, SearchedInTheHeaderMetadataOnly) {
   EXPECT_EQ(ReadTimecodeComponent(f.file(), &r.base), 405);
 }
 
+
+// A damaged component whose start is no time of day, or whose end does not
+// fit a frame number, is refused: every length and range would be computed
+// from frame numbers that lie further apart than 32 bits count.
+TEST(TimecodeComponent, PositionsOutsideADayAre408) {
+  struct Case {
+    uint64_t start;
+    uint16_t base;
+    uint64_t duration;
+    int code;
+  } cases[] = {
+      {0x80000000, 30, 900, 408},           // the low 32 bits are negative
+      {0xFFFFFFFF, 30, 900, 408},           // -1
+      {2592000, 30, 900, 408},              // 24:00:00:00 at 30
+      {2591999, 30, 900, 0},                // 23:59:59:29
+      {0x7FFFFFF0, 50, 900, 408},           // unknown base: only the end is checked
+      {0, 30, 0x7FFFFFFF, 408},             // shifted end 108000 + 2^31 - 2
+      {0, 30, 0x7FFFFFFF - 108000, 0},      // shifted end exactly INT32_MAX
+  };
+  for (const Case& c : cases) {
+    Tc t;
+    t.start = c.start;
+    t.base = c.base;
+    t.duration = c.duration;
+    Loaded l(Metadata(t));
+    ASSERT_TRUE(l.ok());
+    EXPECT_EQ(RunTc(l), c.code) << c.start << " " << c.duration;
+  }
+}

@@ -223,6 +223,20 @@ TEST(IndexTableStep, WithoutACompleteFooterIndexEverySegmentIsKeptInFileOrder) {
   EXPECT_EQ(c.state.timecode.entryCount, 4);
 }
 
+TEST(IndexTableStep, ConstantBytesIndexLocatesNoFrame608) {
+  // Edit units described by a duration and no entries: nothing to verify,
+  // rewrap or export, so the file is refused at this step.
+  Segment s = ConstantSegment(0, 0, 0, 1000);
+  s.duration = 100;
+  HandMadeFile h({s});
+  h.state.timecode.entryCount = -7;
+  ScratchMxf mxf(h.bytes);
+  ASSERT_TRUE(mxf.ok());
+  EXPECT_EQ(ReadIndexTable(mxf.file(), &h.state.base), 608);
+  EXPECT_TRUE(h.state.indexEntries.empty());
+  EXPECT_EQ(h.state.timecode.entryCount, -7);
+}
+
 TEST(IndexTableStep, AncillaryElementWithAndWithoutFillAndAbsent) {
   // One frame: picture at 10100, sound slice at +200, last delta +40: the
   // ancillary element is looked for at 10340.

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "engine/analysis_steps.h"
+#include "engine/file_facts.h"
 #include "engine/mxf_state.h"
 #include "engine/picture_tags.h"
 #include "tests/analysis_index/generated_file.h"
 #include "tests/analysis_index/idx_bytes.h"
+#include "verify/mxf_info_block.h"
 
 using namespace idxtest;
 
@@ -22,6 +24,8 @@ struct CodecCase {
   uint32_t shownHeight;
   uint32_t shownBitRate;
   uint8_t contentType;
+  int writtenContentType = 0;  // 0: the row's own
+  uint32_t height = 0;         // frame height written (0: the row's own)
 };
 
 const CodecCase kCodecCases[] = {
@@ -36,6 +40,10 @@ const CodecCase kCodecCases[] = {
     {5, 0, 0, u"XAVC Intra", 2160, 600000000, 0},
     {5, 1920, 111000000, u"XAVC Intra", 2160, 111000000, 0},
     {6, 0, 0, u"XAVC L422 QFHD", 2160, 150000000, 0},
+    // Interlaced AVC: the frame layout (separate fields) tells that the
+    // stored height is a field's.
+    {5, 1920, 111000000, u"XAVC Intra", 1080, 111000000, 2, 2, 1080},
+    {6, 1920, 0, u"XAVC L422 QFHD", 1080, 150000000, 2, 2, 1080},
 };
 
 struct TagCase {
@@ -54,6 +62,8 @@ TEST_P(PictureDescriptors, CodecSizeAndBitRate) {
     o.codecRow = c.row;
     o.width = c.width;
     o.bitRate = c.bitRate;
+    o.codedContentType = c.writtenContentType;
+    o.height = c.height;
     GeneratedFile g;
     ASSERT_TRUE(g.Write(o));
     ASSERT_EQ(g.AnalyzeThrough(800), 0);
@@ -78,6 +88,21 @@ INSTANTIATE_TEST_SUITE_P(Tags, PictureDescriptors,
                            return std::string(info.param.tags == mxfgen::DynamicTags::Fixed ? "Fixed" : "Downward") +
                                   "V1" + std::to_string(info.param.minor);
                          });
+
+TEST(VideoDescriptorStep, AvcWithoutABitRateShowsItUnknown) {
+  mxfgen::Options o = SmallOptions(3);
+  o.codecRow = 5;
+  o.omit.avcSubDescriptor = true;
+  GeneratedFile g;
+  ASSERT_TRUE(g.Write(o));
+  ASSERT_EQ(g.AnalyzeThrough(800), 0);
+  EXPECT_EQ(g.state.video.bitRate, 0u);
+  EXPECT_EQ(VideoBitRateText(g.state.video), u"-");
+  const std::u16string block = ComposeMxfInfoBlock(u"/x/a.mxf", g.state.base, g.state.indexEntries, {});
+  EXPECT_NE(block.find(u"Bit Rate           = -\r\n"), std::u16string::npos);
+  // With no file loaded the panel keeps its "0.0Mbps".
+  EXPECT_EQ(VideoBitRateText(MXF_VIDEO_INFO{}), u"0.0Mbps");
+}
 
 TEST(VideoDescriptorStep, CodecNotInTheTableAndMissingDescriptor) {
   mxfgen::Options o = SmallOptions(3);

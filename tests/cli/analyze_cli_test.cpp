@@ -3,10 +3,22 @@
 #include <gtest/gtest.h>
 
 #include "tests/cli/cli_runner.h"
+#include "tests/support/json_value.h"
 
 using namespace clitest;
 
 namespace {
+
+// The one line of --json output as a parsed object.
+jsontest::Value ParseJson(const std::string& out) {
+  jsontest::Value v;
+  std::string error;
+  EXPECT_TRUE(jsontest::Parse(out, &v, &error)) << error << "\n" << out;
+  EXPECT_EQ(v.kind, jsontest::Value::Kind::Object);
+  // Exactly one JSON object on one line.
+  EXPECT_EQ(out.find('\n'), out.size() - 1);
+  return v;
+}
 
 TEST(AnalyzeCli, CleanFileLoadsAndReportsItsFactsAsJson) {
   TempDir dir;
@@ -21,21 +33,53 @@ TEST(AnalyzeCli, CleanFileLoadsAndReportsItsFactsAsJson) {
   for (const char* io : {"mmap", "file"}) {
     const CliResult r = RunCli("analyze " + (dir.path / "clip.mxf").string() + " --json --io " + io, dir.path);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("\"loadable\":true"), std::string::npos);
-    EXPECT_NE(r.out.find("\"code\":0"), std::string::npos);
-    EXPECT_NE(r.out.find("\"start\":\"01:00:00.00\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"drop_frame\":true"), std::string::npos);
-    EXPECT_NE(r.out.find("\"entry_count\":60"), std::string::npos);
-    EXPECT_NE(r.out.find("\"tracks\":4"), std::string::npos);
-    EXPECT_NE(r.out.find("\"bits_per_sample\":16"), std::string::npos);
-    EXPECT_NE(r.out.find("\"frame_rate\":\"29.97\""), std::string::npos);
-    EXPECT_NE(r.out.find("\"tc_base\":30,"), std::string::npos) << "the base, not the table index";
-    EXPECT_EQ(r.out.rfind("{\"schema\":1,\"tool\":\"velmora-cli\",\"version\":\"", 0), 0u) << r.out;
-    EXPECT_NE(r.out.find("\"timecode_errors\":[]"), std::string::npos);
-    // Exactly one JSON object on one line.
-    EXPECT_EQ(r.out.front(), '{');
-    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1);
+    const jsontest::Value j = ParseJson(r.out);
+    EXPECT_TRUE(j["loadable"].boolean);
+    EXPECT_EQ(j["result"]["code"].number, 0);
+    EXPECT_EQ(j["timecode"]["start"].text, "01:00:00.00");
+    EXPECT_TRUE(j["timecode"]["drop_frame"].boolean);
+    EXPECT_EQ(j["timecode"]["duration_frames"].number, 60);
+    EXPECT_EQ(j["index"]["entry_count"].number, 60);
+    EXPECT_EQ(j["audio"]["tracks"].number, 4);
+    EXPECT_EQ(j["audio"]["bits_per_sample"].number, 16);
+    EXPECT_EQ(j["timecode"]["frame_rate"].text, "29.97");
+    EXPECT_EQ(j["timecode"]["tc_base"].number, 30) << "the base, not the table index";
+    EXPECT_EQ(j["schema"].number, 1);
+    EXPECT_EQ(j["tool"].text, "velmora-cli");
+    EXPECT_EQ(j["command"].text, "analyze");
+    EXPECT_EQ(j.members.front().first, "schema");
+    EXPECT_EQ(j["timecode_errors"].kind, jsontest::Value::Kind::Array);
+    EXPECT_TRUE(j["timecode_errors"].items.empty());
   }
+}
+
+// Paths with the characters JSON must escape come back exactly as given.
+TEST(AnalyzeCli, PathsWithBackslashesQuotesAndTabsRoundTrip) {
+  TempDir dir;
+  const std::filesystem::path folder = dir.path / "a\\dir \"q\"\tx\\";
+  std::filesystem::create_directories(folder);
+  mxfgen::Options opt;
+  opt.frames = 10;
+  const std::filesystem::path file = folder / "c\"d.mxf";
+  ASSERT_EQ(MakeMxf(file, opt), "");
+  // Single quotes keep the shell from reading the backslashes and quotes.
+  const CliResult r = RunCli("analyze '" + file.string() + "' --json", dir.path);
+  EXPECT_EQ(r.status, 0) << r.err;
+  const jsontest::Value j = ParseJson(r.out);
+  EXPECT_EQ(j["path"].text, file.string());
+  EXPECT_EQ(j["file"].text, "c\"d.mxf");
+  EXPECT_TRUE(j["loadable"].boolean);
+}
+
+TEST(JsonValue, RefusesWhatIsNotJson) {
+  jsontest::Value v;
+  for (const char* bad : {"{\"a\":\"x\\d\"}", "{\"a\":\"tab\there\"}", "{\"a\":1,}", "{\"a\":01}",
+                          "{\"a\":\"\\ud800\"}", "[1] [2]", "{\"a\" 1}", "\"open"}) {
+    EXPECT_FALSE(jsontest::Parse(bad, &v)) << bad;
+  }
+  ASSERT_TRUE(jsontest::Parse(" {\"a\":[true,null,-1.5e3],\"b\":\"\\\"\\\\\\/\\u00e9\\ud83d\\ude00\"} ", &v));
+  EXPECT_EQ(v["a"][2].number, -1500);
+  EXPECT_EQ(v["b"].text, "\"\\/\u00e9\U0001F600");
 }
 
 TEST(AnalyzeCli, TimecodeErrorsExitThreeAndWriteTheLogOnRequest) {
@@ -51,11 +95,15 @@ TEST(AnalyzeCli, TimecodeErrorsExitThreeAndWriteTheLogOnRequest) {
                                  log.string() + " --log-encoding CP932",
                              dir.path);
   EXPECT_EQ(r.status, 3) << r.err;
-  EXPECT_NE(r.out.find("\"loadable\":false"), std::string::npos);
-  EXPECT_NE(r.out.find("\"code\":1009"), std::string::npos);
-  EXPECT_NE(r.out.find("{\"index\":9,\"occurrence\":\"01:00:00:09\",\"resume\":\"01:00:00:11\",\"kind\":\"inc\"}"),
-            std::string::npos)
-      << r.out;
+  const jsontest::Value j = ParseJson(r.out);
+  EXPECT_FALSE(j["loadable"].boolean);
+  EXPECT_EQ(j["result"]["code"].number, 1009);
+  ASSERT_EQ(j["timecode_errors"].items.size(), 1u) << r.out;
+  const jsontest::Value& e = j["timecode_errors"][0];
+  EXPECT_EQ(e["index"].number, 9);
+  EXPECT_EQ(e["occurrence"].text, "01:00:00:09");
+  EXPECT_EQ(e["resume"].text, "01:00:00:11");
+  EXPECT_EQ(e["kind"].text, "inc");
   const std::string text = ReadAll(log);
   ASSERT_FALSE(text.empty());
   // CP932: "LTC" then エ (0x83 0x47); CR LF line ends and no byte-order mark.
@@ -85,8 +133,11 @@ TEST(AnalyzeCli, RefusedFileExitsOneWithTheRunnersMessage) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("オペレーショナルパターンが op1a ではないため読込めません。"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("処理セクション: PreFace set"), std::string::npos);
-  EXPECT_NE(r.out.find("\"code\":306"), std::string::npos);
-  EXPECT_NE(r.out.find("\"section\":\"PreFace set\""), std::string::npos);
+  const jsontest::Value j = ParseJson(r.out);
+  EXPECT_EQ(j["result"]["code"].number, 306);
+  EXPECT_EQ(j["result"]["section"].text, "PreFace set");
+  EXPECT_NE(j["result"]["message"].text.find("オペレーショナルパターンが op1a ではないため読込めません。"),
+            std::string::npos);
 }
 
 TEST(AnalyzeCli, BadInputsAreRefusedCleanly) {
@@ -110,19 +161,18 @@ TEST(AnalyzeCli, BadInputsAreRefusedCleanly) {
   // and without facts nobody read (no size, frame rate or frame count).
   const CliResult missingJson = RunCli("analyze " + (dir.path / "none.mxf").string() + " --json", dir.path);
   EXPECT_EQ(missingJson.status, 1);
-  EXPECT_NE(missingJson.out.find("\"result\":{\"code\":1,\"exit_status\":1,"), std::string::npos) << missingJson.out;
+  const jsontest::Value j = ParseJson(missingJson.out);
+  EXPECT_EQ(j["result"]["code"].number, 1);
+  EXPECT_EQ(j["result"]["exit_status"].number, 1);
+  EXPECT_EQ(j["result"]["cause"]["path"].text, Shown(dir.path / "none.mxf"));
+  EXPECT_EQ(j["result"]["cause"]["os_error"].number, 2);
 #if defined(_WIN32)
-  EXPECT_NE(missingJson.out.find("\",\"os_error\":2,\"os_text\":\"" + plat::DescribeError(2) + "\"}"),
-            std::string::npos)
-      << missingJson.out;
+  EXPECT_EQ(j["result"]["cause"]["os_text"].text, plat::DescribeError(2));
 #else
-  EXPECT_NE(missingJson.out.find("\"cause\":{\"path\":\"" + (dir.path / "none.mxf").string() +
-                                 "\",\"os_error\":2,\"os_text\":\"No such file or directory\"}"),
-            std::string::npos)
-      << missingJson.out;
+  EXPECT_EQ(j["result"]["cause"]["os_text"].text, "No such file or directory");
 #endif
-  for (const char* invented : {"\"size\"", "\"frame_rate\"", "\"entry_count\"", "\"timecode\""}) {
-    EXPECT_EQ(missingJson.out.find(invented), std::string::npos) << invented;
+  for (const char* invented : {"size", "timecode", "index", "audio", "video"}) {
+    EXPECT_FALSE(j.Has(invented)) << invented;
   }
 
   EXPECT_EQ(RunCli("analyze " + dir.path.string(), dir.path).status, 1);

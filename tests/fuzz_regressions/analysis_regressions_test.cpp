@@ -2,8 +2,12 @@
 // inputs that once failed, by both I/O methods.
 #include <gtest/gtest.h>
 
+#include <climits>
+
+#include "engine/file_facts.h"
 #include "fuzz/entries/analysis_entry.cpp"
 #include "tests/fuzz_regressions/fuzz_inputs.h"
+#include "timecode/timecode.h"
 
 namespace {
 
@@ -108,6 +112,39 @@ TEST(FuzzAnalysisRegression, SetLengthFarPastTheEndOfTheFile) {
     EXPECT_EQ(outcome.stepCode, 400);
     EXPECT_EQ(outcome.code, 406);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A damaged timecode component: start and end frames 2^31 apart. The
+// information block computed the length in 32 bits (signed overflow); the
+// component is now refused at its step, and the texts count in 64 bits.
+TEST(FuzzAnalysisRegression, StartAndEndFramesFurtherApartThan32Bits) {
+  const std::vector<uint8_t> input =
+      fuzz_regressions::ReadRegression("analysis", "info-block-length-overflow.bin");
+  ASSERT_FALSE(input.empty());
+  for (uint8_t method = 0; method < 2; ++method) {
+    const AnalysisOutcome outcome = RunWithMethod(input, method);
+    EXPECT_EQ(outcome.message, WM_JOB_FAILED);
+    EXPECT_EQ(outcome.stepCode, 400);
+    EXPECT_EQ(outcome.code, 408);
+    EXPECT_FALSE(outcome.analysisReady);
+  }
+
+  // The same frames in records that did not come from the analysis.
+  MXF_TIMECODE_INFO tc;
+  tc.tcBase = TC_BASE_30;
+  tc.startFrame = INT32_MIN;
+  tc.endFrame = 2138009865;
+  tc.duration = 900;
+  MXF_BASE_INFO base;
+  base.timecode = &tc;
+  EXPECT_EQ(DurationFrames(tc), int64_t{2138009865} - INT32_MIN + 1);
+  EXPECT_EQ(DurationText(tc), u"-");
+  const std::u16string block = ComposeMxfInfoBlock(u"/x/a.mxf", base, {}, plat::LocalTime{});
+  EXPECT_NE(block.find(u"長さ(フレーム) = - (4285493514)"), std::u16string::npos);
 }
 
 }  // namespace

@@ -164,12 +164,14 @@ TEST_F(HostileStructure, EveryDamagedFileIsRefusedWithItsCodeByBothMethods) {
        [](Bytes& b, L l) { PutBE64(b, StreamOffsetField(IndexEntries(b, l), 5), b.size() + 1); }, 1009},
       {"index entry at the top of the offset range",
        [](Bytes& b, L l) { PutBE64(b, StreamOffsetField(IndexEntries(b, l), 11), UINT64_MAX - 40); }, 1009},
+      // No first frame to find a system item in: refused before any
+      // timecode is read.
       {"every index entry past the end of the file",
        [](Bytes& b, L l) {
          const EntryArray a = IndexEntries(b, l);
          for (int k = 0; k < 12; ++k) PutBE64(b, StreamOffsetField(a, k), b.size() + 1000u * k);
        },
-       1009},
+       1011},
       {"zero block align",
        [](Bytes& b, L) {
          const uint8_t item[6] = {0x3D, 0x0A, 0x00, 0x02, 0x00, 0x03};
@@ -282,6 +284,35 @@ TEST(HostileIndexAfterLoading, EnginesRefuseWithNothingWritten) {
       EXPECT_TRUE(std::filesystem::is_empty(out));
     }
   }
+}
+
+// Index entries out of file order (frame 5's entry where frame 0's belongs
+// and the other way round): each entry still points at a sound element, so
+// both engines must write each frame's samples where its entry points, the
+// same bytes, never outside what they mapped or checked.
+TEST(HostileIndexAfterLoading, EntriesOutOfFileOrderGiveTheSameBytesFromBothEngines) {
+  std::vector<uint8_t> results[2];
+  int codes[2] = {-1, -1};
+  using rewrap_test::Engine;
+  const Engine engines[2] = {Engine::Mapping, Engine::File};
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(rewrap_test::EngineName(engines[i]));
+    RewrapCase c;
+    ASSERT_TRUE(c.Make(rewrap_test::SmallClip(12, 2)));
+    WAV_LIBRARY_ENTRY* wav = c.AddNoiseWav("n.wav", 1, 24, 40000, 5);
+    ASSERT_NE(wav, nullptr);
+    c.Assign(0, wav);
+    c.plan.trackSwitch[1] = TRACK_ON;  // silence
+    c.SetRange(0, 11);
+    std::swap(c.state.indexEntries[0], c.state.indexEntries[5]);
+    codes[i] = rewrap_test::RunEngine(engines[i], c.path, &c.plan, &c.state.base);
+    results[i] = rewrap_test::ReadAll(c.path);
+    if (codes[i] != 0) {
+      EXPECT_TRUE(c.FileIs(c.original));
+    }
+  }
+  EXPECT_EQ(codes[0] % 1000, codes[1] % 1000);
+  EXPECT_TRUE(results[0] == results[1]);
 }
 
 }  // namespace

@@ -141,6 +141,8 @@ TEST_P(IndexLayouts, SegmentsCoverEveryFrameAndPointAtItsContentPackage) {
         EXPECT_EQ(holder.bodySid, 0u);
         EXPECT_EQ(l.partitions[static_cast<size_t>(s.partition) - 1].firstFrame, s.start);
         break;
+      case IndexLayout::Repeated:  // not in this table: segments cover the frames twice
+        break;
     }
   }
   EXPECT_EQ(next, o.frames);

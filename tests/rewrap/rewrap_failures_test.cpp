@@ -2,6 +2,7 @@
 // untouched by every refusal that comes before the first write.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -303,6 +304,14 @@ TEST_P(FailureTest, FullDiskIsAFailureNotSuccess) {
                            before.begin() + static_cast<long>(el.valueOffset)))
         << "frame " << f;
   }
+  // The frame that failed and everything after it are as they were: no
+  // element of it half written (nothing is written before the frame's
+  // space is assured).
+  const uint64_t failedAt = c.layout.Sound(2 + static_cast<int64_t>(done) + 1, 0).keyOffset;
+  ASSERT_EQ(got.size(), c.original.size());
+  const auto differs = std::mismatch(got.begin() + static_cast<long>(failedAt), got.end(),
+                                     c.original.begin() + static_cast<long>(failedAt));
+  EXPECT_TRUE(differs.first == got.end()) << "changed at byte " << (differs.first - got.begin());
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // range taken over, and two exports in a row finding the suffixed names.
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QScreen>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +21,7 @@
 #include "ui/export_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/range_block.h"
+#include "ui/shell_services.h"
 
 namespace {
 
@@ -60,6 +63,7 @@ class ExportDialogTest : public QObject {
   void init() { ExportDialog::ResetRunState(); }
   void pagesRangeAndTwoExports();
   void escapeAndMidnightRange();
+  void fileDialogsOpenLargeAndKeepTheirSize();
 };
 
 void ExportDialogTest::pagesRangeAndTwoExports() {
@@ -149,9 +153,11 @@ void ExportDialogTest::pagesRangeAndTwoExports() {
     QTest::mouseClick(d->nextButton(), Qt::LeftButton);
     for (int k = 0; k < 2; ++k) QTest::mouseClick(d->trackButton(k), Qt::LeftButton);
 
-    // The folder browser starts at the folder shown.
+    // The folder browser starts at the folder shown (the desktop here,
+    // not the MXF file's folder).
     f.shell.folderChoices.push_back(out);
     QTest::mouseClick(d->folderButton(), Qt::LeftButton);
+    QCOMPARE(f.shell.folderStarts, QStringList{QDir(f.path(QString())).path()});
     QCOMPARE(d->folderEdit()->text(), out);
     d->prefixEdit()->setText(QStringLiteral("Mix-"));
 
@@ -281,6 +287,38 @@ void ExportDialogTest::escapeAndMidnightRange() {
   QCOMPARE(Q(plan.exportPrefix), QStringLiteral("Night-"));
   QVERIFY(f.state().ctx.exportInSet && f.state().ctx.exportOutSet);
   QCOMPARE(plan.exportOut[0], 49u);
+}
+
+void ExportDialogTest::fileDialogsOpenLargeAndKeepTheirSize() {
+  QWidget owner;
+  owner.resize(400, 300);
+  owner.show();
+  QtShellServices shell;
+  const QSize avail = owner.screen()->availableGeometry().size();
+  QSize first, second;
+  bool detail = false;
+  auto onDialog = [](std::function<void(QFileDialog*)> act) {
+    QTimer::singleShot(0, [act] {
+      auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(d != nullptr);
+      act(d);
+      d->reject();
+    });
+  };
+  onDialog([&](QFileDialog* d) {
+    first = d->size();
+    detail = d->viewMode() == QFileDialog::Detail;
+    d->resize(first - QSize(50, 40));
+  });
+  shell.ChooseFolder(&owner, QStringLiteral("BWF(WAV)ファイルの保存先を選択してください。"), QDir::tempPath());
+  onDialog([&](QFileDialog* d) { second = d->size(); });
+  shell.OpenMxfFile(&owner);
+  // The first at least 900 x 600 where the screen allows (Qt's own default
+  // cuts the size and date columns); the next as the user left the last.
+  QVERIFY2(first.width() >= std::min(900, avail.width()) && first.height() >= std::min(600, avail.height()),
+           qPrintable(QStringLiteral("%1 x %2").arg(first.width()).arg(first.height())));
+  QVERIFY(detail);
+  QCOMPARE(second, first - QSize(50, 40));
 }
 
 VELMORA_UI_TEST_MAIN(ExportDialogTest)

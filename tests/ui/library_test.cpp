@@ -2,6 +2,8 @@
 // refusals, the rows of the list, assigning files to tracks with every
 // rule, deleting files and assignments, and sorting by header clicks.
 #include <QAction>
+#include <QFontMetrics>
+#include <algorithm>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
@@ -70,6 +72,9 @@ class LibraryTest : public QObject {
   void deleteAsksForAssignedFiles();
   void headerSortsAlternate();
   void contextMenuOnRows();
+  void listKeysMoveTheRow();
+  void columnsShowTheirWholeTexts();
+  void multichannelFileShowsWhyItCannotBeAssigned();
 };
 
 void LibraryTest::addAssignAndRefuse() {
@@ -342,6 +347,88 @@ void LibraryTest::contextMenuOnRows() {
   choose(cmd::kDelete);
   QVERIFY(f.messages.shown.empty());
   QCOMPARE(ViewNames(f), QStringList{QStringLiteral("f1.wav")});
+}
+
+void LibraryTest::listKeysMoveTheRow() {
+  UiFixture f;
+  const QString clip = f.writeMxf(QStringLiteral("K.mxf"), Clip16());
+  QStringList files;
+  for (int i = 0; i < 40; ++i) files << f.writeWav(QStringLiteral("k%1.wav").arg(i, 2, 10, QLatin1Char('0')), 1, 16);
+  MainWindow& w = f.open();
+  f.loadByCommand(clip);
+  f.shell.wavChoices.push_back(files);
+  w.RunCommand(cmd::kAddWav);
+  LibraryView* list = w.libraryView();
+  list->setRowStates(std::vector<uint8_t>(40, 0), 5);
+  // Each key moves the focused row and selects it alone; the assignment
+  // then takes that row (Home then Ctrl+C assigns the first file).
+  struct Step {
+    Qt::Key key;
+    int row;  // -1: somewhere between the previous row and the end
+  };
+  const Step steps[] = {{Qt::Key_End, 39}, {Qt::Key_Home, 0}, {Qt::Key_PageDown, -1}, {Qt::Key_PageUp, 0}};
+  for (const Step& step : steps) {
+    QTest::keyClick(list, step.key);
+    f.settle();
+    int focused = -1;
+    const std::vector<uint8_t> rows = list->rowStates(&focused);
+    if (step.row >= 0) {
+      QCOMPARE(focused, step.row);
+    } else {
+      QVERIFY2(focused > 1 && focused < 39, qPrintable(QString::number(focused)));
+    }
+    QCOMPARE(std::count(rows.begin(), rows.end(), 1), 1);
+    QCOMPARE(int{rows[static_cast<size_t>(focused)]}, 1);
+    QCOMPARE(f.state().ctx.currentListIndex.load(), focused);
+  }
+  w.RunCommand(cmd::kAssign);
+  QCOMPARE(f.state().plan.wavEntry[0], Entry(f, QStringLiteral("k00.wav")));
+}
+
+void LibraryTest::columnsShowTheirWholeTexts() {
+  UiFixture f;
+  const QString clip = f.writeMxf(QStringLiteral("W.mxf"), Clip16());
+  const QString wav = f.writeWav(QStringLiteral("a_rather_long_file_name_from_a_field_recorder_take_0001.wav"), 1, 16);
+  MainWindow& w = f.open();
+  f.loadByCommand(clip);
+  f.shell.wavChoices.push_back({wav});
+  w.RunCommand(cmd::kAddWav);
+  LibraryView* list = w.libraryView();
+  const QFontMetrics metrics(list->font());
+  for (int c = 0; c < LibraryModel::kColumns; ++c) {
+    const QString text = list->libraryModel()->index(0, c).data().toString();
+    // The cell insets its text by 10 pixels on either side.
+    QVERIFY2(list->columnWidth(c) >= metrics.horizontalAdvance(text) + 20,
+             qPrintable(QStringLiteral("column %1: %2").arg(c).arg(text)));
+    QVERIFY(list->columnWidth(c) >= LibraryModel::kWidths[c]);
+  }
+  // Wider than the view: it scrolls sideways rather than cutting columns.
+  QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+}
+
+void LibraryTest::multichannelFileShowsWhyItCannotBeAssigned() {
+  UiFixture f;
+  const QString clip = f.writeMxf(QStringLiteral("M.mxf"), Clip16());
+  const QString six = f.writeWav(QStringLiteral("six.wav"), 6, 16);
+  MainWindow& w = f.open();
+  f.loadByCommand(clip);
+  f.shell.wavChoices.push_back({six});
+  w.RunCommand(cmd::kAddWav);
+  QVERIFY2(f.messages.shown.empty(), qPrintable(f.messages.summary()));
+  const QString reason =
+      QStringLiteral("6チャンネルのファイルはトラックに割当てできません。\nモノラル(1ch)またはステレオ(2ch)のファイルを割当ててください。");
+  // In the library with its channel count and the reason as the row's tip.
+  LibraryModel* model = w.libraryView()->libraryModel();
+  QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("6"));
+  QCOMPARE(model->index(0, 0).data(Qt::ToolTipRole).toString(), reason);
+  // Refused at assignment with the same reason; nothing changes.
+  QVERIFY(SelectRow(f, QStringLiteral("six.wav")));
+  w.RunCommand(cmd::kAssign);
+  QCOMPARE(f.messages.shown.size(), size_t{1});
+  QCOMPARE(f.messages.shown[0].text, reason);
+  QCOMPARE(f.messages.shown[0].caption, QStringLiteral("トラックへのアサイン"));
+  QCOMPARE(f.messages.shown[0].icon, MsgIcon::Warning);
+  QVERIFY(f.state().plan.wavEntry[0] == nullptr);
 }
 
 VELMORA_UI_TEST_MAIN(LibraryTest)

@@ -1,6 +1,10 @@
 // Loading by command and by drop, the refusals and messages of both paths,
 // and the unload that resets everything.
+#include <QApplication>
+#include <QDialog>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -12,6 +16,7 @@
 #include "ui/command_table.h"
 #include "ui/image_button.h"
 #include "ui/info_panel.h"
+#include "ui/library_view.h"
 #include "ui/qt_text.h"
 #include "ui/range_block.h"
 #include "ui/status_bar.h"
@@ -57,6 +62,8 @@ class LoadTest : public QObject {
   void droppedMxfWhileLoaded();
   void droppedWavThatCannotBeAdded();
   void unloadResetsEverything();
+  void unloadFromEitherViewLeavesAMenuPass();
+  void focusReturnsWhenDialogsClose();
   void openFolderByCommandAndDoubleClick();
   void rewrapAsksBeforeStarting();
 };
@@ -376,6 +383,76 @@ void LoadTest::unloadResetsEverything() {
   QVERIFY(s.ctx.fileLoaded);
 }
 
+void LoadTest::unloadFromEitherViewLeavesAMenuPass() {
+  // The emptied list reports its rows during the unload, and that report
+  // drops a pending menu signal: the unload's own signal must come after it
+  // (a list pass over an empty library wakes the menu thread too). Else the
+  // window keeps the loaded enabling: no load, but view and rewrap.
+  for (const bool library : {true, false}) {
+    UiFixture f;
+    const QString clip = f.writeMxf(QStringLiteral("clip.mxf"));
+    const QString wav = f.writeWav(QStringLiteral("one.wav"));
+    MainWindow& w = f.open();
+    QVERIFY(f.drop({clip}));
+    QVERIFY(f.drop({wav}));
+    if (!library) w.RunCommand(cmd::kSwitchView);
+    QCOMPARE(int{f.state().ctx.viewMode}, library ? int{VIEW_LIBRARY} : int{VIEW_TRACKS});
+    // The threads stand still, so what the unload leaves pending shows.
+    w.threads().Stop();
+    f.state().menuEvent.WaitFor(0);
+    w.RunCommand(cmd::kUnloadMxf);
+    QVERIFY2(f.state().menuEvent.WaitFor(0), library ? "from the library" : "from the tracks");
+  }
+}
+
+void LoadTest::focusReturnsWhenDialogsClose() {
+  UiFixture f;
+  const QString clip = f.writeMxf(QStringLiteral("clip.mxf"));
+  MainWindow& w = f.open();
+  // Another window holds the activation, as a window manager may leave it
+  // when a dialog closes; the commands' shortcuts then reach nothing.
+  QWidget other;
+  other.resize(200, 100);
+  other.show();
+  auto elsewhere = [&] {
+    other.activateWindow();
+    return QTest::qWaitForWindowActive(&other);
+  };
+
+  QVERIFY(elsewhere());
+  f.loadByCommand(clip);  // the analysis dialog opens and closes
+  QVERIFY(f.state().ctx.fileLoaded);
+  QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&w));
+  QCOMPARE(QApplication::focusWidget(), w.surface());
+
+  // A message box over the library: the list takes the focus back.
+  w.RunCommand(cmd::kSwitchView);
+  QVERIFY(elsewhere());
+  QMessageBox box(QMessageBox::Information, QStringLiteral("MXF Audio Velmora"), QStringLiteral("x"),
+                  QMessageBox::Ok, &w);
+  QTimer::singleShot(0, &box, [&box] { box.accept(); });
+  box.exec();
+  QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&w));
+  QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.libraryView()));
+
+  // A question inside a dialog (the analysis's cancel question): the dialog
+  // underneath takes the activation back, then the window when it closes.
+  QDialog outer(&w);
+  QWidget* activeAfterQuestion = nullptr;
+  QTimer::singleShot(0, &outer, [&] {
+    QMessageBox question(QMessageBox::Question, QStringLiteral("MXF Audio Velmora"), QStringLiteral("?"),
+                         QMessageBox::Yes | QMessageBox::No, &outer);
+    QTimer::singleShot(0, &question, [&question] { question.done(QMessageBox::No); });
+    question.exec();
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&outer));
+    activeAfterQuestion = QApplication::activeWindow();
+    outer.accept();
+  });
+  outer.exec();
+  QCOMPARE(activeAfterQuestion, static_cast<QWidget*>(&outer));
+  QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&w));
+}
+
 void LoadTest::openFolderByCommandAndDoubleClick() {
   UiFixture f;
   const QString clip = f.writeMxf(QStringLiteral("clip.mxf"));
@@ -389,6 +466,15 @@ void LoadTest::openFolderByCommandAndDoubleClick() {
   QTest::mouseDClick(w.infoPanel()->fileNameField(), Qt::LeftButton);
   const QString folder = QFileInfo(clip).absolutePath();
   QCOMPARE(f.shell.openedFolders, (QStringList{folder, folder}));
+  QVERIFY(f.messages.shown.empty());
+
+  // Without a program that opens folders the user is told, with the path.
+  f.shell.folderOpens = false;
+  w.RunCommand(cmd::kOpenFolder);
+  QCOMPARE(f.messages.shown.size(), size_t{1});
+  QCOMPARE(f.messages.shown[0].text, QStringLiteral("フォルダを開くことができませんでした。\n") + folder);
+  QCOMPARE(f.messages.shown[0].caption, QStringLiteral("MXF Audio Velmora"));
+  QCOMPARE(f.messages.shown[0].icon, MsgIcon::Warning);
 }
 
 void LoadTest::rewrapAsksBeforeStarting() {

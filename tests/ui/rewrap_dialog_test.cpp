@@ -18,6 +18,7 @@
 #include "tests/ui/support/ui_fixture.h"
 #include "ui/command_ids.h"
 #include "ui/job_notifier.h"
+#include "ui/log_files.h"
 #include "ui/progress_dialog.h"
 #include "ui/range_block.h"
 #include "ui/status_bar.h"
@@ -73,11 +74,37 @@ ProgressDialog* OpenProgressDialog() {
   return nullptr;
 }
 
+// A rewrap engine that checks gCheckFrames frames, then writes
+// gWriteFrames, stopping after each phase until the test lets it go on.
+std::atomic<int> gGate{0};
+std::atomic<int> gReached{0};
+std::atomic<uint32_t> gCheckFrames{0};
+std::atomic<uint32_t> gWriteFrames{0};
+int PhasedEngine(const std::u16string&, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INFO*) {
+  auto waitFor = [](int step) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (gGate.load() < step && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  };
+  plan->jobPhase.store(JOB_PHASE_CHECK);
+  plan->currentFrame.store(gCheckFrames.load());
+  gReached = 1;
+  waitFor(1);
+  plan->currentFrame.store(0);
+  plan->jobPhase.store(JOB_PHASE_WRITE);
+  plan->currentFrame.store(gWriteFrames.load());
+  gReached = 2;
+  waitFor(2);
+  return 0;
+}
+
 // A rewrap engine that reports some progress and then waits for the cancel.
 std::atomic<int> gWaitingEngineCalls{0};
 std::atomic<int> gEngineStarted{0};
 int WaitForCancel(const std::u16string&, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INFO*) {
   ++gWaitingEngineCalls;
+  plan->jobPhase.store(JOB_PHASE_WRITE);
   plan->currentFrame.store(3);
   gEngineStarted.store(1);
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -98,6 +125,8 @@ class RewrapDialogTest : public QObject {
   void entryAcrossMidnight();
   void rewrapWritesTheRangeAndTheLog();
   void cancelledRewrapStopsAndOffersNoLog();
+  void checkPhaseShownBeforeTheWrite();
+  void reachedTimecodeAsEnteredInHour23();
 };
 
 void RewrapDialogTest::entryRefusesAndAccepts() {
@@ -387,22 +416,30 @@ void RewrapDialogTest::rewrapWritesTheRangeAndTheLog() {
   QVERIFY(log.contains(QStringLiteral("IN  10:00:00:10\r\nOUT 10:00:00:19\r\nDUR 00:00:00:10")));
   QVERIFY(log.contains(QStringLiteral("メモリマッピング")));
 
-  // The same range through ordinary file I/O on track 4, no log.
+  // The same range through ordinary file I/O on track 4, the log in the
+  // Shift_JIS (CP932) chosen in the settings.
   f.state().ctx.ioMethod = IO_FILE;
+  f.state().ctx.logEncoding = LOG_ENCODING_CP932;
   f.state().plan.trackSwitch[1] = TRACK_OFF;
   f.state().plan.trackSwitch[3] = TRACK_ON;
+  const QString sjisLogPath = f.path(QStringLiteral("detail-sjis.txt"));
+  f.shell.saveChoices.push_back(sjisLogPath);
   f.messages.clear();
-  f.messages.answer({MsgAnswer::Yes, MsgAnswer::No});
+  f.messages.answer({MsgAnswer::Yes, MsgAnswer::Yes});
   w.RunCommand(cmd::kRewrap);
-  QCOMPARE(f.messages.shown.size(), size_t{3});
+  QCOMPARE(f.messages.shown.size(), size_t{4});
   QCOMPARE(f.messages.shown[2].text, QStringLiteral("詳細ログを作成しますか？"));
-  QCOMPARE(f.shell.saveTitles.size(), 1);
+  QCOMPARE(f.shell.saveTitles.size(), 2);
+  // "リラップ処理ログ": katakana as CP932 writes them, then the kanji.
+  const QByteArray sjis = ReadFile(sjisLogPath);
+  QVERIFY2(sjis.startsWith(QByteArray("\x83\x8A\x83\x89\x83\x62\x83\x76")), sjis.left(16).toHex().constData());
+  QVERIFY(!sjis.contains(QByteArray("\xE3\x83")));  // no UTF-8 katakana
   for (int64_t frame = 10; frame <= 19; ++frame) {
     const auto& e = layout.Sound(frame, 3);
     expected.replace(static_cast<qsizetype>(e.valueOffset), e.valueSize, QByteArray(e.valueSize, '\0'));
   }
   QVERIFY(ReadFile(clip) == expected);
-  QCOMPARE(w.statusParts()->partText(0), QStringLiteral("ラッピング完了"));
+  QCOMPARE(w.statusParts()->partText(0), QStringLiteral("詳細ログの作成完了"));
 }
 
 void RewrapDialogTest::cancelledRewrapStopsAndOffersNoLog() {
@@ -456,6 +493,100 @@ void RewrapDialogTest::cancelledRewrapStopsAndOffersNoLog() {
   QVERIFY(f.shell.saveTitles.isEmpty());
   QCOMPARE(ReadFile(clip), original);
   QVERIFY(f.state().ctx.fileLoaded);
+}
+
+namespace {
+
+struct PhaseView {
+  QString state, status, reached, barText;
+  int bar = -1;
+};
+
+// Runs a rewrap of the loaded file through PhasedEngine and records the
+// dialog at the end of the check and during the write.
+void RunPhased(UiFixture& f, MainWindow& w, PhaseView* check, PhaseView* write) {
+  gGate = 0;
+  gReached = 0;
+  auto take = [&w](ProgressDialog* d, PhaseView* v) {
+    v->state = d->stateLabel()->text();
+    v->status = w.statusParts()->partText(0);
+    v->reached = d->reachedLabel()->text();
+    v->bar = d->progressBar()->value();
+    v->barText = d->progressBar()->text();
+  };
+  QTimer::singleShot(0, [&] {
+    ProgressDialog* d = OpenProgressDialog();
+    QVERIFY(d != nullptr);
+    QTRY_COMPARE(gReached.load(), 1);
+    QTest::qWait(2 * ProgressDialog::kTickMs);
+    take(d, check);
+    gGate = 1;
+    QTRY_COMPARE(gReached.load(), 2);
+    QTest::qWait(2 * ProgressDialog::kTickMs);
+    take(d, write);
+    gGate = 2;
+  });
+  f.messages.clear();
+  f.messages.answer({MsgAnswer::Yes, MsgAnswer::No});
+  w.RunCommand(cmd::kRewrap);
+  QCOMPARE(gReached.load(), 2);
+}
+
+}  // namespace
+
+void RewrapDialogTest::checkPhaseShownBeforeTheWrite() {
+  JOB_ENGINES engines = ApplicationJobEngines();
+  engines.rewrapMapping = PhasedEngine;
+  engines.rewrapFile = PhasedEngine;
+  UiFixture f;
+  const QString clip = f.writeMxf(QStringLiteral("P.mxf"), Clip());
+  MainWindow& w = f.open(&engines);
+  f.loadByCommand(clip);
+  w.RunCommand(cmd::kSetIn);
+  Enter(w, 0, QStringLiteral("10000000"));
+  Enter(w, 1, QStringLiteral("10000009"));  // 10 frames
+  f.state().plan.trackSwitch[0] = TRACK_ON;
+  gCheckFrames = 4;
+  gWriteFrames = 2;
+  PhaseView check, write;
+  RunPhased(f, w, &check, &write);
+  // The check has its own text, and the bar moves through it.
+  QCOMPARE(check.state, QStringLiteral("書込み前の確認中..."));
+  QCOMPARE(check.status, QStringLiteral("書込み前の確認中..."));
+  QCOMPARE(check.bar, 40);
+  QCOMPARE(check.barText, QStringLiteral("40%"));
+  QCOMPARE(check.reached, QStringLiteral("10:00:00.04まで確認済み"));
+  // Then the write from 0 again.
+  QCOMPARE(write.state, QStringLiteral("ラッピング中..."));
+  QCOMPARE(write.status, QStringLiteral("ラッピング中..."));
+  QCOMPARE(write.bar, 20);
+  QCOMPARE(write.barText, QStringLiteral("20%"));
+  QCOMPARE(write.reached, QStringLiteral("10:00:00.02まで完了"));
+}
+
+void RewrapDialogTest::reachedTimecodeAsEnteredInHour23() {
+  // 23:59:59:00 to 00:00:00:24: the range is counted one hour later, but
+  // the labels are shown as the user entered them, past midnight too.
+  JOB_ENGINES engines = ApplicationJobEngines();
+  engines.rewrapMapping = PhasedEngine;
+  engines.rewrapFile = PhasedEngine;
+  mxfgen::Options o = Clip();
+  o.startTimecode = "23:59:59:00";
+  UiFixture f;
+  const QString clip = f.writeMxf(QStringLiteral("H23.mxf"), o);
+  MainWindow& w = f.open(&engines);
+  f.loadByCommand(clip);
+  w.RunCommand(cmd::kSetIn);
+  Enter(w, 0, QStringLiteral("23595910"));
+  Enter(w, 1, QStringLiteral("00000020"));
+  QVERIFY(f.state().ctx.outSet);
+  f.state().plan.trackSwitch[0] = TRACK_ON;
+  gCheckFrames = 5;
+  gWriteFrames = 20;
+  PhaseView check, write;
+  RunPhased(f, w, &check, &write);
+  QCOMPARE(check.reached, QStringLiteral("23:59:59.15まで確認済み"));
+  QCOMPARE(write.reached, QStringLiteral("00:00:00.05まで完了"));
 }
 
 VELMORA_UI_TEST_MAIN(RewrapDialogTest)

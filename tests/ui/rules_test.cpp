@@ -61,7 +61,7 @@ void RulesTest::enablingByState_data() {
   QTest::newRow("no file") << 0 << QList<int>{cmd::kLoadMxf} << QList<int>{ctl::kLoadButton};
   QTest::newRow("loaded, tracks") << 1 << trackView << loadedButtons;
   QTest::newRow("loaded, IN only") << 2 << trackView << loadedButtons;
-  QTest::newRow("loaded, IN and OUT") << 3 << (trackView + QList<int>{cmd::kRewrap})
+  QTest::newRow("loaded, IN and OUT") << 3 << (trackView + QList<int>{cmd::kRewrap, cmd::kLoudness})
                                       << (loadedButtons + QList<int>{ctl::kRewrapButton});
   QTest::newRow("loaded, no tracks")
       << 4
@@ -106,6 +106,7 @@ void RulesTest::theMenuTableCoversEveryCommandItNames() {
   for (int id : {cmd::kExit, cmd::kSettings, cmd::kAbout, cmd::kSortEnd}) QVERIFY(!e.HasCommand(id));
   const std::set<int> named = Union(
       {cmd::kLoadMxf, cmd::kUnloadMxf, cmd::kSwitchView, cmd::kOpenFolder, cmd::kAddWav, cmd::kExportBwf, cmd::kRewrap,
+       cmd::kLoudness,
        cmd::kSetIn, cmd::kSetOut, cmd::kSelectAll, cmd::kDelete, cmd::kSelectedTracksOnOff, cmd::kAllTracksOnOff,
        cmd::kAssign},
       kSorts);

@@ -1,6 +1,7 @@
 // The settings dialog and the stored window placement.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -10,6 +11,7 @@
 #include "tests/ui/support/ui_fixture.h"
 #include "ui/command_ids.h"
 #include "ui/qt_text.h"
+#include "ui/log_files.h"
 #include "ui/settings_dialog.h"
 #include "ui/window_placement.h"
 
@@ -68,17 +70,36 @@ void SettingsPlacementTest::settingsShowAndApply() {
   bool checkedAtStart = true;
   QString shownRow;
   bool checkBoxFocused = false;
+  QStringList encodings;
+  QString shownEncoding;
+  QString note;
   WithSettingsDialog([&](SettingsDialog* d) {
     checkedAtStart = d->fileIoBox()->isChecked();
     shownRow = d->bufferBox()->currentText();
     checkBoxFocused = d->focusWidget() == d->fileIoBox();
     for (int i = 0; i < d->bufferBox()->count(); ++i) labels << d->bufferBox()->itemText(i);
+    for (int i = 0; i < d->logEncodingBox()->count(); ++i) encodings << d->logEncodingBox()->itemText(i);
+    shownEncoding = d->logEncodingBox()->currentText();
+    note = d->noteLabel()->text();
     d->fileIoBox()->setChecked(true);
     d->bufferBox()->setCurrentIndex(8);
+    d->logEncodingBox()->setCurrentIndex(2);
     Click(d, "control1");
   });
   w.RunCommand(cmd::kSettings);
   QVERIFY(!checkedAtStart);
+  // The logs' encoding, as the command-line tool's --log-encoding offers.
+  QCOMPARE(encodings, (QStringList{"システムのロケール", "UTF-8", "Shift_JIS (CP932)"}));
+  QCOMPARE(shownEncoding, QStringLiteral("システムのロケール"));
+  QCOMPARE(int{f.state().ctx.logEncoding}, int{LOG_ENCODING_CP932});
+  QCOMPARE(LogEncodingName(f.state().ctx.logEncoding), std::string("CP932"));
+  QCOMPARE(LogEncodingName(LOG_ENCODING_UTF8), std::string("UTF-8"));
+  // The note says what the buffer rows change (reads are bounded, so rows
+  // above a minute mostly behave alike) instead of promising a saving.
+  QVERIFY2(!note.contains(QStringLiteral("4以下")), qPrintable(note));
+  QVERIFY2(note.contains(QStringLiteral("ラッピングで8MiB")) && note.contains(QStringLiteral("WAV書出しで32MiB")),
+           qPrintable(note));
+  QVERIFY(note.contains(QStringLiteral("メモリマッピングでは使われません")));
   QCOMPARE(shownRow, QStringLiteral("8"));  // row 4, the default
   QVERIFY(checkBoxFocused);
   QCOMPARE(labels, (QStringList{"1", "2", "3", "4", "8", "10", "12", "14", "16", "18", "20", "22", "24", "28"}));
@@ -90,11 +111,13 @@ void SettingsPlacementTest::settingsShowAndApply() {
   WithSettingsDialog([&](SettingsDialog* d) {
     checkedAgain = d->fileIoBox()->isChecked();
     shownRow = d->bufferBox()->currentText();
+    shownEncoding = d->logEncodingBox()->currentText();
     Click(d, "control2");
   });
   w.RunCommand(cmd::kSettings);
   QVERIFY(checkedAgain);
   QCOMPARE(shownRow, QStringLiteral("16"));
+  QCOMPARE(shownEncoding, QStringLiteral("Shift_JIS (CP932)"));
 }
 
 void SettingsPlacementTest::settingsCancelAndTypedText() {

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QStyle>
 #include <QTest>
 
 #include "tests/ui/support/test_main.h"
@@ -20,6 +21,7 @@
 #include "ui/range_block.h"
 #include "ui/single_instance.h"
 #include "ui/status_bar.h"
+#include "ui/theme.h"
 #include "ui/track_area.h"
 
 class StartupTest : public QObject {
@@ -33,6 +35,7 @@ class StartupTest : public QObject {
   void secondInstanceIsRefused();
   void secondProcessExitsWithOne();
   void screenshotOptions();
+  void titlesAndDisabledTextAsConfigured();
 };
 
 void StartupTest::onlyLoadSettingsAboutAndExitAtStart() {
@@ -228,6 +231,25 @@ void StartupTest::screenshotOptions() {
   QVERIFY(!ParseStartupOptions({"--screenshot"}, &bad, &error));
   QVERIFY(!ParseStartupOptions({"--scale", "0"}, &bad, &error));
   QVERIFY(!ParseStartupOptions({"--verbose"}, &bad, &error));
+}
+
+void StartupTest::titlesAndDisabledTextAsConfigured() {
+  ConfigureApplication();
+  // The window system shows a title followed by " — " and the display name
+  // unless the title already ends with it: every title must come through
+  // as the program set it, the message boxes' captions too.
+  const QString display = QGuiApplication::applicationDisplayName();
+  UiFixture f;
+  MainWindow& w = f.open();
+  QCOMPARE(w.windowTitle(), QStringLiteral("MXF Audio Velmora 1.0.0.0"));
+  for (const QString& title : {w.windowTitle(), QStringLiteral("MXF Corvane"), QStringLiteral("タイムコード入力"),
+                               QStringLiteral("設定"), QStringLiteral("トラックへのアサイン")}) {
+    QVERIFY2(title.endsWith(display), qPrintable(title + QStringLiteral(" + ") + display));
+  }
+  // Disabled menu items: flat text in the dim colour, no etched shadow.
+  QCOMPARE(QApplication::style()->styleHint(QStyle::SH_EtchDisabledText), 0);
+  QCOMPARE(QApplication::palette().color(QPalette::Disabled, QPalette::ButtonText), theme::kDim);
+  QCOMPARE(QApplication::palette().color(QPalette::Disabled, QPalette::Text), theme::kDim);
 }
 
 VELMORA_UI_TEST_MAIN(StartupTest)

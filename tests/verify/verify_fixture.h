@@ -87,6 +87,10 @@ struct ClipRecipe {
   int32_t segmentFrames = 0;        // frames per index segment; 0 = one segment
   std::vector<std::pair<int32_t, uint64_t>> gaps;  // extra bytes before frame k
   int64_t truncateTo = -1;          // cut the file to this size
+  // The key and length that open each frame: a system item with a 4-byte
+  // length, as the analysis expects; an empty head writes nothing there.
+  std::vector<uint8_t> frameHead = {0x06, 0x0E, 0x2B, 0x34, 0x02, 0x05, 0x01, 0x01, 0x0D, 0x01,
+                                    0x03, 0x01, 0x04, 0x01, 0x01, 0x00, 0x83, 0x00, 0x00, 0x39};
 };
 
 // The words of consecutive labels from `start` (an actual frame count at the
@@ -163,6 +167,10 @@ class Clip {
       const uint8_t bytes[4] = {static_cast<uint8_t>(recipe.words[i]), static_cast<uint8_t>(recipe.words[i] >> 8),
                                 static_cast<uint8_t>(recipe.words[i] >> 16),
                                 static_cast<uint8_t>(recipe.words[i] >> 24)};
+      if (!recipe.frameHead.empty()) {
+        ASSERT_EQ(file.WriteAt(offset, recipe.frameHead.data(), recipe.frameHead.size()),
+                  static_cast<int64_t>(recipe.frameHead.size()));
+      }
       ASSERT_EQ(file.WriteAt(offset + 61, bytes, 4), 4);
       offset += recipe.frameLength;
     }

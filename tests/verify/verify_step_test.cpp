@@ -168,6 +168,29 @@ TEST_P(VerifyBothMethods, SingleFrameMakesNoComparison) {
   EXPECT_EQ(one.tc().ltcErrorCount, 0);
 }
 
+TEST_P(VerifyBothMethods, FramesThatDoNotOpenWithASystemItemAreRefusedUnread) {
+  // No system item (a picture element first), a system item whose short
+  // length puts its value 3 bytes earlier, and one too short to hold the
+  // timecode: reading byte 61 would decode picture or fill bytes.
+  std::vector<uint8_t> system = ClipRecipe{}.frameHead;
+  std::vector<uint8_t> picture = system;
+  picture[4] = 0x01;
+  picture[12] = 0x15;
+  std::vector<uint8_t> shortForm(system.begin(), system.begin() + 17);
+  shortForm[16] = 0x39;
+  std::vector<uint8_t> tooShort = system;
+  tooShort[19] = 44;
+  for (const auto& head : {picture, shortForm, tooShort, std::vector<uint8_t>{}}) {
+    ClipRecipe recipe;
+    recipe.words = Labels(TC_BASE_25, false, At25(10, 0, 0, 0), 8);
+    recipe.frameHead = head;
+    Clip clip(dir_.File("nosystem.bin"), recipe);
+    EXPECT_EQ(clip.Verify(method()), kVerifyNoSystemItem);
+    EXPECT_EQ(clip.tc().ltcErrorCount, 0);
+    EXPECT_EQ(clip.tc().progressDone.load(), 0);
+  }
+}
+
 TEST_P(VerifyBothMethods, TimecodesPastTheEndOfTheFileCountAsInvalid) {
   ClipRecipe recipe;
   recipe.words = Labels(TC_BASE_25, false, At25(1, 0, 0, 0), 10);
@@ -290,17 +313,19 @@ TEST(VerifyMapping, OneViewPerSegmentRunAndBoundedViewsGiveTheSameList) {
   EXPECT_EQ(clip.Errors(), whole);
 }
 
-TEST(VerifyMapping, EmptyFileCannotBeMapped) {
+TEST(VerifyMapping, EmptyFileIsRefusedBeforeAnyView) {
+  // Nothing to map and no system item to find: refused by both methods
+  // before any work array exists.
   TempDir dir;
   ClipRecipe recipe;
   recipe.words = Labels(TC_BASE_25, false, 0, 3);
   recipe.truncateTo = 0;
   Clip clip(dir.File("empty.bin"), recipe);
-  EXPECT_EQ(clip.Verify(kMapping), kVerifyNoMapping);
-  EXPECT_EQ(clip.tc().frameStatus, nullptr);
-  // Read by file I/O, every word is unreadable (and so the same invalid label).
-  EXPECT_EQ(clip.Verify(kFileIo), kVerifyTimecodeErrors);
-  EXPECT_EQ(clip.Errors(), (std::vector<Err>{{LTC_STILL, 0, -2, -2}, {LTC_STILL, 1, -2, -2}}));
+  for (int method : {kMapping, kFileIo}) {
+    EXPECT_EQ(clip.Verify(method), kVerifyNoSystemItem);
+    EXPECT_EQ(clip.tc().frameStatus, nullptr);
+    EXPECT_TRUE(clip.Errors().empty());
+  }
 }
 
 TEST(VerifyInputs, MissingRecordsAndUnsupportedBase) {

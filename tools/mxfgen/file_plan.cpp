@@ -93,7 +93,9 @@ bool MakePlan(const Options& opt, Plan* plan, std::string* error) {
   op[14] = opt.opQualifier;
   const uint32_t cap =
       opt.maxSegmentEntries ? std::min(opt.maxSegmentEntries, kMaxEntriesPerSegment) : kMaxEntriesPerSegment;
-  const bool footerIndex = opt.indexLayout == IndexLayout::Footer || opt.indexLayout == IndexLayout::FooterSplit;
+  const bool footerIndex = opt.indexLayout == IndexLayout::Footer || opt.indexLayout == IndexLayout::FooterSplit ||
+                           opt.indexLayout == IndexLayout::Repeated;
+  const bool indexBefore = opt.indexLayout == IndexLayout::BodyBefore || opt.indexLayout == IndexLayout::Repeated;
   const bool withIndex = !opt.omit.index;
 
   // Partitions in file order.
@@ -110,16 +112,18 @@ bool MakePlan(const Options& opt, Plan* plan, std::string* error) {
     return p.partitions.back();
   };
   add(0).holdsHeaderMetadata = true;
-  const int chunks = opt.essencePartitions;
+  // With essence in the header partition, it takes the first share of the
+  // frames as one more essence partition.
+  const int chunks = opt.essencePartitions + (opt.essenceInHeader ? 1 : 0);
   for (int k = 0; k < chunks; ++k) {
     const int64_t first = opt.frames * k / chunks;
     const int64_t count = opt.frames * (k + 1) / chunks - first;
-    PlannedPartition& body = add(1);
+    PlannedPartition& body = opt.essenceInHeader && k == 0 ? p.partitions.front() : add(1);
     body.pack.bodySid = 1;
     body.pack.bodyOffset = p.streamOffset[static_cast<size_t>(first)];
     body.firstFrame = first;
     body.frameCount = count;
-    if (withIndex && opt.indexLayout == IndexLayout::BodyBefore) {
+    if (withIndex && indexBefore) {
       body.pack.indexSid = 1;
       Split(body.segments, first, count, cap);
     }

@@ -28,8 +28,9 @@ const char kUsage[] =
     "  --picture-bytes N        picture element size (default 4096)\n"
     "  --sparse                 leave picture data as holes in the file\n"
     "  --kag 1|512              KLV alignment grid (default 512)\n"
-    "  --index footer|body-after|body-before|split:N\n"
+    "  --index footer|body-after|body-before|split:N|repeated\n"
     "  --partitions N           body partitions holding essence (default 1)\n"
+    "  --essence-in-header      the header partition holds the first frames too\n"
     "  --anc                    ancillary data element in every frame\n"
     "  --version MAJ.MIN        MXF version (default 1.2)\n"
     "  --dynamic-tags fixed|downward\n"
@@ -69,6 +70,7 @@ const char* IndexName(mxfgen::IndexLayout l) {
     case mxfgen::IndexLayout::FooterSplit: return "split";
     case mxfgen::IndexLayout::BodyBefore: return "body-before";
     case mxfgen::IndexLayout::BodyAfter: return "body-after";
+    case mxfgen::IndexLayout::Repeated: return "repeated";
   }
   return "?";
 }
@@ -175,6 +177,8 @@ int main(int argc, char** argv) {
         o.indexLayout = IndexLayout::BodyAfter;
       } else if (v == "body-before" || v == "body") {
         o.indexLayout = IndexLayout::BodyBefore;
+      } else if (v == "repeated") {
+        o.indexLayout = IndexLayout::Repeated;
       } else if (v.rfind("split:", 0) == 0 && ToInt(v.substr(6), &n) && n > 0) {
         o.indexLayout = IndexLayout::FooterSplit;
         o.maxSegmentEntries = static_cast<uint32_t>(n);
@@ -184,6 +188,8 @@ int main(int argc, char** argv) {
     } else if (a == "--partitions") {
       if (!number(&n)) return Usage("bad --partitions");
       o.essencePartitions = static_cast<int>(n);
+    } else if (a == "--essence-in-header") {
+      o.essenceInHeader = true;
     } else if (a == "--anc") {
       o.ancillary = true;
     } else if (a == "--version") {

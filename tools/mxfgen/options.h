@@ -16,6 +16,7 @@ enum class IndexLayout {
   FooterSplit,  // complete index in the footer, segments of at most maxSegmentEntries
   BodyBefore,   // each essence partition carries its own segment ahead of its essence
   BodyAfter,    // after each essence partition an index-only body partition with its segment
+  Repeated,     // each essence partition's own segment ahead of its essence, and again all in the footer
 };
 
 enum class AudioWrapping { Aes3, Bwf };
@@ -99,6 +100,7 @@ struct Options {
   uint32_t kag = 512;             // 512 or 1
   IndexLayout indexLayout = IndexLayout::Footer;
   int essencePartitions = 1;      // body partitions that hold essence
+  bool essenceInHeader = false;   // the header partition holds the first frames too
   uint32_t maxSegmentEntries = 0; // FooterSplit (and any layout): cap per segment; 0 = none
   uint8_t headerStatus = kClosedComplete;
   uint8_t bodyStatus = kClosedComplete;

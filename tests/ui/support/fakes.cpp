@@ -52,4 +52,7 @@ QString FakeShell::ChooseFolder(QWidget*, const QString&, const QString& start) 
   return folder;
 }
 
-void FakeShell::OpenFolder(const QString& folder) { openedFolders << folder; }
+bool FakeShell::OpenFolder(const QString& folder) {
+  openedFolders << folder;
+  return folderOpens;
+}

@@ -41,7 +41,7 @@ class FakeShell : public ShellServices {
   QStringList OpenWavFiles(QWidget* owner) override;
   QString SaveTextFile(QWidget* owner, const QString& title) override;
   QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) override;
-  void OpenFolder(const QString& folder) override;
+  bool OpenFolder(const QString& folder) override;
 
   std::deque<QString> mxfChoices;     // empty string: the user cancels
   std::deque<QStringList> wavChoices;  // empty list: the user cancels
@@ -50,5 +50,6 @@ class FakeShell : public ShellServices {
   std::deque<QString> saveChoices;    // empty string: the user cancels
   QStringList saveTitles;
   QStringList openedFolders;
+  bool folderOpens = true;  // false: no file manager answers
   int openMxfCalls = 0;
 };

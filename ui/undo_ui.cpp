@@ -1,0 +1,159 @@
+#include "ui/undo_ui.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "platform/path.h"
+#include "rewrap/undo_preflight.h"
+#include "rewrap/undo_restore.h"
+#include "rewrap/undo_texts.h"
+#include "ui/message_box.h"
+#include "ui/qt_text.h"
+#include "ui/ui_texts.h"
+
+namespace undo_ui {
+
+namespace {
+
+constexpr char16_t kUndoCaption[] = u"元に戻す";
+
+bool Interrupted(const UNDO_OUTCOME& o) {
+  return o.journal.state == UNDO_STATE_IN_PROGRESS || o.journal.state == UNDO_STATE_UNDOING;
+}
+
+}  // namespace
+
+QString MenuText(const std::u16string& mxfPath, bool* enabled) {
+  *enabled = false;
+  if (mxfPath.empty()) return Q(kUndoCaption);
+  UNDO_OUTCOME o;
+  if (InspectUndo(mxfPath, UndoSettings(), &o) != UNDO_OK) return Q(kUndoCaption);
+  *enabled = true;
+  const std::u16string what = Interrupted(o) ? u"中断されたラッピング" : u"ラッピング";
+  return Q(std::u16string(kUndoCaption) + u" (" + what + u" " + UndoRangeText(o.journal.description) + u", " +
+           UndoTimeText(o.journal.description) + u")");
+}
+
+bool OfferRollBack(QWidget* owner, MessageBoxes& boxes, const std::u16string& mxfPath) {
+  if (!UndoRecoveryPending(mxfPath, UndoSettings())) return true;
+  UNDO_OUTCOME o;
+  InspectUndo(mxfPath, UndoSettings(), &o);
+  const std::u16string name = plat::FileNamePart(mxfPath);
+  const std::u16string question = ComposeInterruptedQuestion(name, o) + u"\n\nロールバックしますか？";
+  const bool rollBack = ShowMessage(boxes, owner, question, txt::kAppCaption, MsgIcon::Warning,
+                                    MsgButtons::YesNo) == MsgAnswer::Yes;
+  o = UNDO_OUTCOME{};
+  const int rc = rollBack ? RollBackInterrupted(mxfPath, UndoSettings(), &o)
+                          : LeaveInterrupted(mxfPath, UndoSettings(), &o);
+  if (rc != UNDO_OK) {
+    ShowMessage(boxes, owner, ComposeUndoRefusal(name, rc, o), txt::kAppCaption, MsgIcon::Error);
+    return false;
+  }
+  if (rollBack) ShowMessage(boxes, owner, ComposeUndoDone(name, o, true), txt::kAppCaption, MsgIcon::Information);
+  return true;
+}
+
+bool ConfirmBeforeRewrap(QWidget* owner, MessageBoxes& boxes, const std::u16string& mxfPath,
+                         const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base, bool* withoutJournal) {
+  *withoutJournal = false;
+  UNDO_PREFLIGHT p;
+  switch (CheckUndoPreflight(mxfPath, plan, base, UndoSettings(), &p)) {
+    case UNDO_PREFLIGHT_PENDING:
+      return OfferRollBack(owner, boxes, mxfPath);
+    case UNDO_PREFLIGHT_NO_ROOM:
+      *withoutJournal = ShowMessage(boxes, owner, ComposeJournalNoRoom(p.bytesNeeded, p.bytesFree) +
+                                                     u"\n\nジャーナルなしでラッピングしますか？",
+                                    txt::kAppCaption, MsgIcon::Warning, MsgButtons::YesNo) == MsgAnswer::Yes;
+      return *withoutJournal;
+    default:
+      return true;
+  }
+}
+
+void RunUndo(QWidget* owner, MessageBoxes& boxes, const std::u16string& mxfPath) {
+  if (mxfPath.empty()) return;
+  const std::u16string name = plat::FileNamePart(mxfPath);
+  UNDO_OUTCOME o;
+  int rc = InspectUndo(mxfPath, UndoSettings(), &o);
+  if (rc == UNDO_OK && Interrupted(o)) {
+    OfferRollBack(owner, boxes, mxfPath);
+    return;
+  }
+  if (rc == UNDO_OK) {
+    const std::u16string question = name + u"\n\nラッピング (" + UndoRangeText(o.journal.description) + u", " +
+                                    UndoTimeText(o.journal.description) + u") を元に戻しますか？";
+    if (ShowMessage(boxes, owner, question, txt::kAppCaption, MsgIcon::Information, MsgButtons::YesNo) !=
+        MsgAnswer::Yes) {
+      return;
+    }
+    o = UNDO_OUTCOME{};
+    rc = UndoNewestRewrap(mxfPath, UndoSettings(), &o);
+  }
+  if (rc != UNDO_OK) {
+    ShowMessage(boxes, owner, ComposeUndoRefusal(name, rc, o), txt::kAppCaption, MsgIcon::Warning);
+    return;
+  }
+  ShowMessage(boxes, owner, ComposeUndoDone(name, o, false), txt::kAppCaption, MsgIcon::Information);
+}
+
+SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("undoSettings"));
+  setWindowTitle(Q(u"元に戻す設定"));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  const UNDO_SETTINGS& s = UndoSettings();
+  journal_ = new QCheckBox(Q(u"ラッピングを元に戻せるようにする(ジャーナルを保存)"), this);
+  journal_->setChecked(s.journal);
+  readBack_ = new QCheckBox(Q(u"書込み後に読み返して確認する"), this);
+  readBack_->setChecked(s.readBack);
+  folder_ = new QLineEdit(Q(s.folder), this);
+  folder_->setPlaceholderText(Q(u"MXFファイルと同じフォルダ"));
+  auto* browse = new QPushButton(Q(u"参照..."), this);
+  connect(browse, &QPushButton::clicked, this, [this] {
+    const QString dir = QFileDialog::getExistingDirectory(this, Q(u"ジャーナルの保存先"), folder_->text());
+    if (!dir.isEmpty()) folder_->setText(dir);
+  });
+  keep_ = new QSpinBox(this);
+  keep_->setRange(1, static_cast<int>(kMaxJournalsKept));
+  keep_->setValue(static_cast<int>(s.keep));
+
+  auto* folderRow = new QHBoxLayout;
+  folderRow->addWidget(folder_);
+  folderRow->addWidget(browse);
+  auto* form = new QFormLayout;
+  form->addRow(Q(u"保存先"), folderRow);
+  form->addRow(Q(u"保存する数"), keep_);
+  auto* buttons = new QDialogButtonBox(this);
+  buttons->addButton(Q(txt::kOk), QDialogButtonBox::AcceptRole);
+  buttons->addButton(Q(txt::kCancel), QDialogButtonBox::RejectRole);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(journal_);
+  layout->addWidget(readBack_);
+  layout->addLayout(form);
+  layout->addWidget(buttons);
+}
+
+void SettingsDialog::Store() const {
+  UNDO_SETTINGS& s = UndoSettings();
+  s.journal = journal_->isChecked();
+  s.readBack = readBack_->isChecked();
+  s.folder = U16(folder_->text().trimmed());
+  s.keep = static_cast<uint32_t>(keep_->value());
+}
+
+bool SettingsDialog::Edit(QWidget* parent) {
+  SettingsDialog dialog(parent);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  dialog.Store();
+  return true;
+}
+
+}  // namespace undo_ui
