@@ -28,14 +28,29 @@ inline std::string ReadAll(const std::filesystem::path& p) { return testsupport:
 // messages, as on the users' machines.
 inline constexpr const char* kJapaneseLocale = "LC_ALL= LC_MESSAGES= LANG=ja_JP.UTF-8";
 
-// args: separated by spaces (no quoting: the scratch paths hold no spaces);
+// args: words as for a shell ('...' quotes, no other expansion);
 // input: what the user types; env: NAME=VALUE assignments (an empty VALUE
 // leaves the variable empty) for the tool's environment.
 inline CliResult RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& input = "",
                         const std::string& env = kJapaneseLocale) {
+  // Words as a POSIX shell splits them: '...' keeps everything inside.
   std::vector<std::string> list;
-  std::istringstream words(args);
-  for (std::string w; words >> w;) list.push_back(w);
+  std::string word;
+  bool inWord = false, quoted = false;
+  for (char c : args) {
+    if (c == '\'') {
+      quoted = !quoted;
+      inWord = true;
+    } else if ((c == ' ' || c == '\t' || c == '\n') && !quoted) {
+      if (inWord) list.push_back(word);
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) list.push_back(word);
   std::vector<std::unique_ptr<testsupport::EnvOverride>> overrides;
   std::istringstream assignments(env);
   for (std::string a; assignments >> a;) {
