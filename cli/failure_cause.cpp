@@ -6,9 +6,8 @@ namespace cli {
 
 std::u16string CauseText(const FailureCause& cause) {
   if (!cause.known()) return {};
-  // The system's code in decimal, as the user would look it up (errno on
-  // POSIX; the Windows build names its own).
-  return plat::Utf8ToUtf16(plat::DescribeError(cause.error) + " (errno " + std::to_string(cause.error) + ")");
+  // The system's code in decimal, as the user would look it up.
+  return plat::Utf8ToUtf16(plat::DescribeError(cause.error) + " (" + plat::ErrorCodeText(cause.error) + ")");
 }
 
 std::u16string FailureLine(const FailureCause& cause, int code) {

@@ -15,7 +15,7 @@ struct FailureCause {
   bool known() const { return error != 0; }
 };
 
-// "Permission denied (errno 13)"; empty without a cause.
+// "Permission denied (errno 13)" ("(error 5)" on Windows); empty without a cause.
 std::u16string CauseText(const FailureCause& cause);
 
 // "/path/m.mxf: Permission denied (errno 13), code 2006". Without an OS

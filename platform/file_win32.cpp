@@ -341,6 +341,8 @@ bool RemoveFile(const std::u16string& path, SysError* err) {
   return true;
 }
 
+std::string ErrorCodeText(SysError err) { return "error " + std::to_string(err); }
+
 std::string DescribeError(SysError err) {
   switch (err) {
     case 0: return "no error";

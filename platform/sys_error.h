@@ -16,5 +16,8 @@ inline constexpr SysError kErrOutOfRange = 0x7004;  // view (or mapping) outside
 
 // A short human-readable description, for logs and diagnostics.
 std::string DescribeError(SysError err);
+// The code as the user would look it up: "errno 2" on POSIX, "error 2"
+// (a GetLastError() value) on Windows.
+std::string ErrorCodeText(SysError err);
 
 }  // namespace plat

@@ -9,7 +9,7 @@ fi
 # The Windows build (cross-compiled with mingw-w64, tested under wine).
 if [[ "${VELMORA_SKIP_WINDOWS:-0}" != "1" ]]; then
   want+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-         binutils-mingw-w64-x86-64 googletest wine wine64 xvfb)
+         binutils-mingw-w64-x86-64 googletest wine wine64 xvfb locales)
   # Qt for mingw from Debian's source package, and the Windows zip.
   want+=(qt6-base-dev-tools dpkg-dev ninja-build zip)
 fi

@@ -12,9 +12,7 @@ windows_cli="$root/build-win64/bin/velmora-cli.exe"
 for f in "$linux_cli" "$mxfgen" "$windows_cli"; do
   [[ -x "$f" || -f "$f" ]] || { echo "release-check: $f is missing (build it first)" >&2; exit 1; }
 done
-export WINEPREFIX="$root/build-win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=ja_JP.UTF-8
-export WINEARCH=win64
-[[ -d "$WINEPREFIX/drive_c" ]] || { wineboot --init >/dev/null 2>&1 || true; wineserver --wait || true; }
+source scripts/wine-env.sh "$root/build-win64"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-release-check.XXXXXX")"
 trap 'wineserver --kill >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
@@ -26,6 +24,10 @@ same() {  # same LABEL A B
     echo "  DIFFERENT: $1 ($2 / $3)"
     failures=$((failures + 1))
   fi
+}
+# Runs a command quietly; on failure shows what it printed to standard error.
+quiet() {
+  "$@" 2>"$work/stderr.txt" || { cat "$work/stderr.txt" >&2; echo "release-check: failed: $*" >&2; exit 1; }
 }
 win() { wine "$windows_cli" "$@"; }
 
@@ -47,19 +49,19 @@ check_clip() {  # check_clip NAME IN OUT WAV
     cp "$work/$name.mxf" "$lin/clip.mxf"
     cp "$work/$name.mxf" "$w/clip.mxf"
 
-    "$linux_cli" analyze "$lin/clip.mxf" --json --io "$io" | sed 's|"path": *"[^"]*"|"path": ""|' >"$lin/analyze.json"
-    win analyze "$w/clip.mxf" --json --io "$io" | sed 's|"path": *"[^"]*"|"path": ""|' >"$w/analyze.json"
+    quiet "$linux_cli" analyze "$lin/clip.mxf" --json --io "$io" | sed 's|"path": *"[^"]*"|"path": ""|' >"$lin/analyze.json"
+    quiet win analyze "$w/clip.mxf" --json --io "$io" | sed 's|"path": *"[^"]*"|"path": ""|' >"$w/analyze.json"
     same "analyze --json" "$lin/analyze.json" "$w/analyze.json"
 
-    "$linux_cli" export "$lin/clip.mxf" --in "$in" --out "$out" --tracks all --dir "$lin/out" --io "$io" >/dev/null
-    win export "$w/clip.mxf" --in "$in" --out "$out" --tracks all --dir "$w/out" --io "$io" >/dev/null
+    quiet "$linux_cli" export "$lin/clip.mxf" --in "$in" --out "$out" --tracks all --dir "$lin/out" --io "$io" >/dev/null
+    quiet win export "$w/clip.mxf" --in "$in" --out "$out" --tracks all --dir "$w/out" --io "$io" >/dev/null
     for f in "$lin/out"/*.wav; do
       same "export $(basename "$f")" "$f" "$w/out/$(basename "$f")"
     done
 
-    "$linux_cli" rewrap "$lin/clip.mxf" --in "$in" --out "$out" --track 2="$work/$wav" --silence 3 --io "$io" \
+    quiet "$linux_cli" rewrap "$lin/clip.mxf" --in "$in" --out "$out" --track 2="$work/$wav" --silence 3 --io "$io" \
       --yes >/dev/null
-    win rewrap "$w/clip.mxf" --in "$in" --out "$out" --track 2="$work/$wav" --silence 3 --io "$io" --yes >/dev/null
+    quiet win rewrap "$w/clip.mxf" --in "$in" --out "$out" --track 2="$work/$wav" --silence 3 --io "$io" --yes >/dev/null
     same "rewrapped MXF" "$lin/clip.mxf" "$w/clip.mxf"
     if cmp -s "$work/$name.mxf" "$lin/clip.mxf"; then
       echo "  DIFFERENT: the rewrap changed nothing"

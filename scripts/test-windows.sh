@@ -35,14 +35,7 @@ cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_UI=OFF -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" >/dev/null
 cmake --build "$out" -j"$jobs"
 
-# A wine prefix of our own, made once; Japanese locale for the code-page tests.
-export WINEPREFIX="$out/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=ja_JP.UTF-8
-export WINEARCH=win64
-if [[ ! -d "$WINEPREFIX/drive_c" ]]; then
-  echo "== Wine prefix"
-  wineboot --init >/dev/null 2>&1 || true
-  wineserver --wait || true
-fi
+source scripts/wine-env.sh "$out"
 
 echo "== Tests under wine"
 status=0

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch.h"
 #include "engine/analysis_steps.h"
 #include "engine/job_runner.h"
 #include "engine/mxf_state.h"
@@ -24,8 +25,7 @@ namespace {
 class ScratchDir {
  public:
   ScratchDir() {
-    char name[] = "/tmp/velmora_hdrgen_XXXXXX";
-    if (::mkdtemp(name) != nullptr) path_ = name;
+    path_ = testsupport::MakeScratchFolder("velmora_hdrgen");
   }
   ~ScratchDir() {
     std::error_code ec;

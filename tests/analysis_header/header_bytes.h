@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "engine/analysis_steps.h"
 #include "engine/mxf_records.h"
 #include "engine/mxf_state.h"

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch.h"
 #include "engine/analysis_steps.h"
 #include "engine/mxf_state.h"
 #include "platform/file.h"
@@ -18,8 +19,7 @@ namespace idxtest {
 class GeneratedFile {
  public:
   GeneratedFile() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "velmora-idx-XXXXXX").string();
-    if (::mkdtemp(tmpl.data()) != nullptr) dir_ = tmpl;
+    dir_ = testsupport::MakeScratchFolder("velmora-idx");
   }
   ~GeneratedFile() {
     file_.Close();

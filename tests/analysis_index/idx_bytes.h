@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "engine/mxf_records.h"
 #include "platform/file.h"
 #include "tests/support/klv_bytes.h"

@@ -28,17 +28,13 @@ class WavLibraryTest : public WavDirTest {
     const char* tz = std::getenv("TZ");
     oldTz_ = tz ? tz : "";
     hadTz_ = tz != nullptr;
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
+    testsupport::SetEnv("TZ", std::string("UTC"));
+    testsupport::ReadTimeZoneAgain();
   }
   void TearDown() override {
     WavLibraryClear(&head_);
-    if (hadTz_) {
-      ::setenv("TZ", oldTz_.c_str(), 1);
-    } else {
-      ::unsetenv("TZ");
-    }
-    ::tzset();
+    testsupport::SetEnv("TZ", hadTz_ ? std::optional<std::string>(oldTz_) : std::nullopt);
+    testsupport::ReadTimeZoneAgain();
     WavDirTest::TearDown();
   }
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch.h"
 #include "engine/mxf_records.h"
 #include "platform/text.h"
 #include "tests/bwf/wav_bytes.h"
@@ -24,9 +25,8 @@ inline void SetTimeline(MXF_TIMECODE_INFO& tc, int32_t base, int32_t dropFrame, 
 class WavDirTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "velmora-wav-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
+    dir_ = testsupport::MakeScratchFolder("velmora-wav");
+    ASSERT_FALSE(dir_.empty());
     SetTimeline(tc25_, TC_BASE_25, 0, FRC_25);
   }
   void TearDown() override {

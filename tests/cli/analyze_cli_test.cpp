@@ -150,9 +150,13 @@ TEST(AnalyzeCli, BadInputsAreRefusedCleanly) {
   const CliResult missing = RunCli("analyze " + (dir.path / "none.mxf").string(), dir.path);
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("MXFファイルをロードできません。"), std::string::npos) << missing.err;
-  EXPECT_NE(missing.err.find((dir.path / "none.mxf").string() + ": No such file or directory (errno 2), code 1"),
-            std::string::npos)
-      << missing.err;
+#if defined(_WIN32)
+  // The system's text for ERROR_FILE_NOT_FOUND (2), whatever its language.
+  const std::string notFound = plat::DescribeError(2) + " (error 2), code 1";
+#else
+  const std::string notFound = "No such file or directory (errno 2), code 1";
+#endif
+  EXPECT_NE(missing.err.find(Shown(dir.path / "none.mxf") + ": " + notFound), std::string::npos) << missing.err;
   // A failure is still one JSON object, with the real code and the OS cause
   // and without facts nobody read (no size, frame rate or frame count).
   const CliResult missingJson = RunCli("analyze " + (dir.path / "none.mxf").string() + " --json", dir.path);
@@ -160,16 +164,20 @@ TEST(AnalyzeCli, BadInputsAreRefusedCleanly) {
   const jsontest::Value j = ParseJson(missingJson.out);
   EXPECT_EQ(j["result"]["code"].number, 1);
   EXPECT_EQ(j["result"]["exit_status"].number, 1);
-  EXPECT_EQ(j["result"]["cause"]["path"].text, (dir.path / "none.mxf").string());
+  EXPECT_EQ(j["result"]["cause"]["path"].text, Shown(dir.path / "none.mxf"));
   EXPECT_EQ(j["result"]["cause"]["os_error"].number, 2);
+#if defined(_WIN32)
+  EXPECT_EQ(j["result"]["cause"]["os_text"].text, plat::DescribeError(2));
+#else
   EXPECT_EQ(j["result"]["cause"]["os_text"].text, "No such file or directory");
+#endif
   for (const char* invented : {"size", "timecode", "index", "audio", "video"}) {
     EXPECT_FALSE(j.Has(invented)) << invented;
   }
 
   EXPECT_EQ(RunCli("analyze " + dir.path.string(), dir.path).status, 1);
 
-  std::FILE* f = std::fopen((dir.path / "empty.mxf").c_str(), "wb");
+  std::FILE* f = std::fopen((dir.path / "empty.mxf").string().c_str(), "wb");
   std::fclose(f);
   const CliResult empty = RunCli("analyze " + (dir.path / "empty.mxf").string(), dir.path);
   EXPECT_EQ(empty.status, 1);

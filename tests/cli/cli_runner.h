@@ -1,11 +1,17 @@
 // Runs velmora-cli as a user would and captures what it prints.
 #pragma once
 
-#include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <sstream>
 #include <string>
-#include <sys/wait.h>
+#include <vector>
 
+#include "platform/path.h"
+#include "platform/sys_error.h"
+#include "platform/text.h"
+#include "tests/support/process.h"
+#include "tests/support/scratch.h"
 #include "tools/mxfgen/mxfgen.h"
 
 namespace clitest {
@@ -16,46 +22,54 @@ struct CliResult {
   std::string err;
 };
 
-inline std::string ReadAll(const std::filesystem::path& p) {
-  std::string s;
-  if (std::FILE* f = std::fopen(p.c_str(), "rb")) {
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-    std::fclose(f);
-  }
-  return s;
-}
+inline std::string ReadAll(const std::filesystem::path& p) { return testsupport::ReadWholeFile(p.string()); }
 
 // The locale the tests run the tool in unless they say otherwise: Japanese
 // messages, as on the users' machines.
 inline constexpr const char* kJapaneseLocale = "LC_ALL= LC_MESSAGES= LANG=ja_JP.UTF-8";
 
-// args are passed through the shell; quote paths that need it. `env` holds
-// variable assignments for the tool's environment; `wrapper` runs before the
-// binary (e.g. "flock -s FILE" to hold a lock meanwhile).
+// args: words as for a shell ('...' quotes, no other expansion);
+// input: what the user types; env: NAME=VALUE assignments (an empty VALUE
+// leaves the variable empty) for the tool's environment.
 inline CliResult RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& input = "",
-                        const std::string& env = kJapaneseLocale, const std::string& wrapper = "") {
-  const auto outPath = dir / "cli.out";
-  const auto errPath = dir / "cli.err";
-  std::string cmd = env + " " + wrapper + " " + std::string(VELMORA_BIN_DIR) + "/velmora-cli " + args + " >" + outPath.string() +
-                    " 2>" + errPath.string();
-  cmd = input.empty() ? cmd + " </dev/null" : "printf '" + input + "' | " + cmd;
-  const int raw = std::system(cmd.c_str());
-  CliResult r;
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = ReadAll(outPath);
-  r.err = ReadAll(errPath);
-  return r;
+                        const std::string& env = kJapaneseLocale) {
+  // Words as a POSIX shell splits them: '...' keeps everything inside.
+  std::vector<std::string> list;
+  std::string word;
+  bool inWord = false, quoted = false;
+  for (char c : args) {
+    if (c == '\'') {
+      quoted = !quoted;
+      inWord = true;
+    } else if ((c == ' ' || c == '\t' || c == '\n') && !quoted) {
+      if (inWord) list.push_back(word);
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) list.push_back(word);
+  std::vector<std::unique_ptr<testsupport::EnvOverride>> overrides;
+  std::istringstream assignments(env);
+  for (std::string a; assignments >> a;) {
+    const size_t eq = a.find('=');
+    if (eq != std::string::npos) overrides.push_back(std::make_unique<testsupport::EnvOverride>(a.substr(0, eq), a.substr(eq + 1)));
+  }
+  const testsupport::ProcessResult p =
+      testsupport::RunProgram(testsupport::ProgramPath("velmora-cli"), list, dir.generic_string(), input);
+  return CliResult{p.status, p.out, p.err};
+}
+
+// A path as the CLI prints it: absolute, with the system's separators.
+inline std::string Shown(const std::filesystem::path& p) {
+  return plat::Utf16ToUtf8(plat::AbsolutePath(plat::Utf8ToUtf16(p.generic_string())));
 }
 
 struct TempDir {
-  std::filesystem::path path;
-  TempDir() {
-    char tmpl[] = "/tmp/velmora-cli-XXXXXX";
-    path = mkdtemp(tmpl);
-  }
-  ~TempDir() { std::filesystem::remove_all(path); }
+  testsupport::ScratchFolder folder{"velmora-cli"};
+  std::filesystem::path path{folder.dir()};
 };
 
 inline std::string MakeMxf(const std::filesystem::path& path, const mxfgen::Options& opt,

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <vector>
 
 #include "tests/cli/cli_runner.h"
@@ -221,19 +222,28 @@ TEST_F(RewrapCli, TellsThePlanAndWhereAShortWavRunsOut) {
 
 // The rewrap holds the MXF file locked from before its analysis to the end
 // of the write; analyses share the file, and WAV files are read shared.
+// velmora-cli run under `wrapper` (e.g. "flock -s FILE"); the exit status.
+int RunHeld(const std::string& wrapper, const std::string& args, const std::filesystem::path& dir) {
+  const std::string cmd = std::string(kJapaneseLocale) + " " + wrapper + " " + std::string(VELMORA_BIN_DIR) +
+                          "/velmora-cli " + args + " >" + (dir / "held.out").string() + " 2>" +
+                          (dir / "held.err").string() + " </dev/null";
+  const int raw = std::system(cmd.c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
 TEST_F(RewrapCli, LocksTheFileAndSharesTheWavs) {
   WriteWav(dir.path / "a.wav", 1, 24, 1920, 0x100000);
   const std::string before = ReadAll(mxf);
   const std::string held = "flock -s " + mxf.string();
-  EXPECT_EQ(RunCli("analyze " + mxf.string(), dir.path, "", kJapaneseLocale, held).status, 0) << "an analysis refused another's";
-  CliResult r = RunCli(Args("--in 01:00:00:01 --out 01:00:00:05 --silence 1 --yes"), dir.path, "", kJapaneseLocale, held);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("MXFファイルをロードできません。"), std::string::npos) << r.err;
+  EXPECT_EQ(RunHeld(held, "analyze " + mxf.string(), dir.path), 0) << "an analysis refused another's";
+  EXPECT_EQ(RunHeld(held, Args("--in 01:00:00:01 --out 01:00:00:05 --silence 1 --yes"), dir.path), 1);
+  EXPECT_NE(ReadAll(dir.path / "held.err").find("MXFファイルをロードできません。"), std::string::npos);
   EXPECT_TRUE(ReadAll(mxf) == before);
   // A WAV another program reads (shared lock) is still usable.
-  r = RunCli(Args("--in 01:00:00:01 --out 01:00:00:01 --track 1=" + (dir.path / "a.wav").string() + " --yes"),
-             dir.path, "", kJapaneseLocale, "flock -s " + (dir.path / "a.wav").string());
-  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(RunHeld("flock -s " + (dir.path / "a.wav").string(),
+                    Args("--in 01:00:00:01 --out 01:00:00:01 --track 1=" + (dir.path / "a.wav").string() + " --yes"),
+                    dir.path),
+            0);
 }
 
 TEST(RewrapCliDropFrame, ASkippedLabelIsRefusedWithTheNextOne) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "tests/support/scratch.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -49,19 +49,8 @@ inline Bytes Filled(size_t n, uint8_t v) { return Bytes(n, v); }
 class ScratchFile {
  public:
   explicit ScratchFile(const Bytes& content) {
-    char name[] = "/tmp/velmora_klv_XXXXXX";
-    int fd = ::mkstemp(name);
-    if (fd >= 0) {
-      size_t done = 0;
-      while (done < content.size()) {
-        ssize_t w = ::write(fd, content.data() + done, content.size() - done);
-        if (w <= 0) break;
-        done += static_cast<size_t>(w);
-      }
-      ::close(fd);
-      path_ = name;
-      ok_ = done == content.size();
-    }
+    path_ = testsupport::MakeScratchFile("velmora_klv", content.data(), content.size());
+    ok_ = !path_.empty();
   }
   ~ScratchFile() {
     if (!path_.empty()) std::remove(path_.c_str());

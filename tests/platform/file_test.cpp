@@ -52,30 +52,30 @@ class FileTest : public ScratchDir {
 };
 
 TEST_F(FileTest, PositionedIoBeyondFourGiBOnSparseFile) {
-  const uint64_t far = (uint64_t{1} << 32) + 12345;  // past what 32 bits can address
+  const uint64_t farAway = (uint64_t{1} << 32) + 12345;  // past what 32 bits can address
   SysError err = -1;
   File f = File::Open(PathOf("sparse.bin"), Access::Write, Share::Exclusive, &err);
   ASSERT_TRUE(f.valid()) << DescribeError(err);
   const char msg[] = "FAR AWAY";
-  ASSERT_EQ(f.WriteAt(far, msg, 8, &err), 8);
+  ASSERT_EQ(f.WriteAt(farAway, msg, 8, &err), 8);
   EXPECT_EQ(err, 0);
 
   uint64_t size = 0;
   ASSERT_TRUE(f.Size(&size));
-  EXPECT_EQ(size, far + 8);
+  EXPECT_EQ(size, farAway + 8);
 
   // A read spanning the hole and the data: zeros first, then the bytes.
   char buf[12];
   std::memset(buf, 'x', sizeof buf);
-  ASSERT_EQ(f.ReadAt(far - 4, buf, 12, &err), 12);
+  ASSERT_EQ(f.ReadAt(farAway - 4, buf, 12, &err), 12);
   EXPECT_EQ(std::string(buf, 12), std::string(4, '\0') + "FAR AWAY");
 
   // Short read at the end of the file, then nothing past it; neither is an error.
-  ASSERT_EQ(f.ReadAt(far + 5, buf, sizeof buf, &err), 3);
+  ASSERT_EQ(f.ReadAt(farAway + 5, buf, sizeof buf, &err), 3);
   EXPECT_EQ(err, 0);
   EXPECT_EQ(std::string(buf, 3), "WAY");
-  EXPECT_EQ(f.ReadAt(far + 8, buf, sizeof buf, &err), 0);
-  EXPECT_EQ(f.ReadAt(far * 2, buf, sizeof buf, &err), 0);
+  EXPECT_EQ(f.ReadAt(farAway + 8, buf, sizeof buf, &err), 0);
+  EXPECT_EQ(f.ReadAt(farAway * 2, buf, sizeof buf, &err), 0);
   EXPECT_EQ(err, 0);
 }
 

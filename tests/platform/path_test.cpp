@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/file.h"
 #include "platform/path.h"
 #include "platform/text.h"
 #include "scratch_dir.h"

@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "platform/file.h"
+#include "tests/support/scratch.h"
 
 namespace klvtest {
 
@@ -70,18 +69,9 @@ inline Bytes LocalSet(const Bytes& key, const std::vector<Bytes>& items) {
 class ScratchMxf {
  public:
   explicit ScratchMxf(const Bytes& content) {
-    char name[] = "/tmp/velmora_klv_XXXXXX";
-    const int fd = ::mkstemp(name);
-    if (fd < 0) return;
-    size_t done = 0;
-    while (done < content.size()) {
-      const ssize_t w = ::write(fd, content.data() + done, content.size() - done);
-      if (w <= 0) break;
-      done += size_t(w);
-    }
-    ::close(fd);
-    path_ = name;
-    if (done == content.size()) file_ = plat::File::Open(path16(), plat::Access::Read, plat::Share::Shared);
+    path_ = testsupport::MakeScratchFile("velmora_klv", content.data(), content.size());
+    if (path_.empty()) return;
+    file_ = plat::File::Open(path16(), plat::Access::Read, plat::Share::Shared);
     size_ = content.size();
   }
   ~ScratchMxf() {
