@@ -105,4 +105,9 @@ BWF_FILE_NAME FormBwfFileName(std::u16string_view folder, std::u16string_view pr
   return name;
 }
 
+bool BwfPrefixIsPlain(std::u16string_view prefix) {
+  return prefix.find(u'/') == std::u16string_view::npos && prefix.find(u'\\') == std::u16string_view::npos &&
+         prefix.find(u"..") == std::u16string_view::npos;
+}
+
 bool BwfPathFits(std::u16string_view path) { return plat::PathFitsLimits(path); }

@@ -72,4 +72,8 @@ std::u16string SuffixedBwfFileName(std::u16string_view plainName, uint32_t runNu
 
 // True when the path is absolute and its file name and whole length stay
 // within the file system's limits (plat::PathFitsLimits).
+// True when an export file-name prefix stays inside the export folder: no
+// path separator ('/' or '\\') and no "..".
+bool BwfPrefixIsPlain(std::u16string_view prefix);
+
 bool BwfPathFits(std::u16string_view path);

@@ -1,5 +1,7 @@
 #include "bwf/export_job.h"
 
+#include "platform/file_system.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -178,6 +180,9 @@ int BwfOutputs::Create(const AUDIOTRACK_IO_INFO& plan, const ExportSetup& setup,
   const std::u16string folder = FieldText(plan.exportFolder, kExportFolderUnits);
   const std::u16string prefix = FieldText(plan.exportPrefix, kExportPrefixUnits);
   if (folder.empty()) return createFailedCode;
+  // A prefix that names another folder would write outside the chosen one.
+  if (!BwfPrefixIsPlain(prefix)) return createFailedCode;
+  blockAlign_ = setup.blockAlign;
 
   // Every name before any file: a name the file system cannot take refuses
   // the job with nothing created.
@@ -204,6 +209,7 @@ int BwfOutputs::Create(const AUDIOTRACK_IO_INFO& plan, const ExportSetup& setup,
   for (Output& o : outputs_) {
     o.buffer.resize(kOutputBufferBytes);
   }
+  plat::SyncFolder(folder);  // the new names survive a crash as well as their data
   return 0;
 }
 
@@ -248,8 +254,28 @@ bool BwfOutputs::Finish() {
 void BwfOutputs::Abandon() {
   for (Output& o : outputs_) {
     Drain(o);
+    ShortenToWritten(o);
     o.file.Close();
   }
+}
+
+void BwfOutputs::ShortenToWritten(Output& o) {
+  // A file left behind is a valid shorter WAV: whole sample frames, and RIFF
+  // and data sizes that say what it holds rather than the length planned.
+  if (!o.file.valid() || o.written < kBwfHeaderSize || blockAlign_ == 0) return;
+  const uint64_t data = (o.written - kBwfHeaderSize) / blockAlign_ * blockAlign_;
+  if (!o.file.Truncate(kBwfHeaderSize + data)) return;
+  o.written = kBwfHeaderSize + data;
+  auto le32 = [](uint64_t v, uint8_t out[4]) {
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  uint8_t riff[4];
+  uint8_t dataSize[4];
+  le32(data + kBwfRiffOverhead, riff);
+  le32(data, dataSize);
+  o.file.WriteAt(kBwfRiffSizeOffset, riff, 4);
+  o.file.WriteAt(kBwfDataSizeOffset, dataSize, 4);
+  o.file.Sync();
 }
 
 void BwfOutputs::Publish(int result, uint64_t fileSize) const {

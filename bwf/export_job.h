@@ -93,7 +93,9 @@ class BwfOutputs {
  private:
   struct Output;
   bool Drain(Output& o);
+  void ShortenToWritten(Output& o);
   int step_;
+  uint32_t blockAlign_ = 0;
   std::vector<Output> outputs_;
 };
 

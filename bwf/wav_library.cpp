@@ -29,11 +29,25 @@ void CopyText(char16_t* dest, size_t capacity, std::u16string_view text) {
 
 }  // namespace
 
-int WavLibraryAdd(const std::u16string& path, WAV_LIBRARY_ENTRY* head, const MXF_TIMECODE_INFO* timecode) {
+int WavLibraryAdd(const std::u16string& path, WAV_LIBRARY_ENTRY* head, const MXF_TIMECODE_INFO* timecode,
+                  plat::SysError* err) {
   if (head == nullptr) return WAV_ADD_NO_HEAD;
   if (PathInLibrary(head, path)) return WAV_ADD_DUPLICATE;
   plat::DirRecord record;
-  if (path.empty() || !plat::StatPath(path, &record) || record.isDirectory) return WAV_ADD_BAD_FORMAT;
+  plat::SysError statErr = 0;
+  if (path.empty() || !plat::StatPath(path, &record, &statErr)) {
+    if (err) *err = statErr;
+    return WAV_ADD_MISSING;
+  }
+  if (record.isDirectory) return WAV_ADD_FOLDER;
+  if (!record.isRegular) return WAV_ADD_NOT_REGULAR;
+  {
+    plat::SysError openErr = 0;
+    if (!plat::File::Open(path, plat::Access::Read, plat::Share::Shared, &openErr).valid()) {
+      if (err) *err = openErr;
+      return WAV_ADD_UNREADABLE;
+    }
+  }
   // The entry keeps the path in a fixed field; a path that does not fit could
   // not be opened again under the same name.
   if (path.size() >= kWavPathUnits || path.find(u'\0') != std::u16string::npos) return WAV_ADD_OPEN_FAILED;

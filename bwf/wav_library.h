@@ -79,12 +79,19 @@ enum WAV_ADD_RESULT : int {
   WAV_ADD_NOT_WAVE = 7,
   WAV_ADD_BAD_FORMAT = 8,  // also: no file at the path
   WAV_ADD_DUPLICATE = 9,   // the same path (case-sensitive) is already in the library
+  WAV_ADD_MISSING = 10,    // nothing at the path
+  WAV_ADD_FOLDER = 11,     // the path is a folder
+  WAV_ADD_NOT_REGULAR = 12,  // a FIFO, device or socket: never opened, so never waited on
+  WAV_ADD_UNREADABLE = 13,   // the file cannot be opened for reading (system error given)
 };
 
 // Adds the file at `path` at the tail of the library, its positions and
 // texts at the rate of `timecode` (the loaded MXF file's timecode record).
 // On any failure the library is unchanged. Returns a WAV_ADD_RESULT.
-int WavLibraryAdd(const std::u16string& path, WAV_LIBRARY_ENTRY* head, const MXF_TIMECODE_INFO* timecode);
+// *err (when given) receives the system error of WAV_ADD_MISSING and
+// WAV_ADD_UNREADABLE.
+int WavLibraryAdd(const std::u16string& path, WAV_LIBRARY_ENTRY* head, const MXF_TIMECODE_INFO* timecode,
+                  plat::SysError* err = nullptr);
 
 // Rebuilds `view` in library order (at most head.count entries), setting
 // each entry's index, with room reserved for `spare` more. Returns false
@@ -145,7 +152,7 @@ bool WavLibrarySort(std::vector<WAV_LIBRARY_ENTRY*>& view, int key, bool& ascend
 
 // The message for a failed WavLibraryAdd of `path` (result `code`), as the
 // add command shows it (dropped = false) or as dropping files shows it.
-std::u16string WavAddFailureMessage(int code, std::u16string_view path, bool dropped);
+std::u16string WavAddFailureMessage(int code, std::u16string_view path, bool dropped, plat::SysError err = 0);
 // Captions of the two ways of adding.
 inline constexpr const char16_t* kWavAddCaption = u"BWF(WAV)ファイルを追加";
 inline constexpr const char16_t* kWavDropCaption = u"ドロップされたファイル";

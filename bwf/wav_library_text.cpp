@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "bwf/wav_library.h"
+#include "engine/text_format.h"
 #include "platform/time.h"
+#include "resources/string_table.h"
 #include "timecode/timecode.h"
 
 namespace {
@@ -86,7 +88,7 @@ void FillWavEntryTexts(WAV_LIBRARY_ENTRY* entry, const MXF_TIMECODE_INFO* timeco
   entry->sortSize = size;
 }
 
-std::u16string WavAddFailureMessage(int code, std::u16string_view path, bool dropped) {
+std::u16string WavAddFailureMessage(int code, std::u16string_view path, bool dropped, plat::SysError sysErr) {
   const std::u16string err = dropped ? u"ERR: " + Decimal(code) : u"(ERR: " + Decimal(code) + u")";
   const std::u16string file(path);
   switch (code) {
@@ -99,6 +101,14 @@ std::u16string WavAddFailureMessage(int code, std::u16string_view path, bool dro
     case WAV_ADD_BAD_FORMAT:
       if (dropped) break;
       return file + u"\n\n16/24bit/48kHzになっていないため追加できません。\n" + err;
+    case WAV_ADD_MISSING:
+      return FormatText(LoadString(kStrWavMissing), {path});
+    case WAV_ADD_FOLDER:
+      return FormatText(LoadString(kStrWavIsFolder), {path});
+    case WAV_ADD_NOT_REGULAR:
+      return FormatText(LoadString(kStrWavNotRegular), {path});
+    case WAV_ADD_UNREADABLE:
+      return FormatText(LoadString(kStrWavUnreadable), {path, static_cast<int64_t>(sysErr)});
     case WAV_ADD_DUPLICATE:
       return file + u"\nこのファイルは既に追加されています。)";
     default:

@@ -166,7 +166,8 @@ int ReadWavFile(const std::u16string& path, WAV_FORMAT_INFO* info, const MXF_TIM
   if (!ValidTimeline(timecode)) return WAV_READ_BAD_FRAME_RATE;
   *info = WAV_FORMAT_INFO{};
 
-  plat::File file = plat::File::Open(path, plat::Access::Read, plat::Share::Exclusive);
+  // Shared: another reader (a player, a second job of ours) does not refuse it.
+  plat::File file = plat::File::Open(path, plat::Access::Read, plat::Share::Shared);
   if (!file.valid()) return WAV_READ_OPEN_FAILED;
   uint64_t fileSize = 0;
   if (!file.Size(&fileSize)) return WAV_READ_OPEN_FAILED;

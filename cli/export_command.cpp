@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bwf/bwf_header.h"
 #include "bwf/export_engines.h"
 #include "cli/commands.h"
 #include "cli/help.h"
@@ -87,6 +88,7 @@ int ParseArgs(const std::vector<std::string>& args, ExportOptions* opt) {
   if (opt->path.empty()) return UsageError("FILE is missing");
   if (opt->in.empty() || opt->out.empty()) return UsageError("--in and --out are required");
   if (opt->tracks.empty()) return UsageError("--tracks is required");
+  if (!RangeLabelForms(opt->in, opt->out)) return kExitUsage;
   if (!haveDir) return UsageError("--dir is required");
   // The plan holds the folder and the prefix in fixed fields; nothing is cut.
   if (opt->folder.size() >= kExportFolderUnits) {
@@ -98,6 +100,15 @@ int ParseArgs(const std::vector<std::string>& args, ExportOptions* opt) {
   }
   if (!plat::IsDirectory(opt->folder)) {
     return UsageError("--dir: " + plat::Utf16ToUtf8(opt->folder) + " is not an existing folder");
+  }
+  if (!BwfPrefixIsPlain(opt->prefix)) {
+    PrintErr(FormatText(LoadString(kStrPrefixHasPath), {std::u16string_view(opt->prefix)}));
+    return kExitUsage;
+  }
+  if (plat::SysError err = 0; !plat::FolderAcceptsFiles(opt->folder, &err)) {
+    PrintErr(FormatText(LoadString(kStrExportFolderReadOnly),
+                        {std::u16string_view(opt->folder), static_cast<int64_t>(err)}));
+    return kExitRefused;
   }
   return -1;
 }
@@ -152,8 +163,9 @@ int RunExport(const std::vector<std::string>& args) {
   // IN and OUT as the export dialog's entry checks them.
   uint32_t rangeIn[2];
   uint32_t rangeOut[2];
-  if (!EnterCommandRange(state.timecode, opt.in, opt.out, RangeEntryKind::Export, rangeIn, rangeOut)) {
-    return kExitRefused;
+  if (int status = EnterCommandRange(state.timecode, opt.in, opt.out, RangeEntryKind::Export, rangeIn, rangeOut);
+      status >= 0) {
+    return status;
   }
 
   auto plan = std::make_unique<AUDIOTRACK_IO_INFO>();

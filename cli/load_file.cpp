@@ -16,6 +16,21 @@ int ParseIoMethod(const std::string& text) {
 
 namespace {
 
+std::u16string CannotLoad(const std::u16string& path, plat::SysError err) {
+  return FormatText(
+      LoadString(kStrCliOpenFailed),
+      {std::u16string_view(plat::FileNamePart(path)), static_cast<int64_t>(err)});
+}
+
+LoadResult OpenFailure(const std::u16string& path, plat::SysError err) {
+  LoadResult result;
+  result.exitCode = kExitRefused;
+  result.resultCode = kOpenFailedCode;
+  result.cause = FailureCause{path, err};
+  result.message = CannotLoad(path, err);
+  return result;
+}
+
 // One step of the verification's progress: `done` of the indexed frames.
 void ReportVerification(const MxfState& state, int done) {
   const int total = state.timecode.progressTotal;
@@ -35,21 +50,23 @@ void PrintLoadFailure(const LoadResult& result, const std::u16string& path) {
   PrintErr(FailureLine(result.cause.known() ? result.cause : FailureCause{path, 0}, result.resultCode));
 }
 
-LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bool showProgress) {
+plat::File OpenMxfForRewrap(const std::u16string& path) {
+  plat::SysError err = 0;
+  plat::File file = plat::File::Open(path, plat::Access::ReadWrite, plat::Share::Exclusive, &err);
+  if (!file.valid()) PrintLoadFailure(OpenFailure(path, err), path);
+  return file;
+}
+
+LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bool showProgress,
+                   plat::File* held) {
   LoadResult result;
   plat::SysError err = 0;
-  // Opened for reading with no sharing: no other job of ours may rewrite the
-  // file while it is analysed.
-  plat::File file = plat::File::Open(path, plat::Access::Read, plat::Share::Exclusive, &err);
-  if (!file.valid()) {
-    result.exitCode = kExitRefused;
-    result.resultCode = kOpenFailedCode;
-    result.cause = FailureCause{path, err};
-    result.message = FormatText(
-        LoadString(kStrCliOpenFailed),
-        {std::u16string_view(plat::FileNamePart(path)), static_cast<int64_t>(err)});
-    return result;
-  }
+  // A shared lock: no job of ours may rewrite the file while it is analysed,
+  // but another analysis may read it too.
+  plat::File opened;
+  if (held == nullptr) opened = plat::File::Open(path, plat::Access::Read, plat::Share::Shared, &err);
+  plat::File& file = held != nullptr ? *held : opened;
+  if (!file.valid()) return OpenFailure(path, err);
   result.opened = true;
 
   APP_CONTEXT ctx;

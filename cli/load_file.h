@@ -35,7 +35,16 @@ struct LoadResult {
 
 // Analyses `path` (absolute) into `state` through the job runner.
 // showProgress draws the verification progress on a terminal.
-LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bool showProgress);
+// The file is opened for reading with a shared lock (analyses of one file
+// do not refuse each other; a rewrap holding it is refused), unless `held`
+// gives the file the caller already holds.
+LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bool showProgress,
+                   plat::File* held = nullptr);
+
+// Opens the MXF file for a rewrap: read-write with an exclusive lock, kept
+// from before the analysis to the end of the write. Prints the refusal and
+// returns an invalid file when it cannot be had.
+plat::File OpenMxfForRewrap(const std::u16string& path);
 
 // Prints a failed load on standard error: the runner's message, then
 // "/full/path.mxf: <OS cause> (errno N), code C".

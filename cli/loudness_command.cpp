@@ -239,8 +239,10 @@ int RunMxf(const LoudnessOptions& opt, LoudnessReport& report) {
   const MXF_TIMECODE_INFO& tc = state.timecode;
   uint32_t in[2] = {static_cast<uint32_t>(tc.startFrame), static_cast<uint32_t>(tc.startFrameShifted)};
   uint32_t out[2] = {static_cast<uint32_t>(tc.endFrame), static_cast<uint32_t>(tc.endFrameShifted)};
-  if (!opt.in.empty() && !EnterCommandRange(tc, opt.in, opt.out, RangeEntryKind::Export, in, out)) {
-    return kExitRefused;
+  if (!opt.in.empty()) {
+    if (int status = EnterCommandRange(tc, opt.in, opt.out, RangeEntryKind::Export, in, out); status >= 0) {
+      return status;
+    }
   }
   size_t first = 0;
   uint32_t count = 0;

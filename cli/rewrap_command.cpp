@@ -14,6 +14,8 @@
 #include "cli/json_envelope.h"
 #include "cli/load_file.h"
 #include "cli/range_args.h"
+#include "cli/rewrap_plan_text.h"
+#include "cli/track_args.h"
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
 #include "cli/undo_options.h"
@@ -33,16 +35,10 @@ namespace cli {
 
 namespace {
 
-struct TrackFile {
-  int track = 0;  // 1-based
-  std::u16string path;
-};
-
 struct RewrapOptions {
   std::u16string path;
   std::string in, out;
-  std::vector<TrackFile> files;
-  std::vector<int> silent;
+  std::vector<TrackOption> tracks;  // --track and --silence, in the order given
   int ioMethod = IO_MAPPING;
   int buffer = static_cast<int>(kDefaultWavBufferIndex);
   std::u16string logPath;
@@ -53,15 +49,6 @@ struct RewrapOptions {
 };
 
 int UsageError(const std::string& what) { return cli::UsageError("rewrap", what); }
-
-bool ParseTrackNumber(const std::string& text, int* track) {
-  if (text.empty() || text.size() > 2) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  *track = std::atoi(text.c_str());
-  return *track >= 1 && *track <= kTrackSlots;
-}
 
 int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
   for (size_t i = 0; i < args.size(); ++i) {
@@ -87,18 +74,13 @@ int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
         opt->in = v;
       } else if (a == "--out") {
         opt->out = v;
-      } else if (a == "--track") {
-        const size_t eq = v.find('=');
-        TrackFile f;
-        if (eq == std::string::npos || !ParseTrackNumber(v.substr(0, eq), &f.track) || eq + 1 >= v.size()) {
-          return UsageError("--track takes N=WAV with N from 1 to 24");
+      } else if (a == "--track" || a == "--silence") {
+        TrackOption t;
+        if (!ParseTrackOption(v, a == "--silence", &t)) {
+          return UsageError(a == "--track" ? "--track takes N=WAV with N from 1 to 24"
+                                           : "--silence takes a track number from 1 to 24");
         }
-        f.path = plat::AbsolutePath(plat::Utf8ToUtf16(v.substr(eq + 1)));
-        opt->files.push_back(f);
-      } else if (a == "--silence") {
-        int track = 0;
-        if (!ParseTrackNumber(v, &track)) return UsageError("--silence takes a track number from 1 to 24");
-        opt->silent.push_back(track);
+        opt->tracks.push_back(t);
       } else if (a == "--io") {
         opt->ioMethod = ParseIoMethod(v);
         if (opt->ioMethod < 0) return UsageError("--io takes mmap or file");
@@ -124,6 +106,14 @@ int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
   }
   if (opt->path.empty()) return UsageError("FILE is missing");
   if (opt->in.empty() || opt->out.empty()) return UsageError("--in and --out are required");
+  if (!RangeLabelForms(opt->in, opt->out)) return kExitUsage;
+  if (!RefuseOverlappingTracks(opt->tracks, false)) return kExitUsage;
+  if (!opt->logEncoding.empty()) {
+    std::string probe;
+    if (!plat::Utf16ToMultibyte(u"ログ", opt->logEncoding.c_str(), &probe)) {
+      return UsageError("--log-encoding: unknown encoding " + opt->logEncoding);
+    }
+  }
   return -1;
 }
 
@@ -138,9 +128,10 @@ class CommandLibrary {
     for (WAV_LIBRARY_ENTRY* e = head_.next; e != nullptr; e = e->next) {
       if (path == e->fullPath) return e;
     }
-    const int code = WavLibraryAdd(path, &head_, &tc);
+    plat::SysError err = 0;
+    const int code = WavLibraryAdd(path, &head_, &tc, &err);
     if (code != WAV_ADD_OK) {
-      *failure = WavAddFailureMessage(code, path, false);
+      *failure = WavAddFailureMessage(code, path, false, err);
       return nullptr;
     }
     return head_.prev != nullptr ? head_.prev : head_.next;
@@ -168,8 +159,12 @@ int RunRewrap(const std::vector<std::string>& args) {
     return UsageError("no terminal to confirm the backup question: pass --yes to rewrite the file");
   }
 
+  // Locked from here to the end of the write: nothing of ours changes the
+  // file between the analysis, the check and the write.
+  plat::File mxf = OpenMxfForRewrap(opt.path);
+  if (!mxf.valid()) return kExitRefused;
   MxfState state;
-  const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, ProgressWanted());
+  const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, ProgressWanted(), &mxf);
   FreeTimecodeErrors(state);
   if (!loaded.loadable) {
     PrintLoadFailure(loaded, opt.path);
@@ -183,41 +178,46 @@ int RunRewrap(const std::vector<std::string>& args) {
   TRACK_STEREO_FLAGS stereo = {};
   CommandLibrary library;
 
-  for (const TrackFile& f : opt.files) {
+  // Every file is read first, so that a stereo file's pair is known before
+  // any track is assigned.
+  for (TrackOption& t : opt.tracks) {
+    if (t.silence) continue;
     std::u16string failure;
-    WAV_LIBRARY_ENTRY* entry = library.Add(f.path, state.timecode, &failure);
-    if (entry == nullptr) {
+    t.entry = library.Add(t.path, state.timecode, &failure);
+    if (t.entry == nullptr) {
       PrintErr(failure);
       return kExitRefused;
     }
-    const TRACK_ASSIGN_RESULT r = AssignTrack(*plan, stereo, state.audio, entry, f.track - 1);
-    if (r.code != TRACK_ASSIGN_OK) {
-      PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(LoadString(kStrAssignCaption)),
-                                                  static_cast<int64_t>(f.track), std::u16string_view(r.message)}));
-      return kExitRefused;
-    }
-    SetTrackSwitch(*plan, stereo, f.track - 1, true);
   }
-  for (int track : opt.silent) {
-    const int slot = track - 1;
-    if (slot >= state.audio.trackCount) {
-      PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(LoadString(kStrAssignCaption)),
-                                                  static_cast<int64_t>(track),
-                                                  std::u16string_view(TrackAssignMessage(TRACK_ASSIGN_NO_TRACK))}));
-      return kExitRefused;
-    }
-    if (plan->wavEntry[slot] != nullptr) {
-      PrintErr(FormatText(LoadString(kStrCliFileAndSilence), {static_cast<int64_t>(track)}));
-      return kExitUsage;
+  if (!RefuseOverlappingTracks(opt.tracks, true)) return kExitUsage;
+
+  // The same rules as the track panel; no two options share a track, so
+  // none replaces another.
+  for (const TrackOption& t : opt.tracks) {
+    const int slot = t.track - 1;
+    if (t.silence) {
+      if (slot >= state.audio.trackCount) {
+        PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(LoadString(kStrAssignCaption)),
+                                                    static_cast<int64_t>(t.track),
+                                                    std::u16string_view(TrackAssignMessage(TRACK_ASSIGN_NO_TRACK))}));
+        return kExitRefused;
+      }
+    } else {
+      const TRACK_ASSIGN_RESULT r = AssignTrack(*plan, stereo, state.audio, t.entry, slot);
+      if (r.code != TRACK_ASSIGN_OK) {
+        PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(LoadString(kStrAssignCaption)),
+                                                    static_cast<int64_t>(t.track), std::u16string_view(r.message)}));
+        return kExitRefused;
+      }
     }
     SetTrackSwitch(*plan, stereo, slot, true);
   }
 
-  // IN and OUT as the main window's entry checks them.
   uint32_t rangeIn[2];
   uint32_t rangeOut[2];
-  if (!EnterCommandRange(state.timecode, opt.in, opt.out, RangeEntryKind::Rewrap, rangeIn, rangeOut)) {
-    return kExitRefused;
+  if (int status = EnterCommandRange(state.timecode, opt.in, opt.out, RangeEntryKind::Rewrap, rangeIn, rangeOut);
+      status >= 0) {
+    return status;
   }
   for (int i = 0; i < 2; ++i) {
     plan->wrapIn[i] = rangeIn[i];
@@ -230,9 +230,34 @@ int RunRewrap(const std::vector<std::string>& args) {
     PrintErr(LoadString(kStrCliAllTracksOff));
     return kExitRefused;
   }
+  const RewrapPlanText planText = DescribeRewrapPlan(state, *plan, stereo);
+  if (opt.json) {
+    PrintOut(plat::Utf8ToUtf16(planText.json));
+  } else {
+    for (const std::u16string& line : planText.lines) PrintInfo(line);
+  }
   if (int refused = CheckBeforeRewrap(opt.path, *plan, state.base, opt.undo); refused >= 0) return refused;
-  if (!opt.yes && !AskBackupQuestion()) return kExitRefused;
+  // The log is created (and held) before the file changes, so that a log
+  // that cannot be written stops the job first.
+  plat::File log;
+  std::u16string createdLog;  // removed again when the rewrap does not happen
+  if (!opt.logPath.empty()) {
+    plat::SysError err = 0;
+    const bool existed = plat::PathExists(opt.logPath);
+    log = plat::File::Open(opt.logPath, plat::Access::Write, plat::Share::Exclusive, &err);
+    if (!log.valid()) {
+      PrintErr(FormatText(LoadString(kStrLogNotCreated), {std::u16string_view(opt.logPath), static_cast<int64_t>(err)}));
+      return kExitRefused;
+    }
+    if (!existed) createdLog = opt.logPath;
+  }
+  if (!opt.yes && !AskBackupQuestion()) {
+    log.Close();
+    if (!createdLog.empty()) plat::RemoveFile(createdLog);
+    return kExitRefused;
+  }
   UndoSettings() = opt.undo;
+  plan->heldMxf = &mxf;
 
   APP_CONTEXT ctx;
   ctx.baseInfo = &state.base;
@@ -247,8 +272,10 @@ int RunRewrap(const std::vector<std::string>& args) {
   // a short job reaches before the first poll.
   auto report = [&](uint32_t done) {
     const int32_t reached = static_cast<int32_t>(plan->wrapIn[sel] + done);
+    // The range is checked first (nothing written yet), then written.
+    const bool checking = plan->jobPhase.load() == JOB_PHASE_CHECK;
     ReportProgress(done, plan->frameCount, ReachedLabel(state.timecode, plan->wrapIn[0], done),
-                   FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapIn[0])) + u" - " +
+                   std::u16string(checking ? u"確認中 " : u"書込み中 ") + FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapIn[0])) + u" - " +
                        FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapOut[0])) + u"  " +
                        FormatReachedTimecode(state.timecode, reached));
   };
@@ -258,6 +285,10 @@ int RunRewrap(const std::vector<std::string>& args) {
   const JobOutcome outcome = RunJob(ctx, hooks);
   if (showProgress && outcome.final && outcome.final->message == WM_JOB_DONE) report(plan->frameCount);
   EndProgress();
+  if (!outcome.final || outcome.final->message != WM_JOB_DONE) {
+    log.Close();
+    if (!createdLog.empty()) plat::RemoveFile(createdLog);
+  }
   if (!outcome.final) return kExitRefused;
   const JobMessage& m = *outcome.final;
   const UNDO_REPORT& undo = LastUndoReport();
@@ -291,7 +322,7 @@ int RunRewrap(const std::vector<std::string>& args) {
   }
   if (!opt.logPath.empty()) {
     plat::SysError err = 0;
-    if (!WriteRewrapLog(opt.logPath, opt.path, opt.ioMethod, state.base, state.indexEntries, *plan,
+    if (!WriteRewrapLog(log, opt.path, opt.ioMethod, state.base, state.indexEntries, *plan,
                         opt.logEncoding.empty() ? nullptr : opt.logEncoding.c_str(), plat::LocalNow(), &err)) {
       PrintErr(ComposeRewrapLogCreateFailed(opt.path, err));
       return kExitRefused;

@@ -1,6 +1,8 @@
 #include "engine/job_runner.h"
 
 #include "engine/analysis_steps.h"
+#include "resources/string_table.h"
+#include "rewrap/track_plan.h"
 #include "platform/path.h"
 
 namespace {
@@ -131,6 +133,11 @@ void RunEngine(APP_CONTEXT* ctx, const JOB_ENGINES& engines) {
     m.text = result == kResultCancelled
                  ? ComposeJobCancelled(fileName, ctx->jobMode, ctx->ioMethod)
                  : ComposeJobFailure(fileName, ctx->jobMode, stepCode, result, ctx->ioMethod);
+    // A rewrap stopped while its range was being checked wrote nothing.
+    if (result == kResultCancelled && rewrap && ctx->trackPlan != nullptr &&
+        ctx->trackPlan->jobPhase.load() == JOB_PHASE_CHECK) {
+      m.text += u"\n\n" + LoadString(kStrCancelledInCheck);
+    }
   }
   Send(ctx, std::move(m));
 }

@@ -95,10 +95,15 @@ struct DirRecord {
   uint64_t size = 0;
   FileTimes times;
   bool isDirectory = false;
+  bool isRegular = false;  // not a folder, FIFO, device or socket
 };
 bool StatPath(const std::u16string& path, DirRecord* out, SysError* err = nullptr);
 bool PathExists(const std::u16string& path);
 bool IsDirectory(const std::u16string& path);
 bool RemoveFile(const std::u16string& path, SysError* err = nullptr);
+// True when a file can be created in `folder` (a probe is created and
+// removed at once); false with *err otherwise.
+bool FolderAcceptsFiles(const std::u16string& folder, SysError* err = nullptr);
+
 
 }  // namespace plat

@@ -1,6 +1,7 @@
 // POSIX implementation of plat::File.
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
@@ -48,6 +49,7 @@ FileTime FromTimespec(const Ts& ts) {
 struct StatResult {
   uint64_t size = 0;
   bool isDirectory = false;
+  bool isRegular = false;
   FileTimes times;
 };
 
@@ -62,6 +64,7 @@ bool StatAny(int fd, const char* path, StatResult* out, SysError* err) {
   if (r == 0) {
     out->size = sx.stx_size;
     out->isDirectory = S_ISDIR(sx.stx_mode);
+    out->isRegular = S_ISREG(sx.stx_mode);
     out->times.modification = FromTimespec(sx.stx_mtime);
     out->times.change = FromTimespec(sx.stx_ctime);
     out->times.access = FromTimespec(sx.stx_atime);
@@ -80,6 +83,7 @@ bool StatAny(int fd, const char* path, StatResult* out, SysError* err) {
   }
   out->size = static_cast<uint64_t>(st.st_size);
   out->isDirectory = S_ISDIR(st.st_mode);
+  out->isRegular = S_ISREG(st.st_mode);
   out->times.modification = FromTimespec(st.st_mtim);
   out->times.change = FromTimespec(st.st_ctim);
   out->times.access = FromTimespec(st.st_atim);
@@ -361,6 +365,7 @@ bool StatPath(const std::u16string& path, DirRecord* out, SysError* err) {
   if (!StatAny(-1, p.c_str(), &st, err)) return false;
   out->size = st.size;
   out->isDirectory = st.isDirectory;
+  out->isRegular = st.isRegular;
   out->times = st.times;
   return true;
 }
@@ -375,6 +380,23 @@ bool IsDirectory(const std::u16string& path) {
   std::string p;
   struct stat st;
   return NativePath(path, &p, nullptr) && ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FolderAcceptsFiles(const std::u16string& folder, SysError* err) {
+  SetErr(err, 0);
+  std::string p;
+  if (!NativePath(folder, &p, err)) return false;
+  // A probe created and removed at once: permissions alone do not tell
+  // (read-only mounts, and the superuser passes every permission check).
+  std::string probe = p + "/.velmora-probe-XXXXXX";
+  const int fd = ::mkstemp(probe.data());
+  if (fd < 0) {
+    SetErr(err, errno);
+    return false;
+  }
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return true;
 }
 
 bool RemoveFile(const std::u16string& path, SysError* err) {

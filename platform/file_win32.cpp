@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstring>
+#include <string>
 
 #include "platform/file.h"
 #include "platform/text.h"
@@ -292,6 +293,8 @@ bool StatPath(const std::u16string& path, DirRecord* out, SysError* err) {
   };
   out->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   out->isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  // Paths that name devices ("\\.\...") are not files of a folder.
+  out->isRegular = !out->isDirectory && (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) == 0;
   out->times.creation = ft(data.ftCreationTime);
   out->times.modification = ft(data.ftLastWriteTime);
   out->times.access = ft(data.ftLastAccessTime);
@@ -309,6 +312,22 @@ bool IsDirectory(const std::u16string& path) {
   if (!win32::SystemPath(path, &p, nullptr)) return false;
   const DWORD attrs = ::GetFileAttributesW(p.c_str());
   return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FolderAcceptsFiles(const std::u16string& folder, SysError* err) {
+  SetErr(err, 0);
+  std::wstring p;
+  if (!win32::SystemPath(folder, &p, err)) return false;
+  // A probe created and removed at once (deleted when its handle closes).
+  const std::wstring probe = p + L"\\.velmora-probe-" + std::to_wstring(::GetCurrentProcessId());
+  const HANDLE h = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    SetErr(err, LastError());
+    return false;
+  }
+  ::CloseHandle(h);
+  return true;
 }
 
 bool RemoveFile(const std::u16string& path, SysError* err) {

@@ -61,6 +61,26 @@ inline constexpr int kStrCliLabelModified = 611;
 inline constexpr int kStrCliLabelProduct = 612;
 inline constexpr int kStrCliLabelCompany = 613;
 
+// Command-line refusals and notes, the WAV input causes and the check-pass cancel.
+inline constexpr int kStrTrackNamedTwice = 480;
+inline constexpr int kStrStereoPartnerNamed = 481;
+inline constexpr int kStrTimecodeUnreadable = 482;
+inline constexpr int kStrTimecodeNotAtRate = 483;
+inline constexpr int kStrTimecodeSkipped = 484;
+inline constexpr int kStrPlanRange = 485;
+inline constexpr int kStrPlanTrackFile = 486;
+inline constexpr int kStrPlanTrackChannel = 487;
+inline constexpr int kStrPlanTrackSilence = 488;
+inline constexpr int kStrWavEndsEarly = 489;
+inline constexpr int kStrWavMissing = 490;
+inline constexpr int kStrWavIsFolder = 491;
+inline constexpr int kStrWavUnreadable = 492;
+inline constexpr int kStrWavNotRegular = 493;
+inline constexpr int kStrExportFolderReadOnly = 494;
+inline constexpr int kStrPrefixHasPath = 495;
+inline constexpr int kStrCancelledInCheck = 496;
+inline constexpr int kStrLogNotCreated = 497;
+
 inline constexpr size_t kStringBufferUnits = 256;
 
 enum class TextLanguage { Japanese, English };

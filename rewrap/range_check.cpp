@@ -5,6 +5,7 @@
 
 #include "platform/file.h"
 #include "rewrap/rewrap_job.h"
+#include "rewrap/track_plan.h"
 
 namespace {
 
@@ -15,7 +16,8 @@ constexpr size_t kMaxPackings = 4;
 }  // namespace
 
 int RangeCheck::Run(const plat::File& mxf, uint64_t fileSize, const std::vector<INDEX_ENTRY_ARRAY>& entries,
-                    const REWRAP_RANGE& range, uint32_t blockAlign, const int* slots, int count) {
+                    const REWRAP_RANGE& range, uint32_t blockAlign, const int* slots, int count,
+                    AUDIOTRACK_IO_INFO* plan) {
   slots_ = slots;
   count_ = count;
   longLength_.clear();
@@ -24,7 +26,15 @@ int RangeCheck::Run(const plat::File& mxf, uint64_t fileSize, const std::vector<
   std::vector<uint8_t> scratch;
   SOUND_ELEMENT found[kMaxDeltaEntries];
   if (count < 0 || count > kMaxDeltaEntries) return SOUND_CHECK_NOT_INDEXED;
+  if (plan != nullptr) {
+    plan->currentFrame = 0;
+    plan->jobPhase = JOB_PHASE_CHECK;
+  }
   for (uint32_t k = 0; k < range.frameCount; ++k) {
+    if (plan != nullptr) {
+      if (plan->cancelRequest.load() == 1) return kRangeCheckCancelled;
+      plan->currentFrame = k;
+    }
     const INDEX_ENTRY_ARRAY& e = entries[range.firstEntry + k];
     const int r = ReadFrameSoundElements(mxf, fileSize, e, blockAlign, slots, count, scratch, found);
     if (r != SOUND_CHECK_OK) return r;

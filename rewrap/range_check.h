@@ -27,6 +27,10 @@ class File;
 }
 
 struct REWRAP_RANGE;
+struct AUDIOTRACK_IO_INFO;
+
+// Run()'s result when the user asked the job to stop during the check.
+inline constexpr int kRangeCheckCancelled = 100;
 
 // Bytes between two consecutive targeted values that a packed write may
 // carry over: a key and length plus a KLV fill up to a 512-byte grid, never
@@ -49,9 +53,13 @@ struct FRAME_PACKING {
 class RangeCheck {
  public:
   // Checks frames [range.firstEntry, + range.frameCount) for the targets
-  // `slots[0..count)`. Returns SOUND_CHECK_OK or the first fault.
+  // `slots[0..count)`. Returns SOUND_CHECK_OK, the first fault, or
+  // kRangeCheckCancelled. With a plan, the check is a phase of the job the
+  // user watches and may stop: jobPhase is JOB_PHASE_CHECK, currentFrame
+  // follows the frames checked, and cancelRequest is polled every frame.
   int Run(const plat::File& mxf, uint64_t fileSize, const std::vector<INDEX_ENTRY_ARRAY>& entries,
-          const REWRAP_RANGE& range, uint32_t blockAlign, const int* slots, int count);
+          const REWRAP_RANGE& range, uint32_t blockAlign, const int* slots, int count,
+          AUDIOTRACK_IO_INFO* plan = nullptr);
 
   // File offset of target i's value in frame k (offset from IN), entry e.
   uint64_t ValueOffset(const INDEX_ENTRY_ARRAY& e, uint32_t k, int i) const;

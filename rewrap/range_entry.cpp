@@ -43,6 +43,12 @@ RangePointResult EnterRangePoint(const MXF_TIMECODE_INFO& tc, std::u16string_vie
   if (TcBaseUnits(tc.tcBase) == nullptr || !ParseTimecodeText(text.c_str(), tc.tcBase, value)) {
     return Refuse(RangeEntryError::Invalid, kind);
   }
+  return PlaceRangePoint(tc, value, kind, currentIn);
+}
+
+RangePointResult PlaceRangePoint(const MXF_TIMECODE_INFO& tc, TIMECODE_HMSF value, RangeEntryKind kind,
+                                 const uint32_t* currentIn) {
+  if (TcBaseUnits(tc.tcBase) == nullptr) return Refuse(RangeEntryError::Invalid, kind);
   const int32_t f0 = TimecodeToFrames(tc.tcBase, tc.dropFrame, value);
   if (f0 < 0) return Refuse(RangeEntryError::Invalid, kind);
   const bool shifted = tc.startHourIs23 == 1;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "engine/mxf_records.h"
+#include "timecode/timecode.h"
 
 enum class RangeEntryKind {
   Rewrap,  // the main window's IN/OUT entry
@@ -35,4 +36,10 @@ inline constexpr const char16_t* kRangeEntryCaption = u"タイムコード入力
 // entry edits, only its digits count ("01:00:02:00" is "01000200"). For OUT pass the current IN (both forms);
 // for IN pass nullptr.
 RangePointResult EnterRangePoint(const MXF_TIMECODE_INFO& tc, std::u16string_view typed, RangeEntryKind kind,
+                                 const uint32_t* currentIn);
+
+// Places a label already read (the command line reads whole labels itself):
+// the same checks as EnterRangePoint after its parsing. A skipped drop-frame
+// label counts as the first label of its minute.
+RangePointResult PlaceRangePoint(const MXF_TIMECODE_INFO& tc, TIMECODE_HMSF label, RangeEntryKind kind,
                                  const uint32_t* currentIn);

@@ -121,7 +121,12 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   }
 
   plat::SysError err = 0;
-  plat::File mxf = plat::File::Open(mxfPath, plat::Access::ReadWrite, plat::Share::Exclusive, &err);
+  // The caller may hold the file already, locked since before the analysis.
+  plat::File opened;
+  if (plan->heldMxf == nullptr) {
+    opened = plat::File::Open(mxfPath, plat::Access::ReadWrite, plat::Share::Exclusive, &err);
+  }
+  plat::File& mxf = plan->heldMxf != nullptr ? *plan->heldMxf : opened;
   uint64_t fileSize = 0;
   if (!mxf.valid() || !mxf.Size(&fileSize)) return kStep + 7;
 
@@ -138,9 +143,14 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
 
   // Every targeted element of every frame, before the first write.
   RangeCheck check;
-  if (check.Run(mxf, fileSize, entries, range, audio.blockAlign, targetSlots, targetCount) != SOUND_CHECK_OK) {
-    return kStep + REWRAP_ELEMENT_MISMATCH;
+  const int checked = check.Run(mxf, fileSize, entries, range, audio.blockAlign, targetSlots, targetCount, plan);
+  // A stop asked for during the check, or before the first write, ends the
+  // job with nothing written (the phase stays "check").
+  if (checked == kRangeCheckCancelled || plan->cancelRequest.load() == 1) {
+    plan->cancelRequest = 0;
+    return 99;
   }
+  if (checked != SOUND_CHECK_OK) return kStep + REWRAP_ELEMENT_MISMATCH;
   ZeroBlock frameBuffer;
   if (!frameBuffer.Allocate(static_cast<size_t>(check.MaxRunBytes()))) return kStep + 6;
 
@@ -152,7 +162,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   }
 
   plan->currentFrame = 0;
-  plan->cancelRequest = 0;
+  plan->jobPhase = JOB_PHASE_WRITE;
 
   auto fail = [&](int column) {
     if (options.flush) mxf.Sync();  // keep what was written

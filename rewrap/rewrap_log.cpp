@@ -6,7 +6,9 @@
 #include "platform/path.h"
 #include "platform/text.h"
 #include "resources/string_table.h"
+#include "rewrap/rewrap_job.h"
 #include "rewrap/track_plan.h"
+#include "rewrap/wav_coverage.h"
 #include "rewrap/undo_texts.h"
 #include "timecode/timecode.h"
 #include "verify/mxf_info_block.h"
@@ -18,7 +20,8 @@ std::u16string Tc(const MXF_TIMECODE_INFO& tc, int32_t frames) {
   return FormatTimecode(tc.tcBase, tc.dropFrame, frames, 0);
 }
 
-std::u16string TrackPiece(const MXF_TIMECODE_INFO& tc, const AUDIOTRACK_IO_INFO& plan, int slot) {
+std::u16string TrackPiece(const MXF_TIMECODE_INFO& tc, const std::vector<INDEX_ENTRY_ARRAY>& entries,
+                          const AUDIOTRACK_IO_INFO& plan, int slot) {
   std::u16string text =
       FormatText(u"********     Track %d     ********\r\n", {static_cast<int64_t>(slot + 1)});
   const WAV_LIBRARY_ENTRY* entry = plan.wavEntry[slot];
@@ -41,8 +44,16 @@ std::u16string TrackPiece(const MXF_TIMECODE_INFO& tc, const AUDIOTRACK_IO_INFO&
           FormatTimecodeSubframe(tc.tcBase, tc.dropFrame, static_cast<int32_t>(f.endFrame),
                                  static_cast<int32_t>(f.endSubframe), static_cast<int32_t>(f.endFract)) +
           FormatText(u" (%d samples)\r\n", {static_cast<int64_t>(f.endSample)});
-  text += u"長さ = " + Tc(tc, static_cast<int32_t>(f.durationFrames)) + u" \r\n\r\n";
-  return text;
+  text += u"長さ = " + Tc(tc, static_cast<int32_t>(f.durationFrames)) + u" \r\n";
+  // The file's samples are laid from IN on; past their end comes silence.
+  const int64_t silentFrom = WavSilenceStart(plan, tc, entries, SourceSlot(plan, slot));
+  if (silentFrom >= 0) {
+    text += FormatText(LoadString(kStrWavEndsEarly),
+                       {static_cast<int64_t>(slot + 1), std::u16string_view(entry->fullPath),
+                        std::u16string_view(Tc(tc, static_cast<int32_t>(plan.wrapIn[0] + silentFrom)))}) +
+            u"\r\n";
+  }
+  return text + u"\r\n";
 }
 
 }  // namespace
@@ -66,7 +77,7 @@ std::u16string ComposeRewrapLog(std::u16string_view mxfPath, int ioMethod, const
   log += u"< 処理範囲 >\r\nIN  " + Tc(tc, static_cast<int32_t>(plan.wrapIn[0])) + u"\r\nOUT " +
          Tc(tc, static_cast<int32_t>(plan.wrapOut[0])) + u"\r\nDUR " + Tc(tc, dur) + u"\r\n\r\n";
   log += FormatText(u"< %dトラックへの割当て詳細 >\r\n", {static_cast<int64_t>(trackCount)});
-  for (int slot = 0; slot < trackCount && slot < kTrackSlots; ++slot) log += TrackPiece(tc, plan, slot);
+  for (int slot = 0; slot < trackCount && slot < kTrackSlots; ++slot) log += TrackPiece(tc, entries, plan, slot);
   log += ComposeUndoLogPiece(LastUndoReport(), UndoSettings());
   log += u"\r\n完了\r\n";
   return log;
@@ -83,6 +94,20 @@ bool WriteRewrapLog(const std::u16string& logPath, std::u16string_view mxfPath, 
   }
   plat::File file = plat::File::Open(logPath, plat::Access::Write, plat::Share::Exclusive, err);
   if (!file.valid()) return false;
+  const int64_t written = file.WriteAt(0, bytes.data(), bytes.size(), err);
+  if (written != static_cast<int64_t>(bytes.size())) return false;
+  return file.Sync(err);
+}
+
+bool WriteRewrapLog(plat::File& file, std::u16string_view mxfPath, int ioMethod, const MXF_BASE_INFO& base,
+                    const std::vector<INDEX_ENTRY_ARRAY>& entries, const AUDIOTRACK_IO_INFO& plan,
+                    const char* encoding, const plat::LocalTime& now, plat::SysError* err) {
+  std::string bytes;
+  if (!plat::Utf16ToMultibyte(ComposeRewrapLog(mxfPath, ioMethod, base, entries, plan, now), encoding, &bytes,
+                              err)) {
+    return false;
+  }
+  if (!file.Truncate(0, err)) return false;
   const int64_t written = file.WriteAt(0, bytes.data(), bytes.size(), err);
   if (written != static_cast<int64_t>(bytes.size())) return false;
   return file.Sync(err);

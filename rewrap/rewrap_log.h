@@ -12,6 +12,9 @@
 #include "platform/time.h"
 
 struct AUDIOTRACK_IO_INFO;
+namespace plat {
+class File;
+}
 
 std::u16string ComposeRewrapLog(std::u16string_view mxfPath, int ioMethod, const MXF_BASE_INFO& base,
                                 const std::vector<INDEX_ENTRY_ARRAY>& entries, const AUDIOTRACK_IO_INFO& plan,
@@ -24,6 +27,13 @@ bool WriteRewrapLog(const std::u16string& logPath, std::u16string_view mxfPath, 
                     const MXF_BASE_INFO& base, const std::vector<INDEX_ENTRY_ARRAY>& entries,
                     const AUDIOTRACK_IO_INFO& plan, const char* encoding, const plat::LocalTime& now,
                     plat::SysError* err);
+
+// The same into a log file the caller created (and holds) before the
+// rewrap, so that a log that cannot be created stops the job before the
+// MXF file changes.
+bool WriteRewrapLog(plat::File& file, std::u16string_view mxfPath, int ioMethod, const MXF_BASE_INFO& base,
+                    const std::vector<INDEX_ENTRY_ARRAY>& entries, const AUDIOTRACK_IO_INFO& plan,
+                    const char* encoding, const plat::LocalTime& now, plat::SysError* err);
 
 // Messages around the log.
 inline constexpr const char16_t* kRewrapLogSaveTitle = u"ラッピング詳細ログの保存";

@@ -147,7 +147,12 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   const std::vector<INDEX_ENTRY_ARRAY>& entries = *base->indexEntries;
 
   plat::SysError err = 0;
-  plat::File mxf = plat::File::Open(mxfPath, plat::Access::ReadWrite, plat::Share::Exclusive, &err);
+  // The caller may hold the file already, locked since before the analysis.
+  plat::File opened;
+  if (plan->heldMxf == nullptr) {
+    opened = plat::File::Open(mxfPath, plat::Access::ReadWrite, plat::Share::Exclusive, &err);
+  }
+  plat::File& mxf = plan->heldMxf != nullptr ? *plan->heldMxf : opened;
   uint64_t fileSize = 0;
   if (!mxf.valid() || !mxf.Size(&fileSize)) return kStep + 6;
   plat::FileMapping mxfMapping = plat::FileMapping::Create(mxf, true, "fmMXF", &err);
@@ -191,9 +196,14 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   // check reads through the file rather than the views: a page touched
   // only to be read would be faulted in twice, once more when written.
   RangeCheck check;
-  if (check.Run(mxf, fileSize, entries, range, audio.blockAlign, targetSlots, targetCount) != SOUND_CHECK_OK) {
-    return kStep + REWRAP_ELEMENT_MISMATCH;
+  const int checked = check.Run(mxf, fileSize, entries, range, audio.blockAlign, targetSlots, targetCount, plan);
+  // A stop asked for during the check, or before the first write, ends the
+  // job with nothing written (the phase stays "check").
+  if (checked == kRangeCheckCancelled || plan->cancelRequest.load() == 1) {
+    plan->cancelRequest = 0;
+    return 99;
   }
+  if (checked != SOUND_CHECK_OK) return kStep + REWRAP_ELEMENT_MISMATCH;
   std::vector<BYTE_SPAN> spans;
   spans.reserve(kTrackSlots);
 
@@ -206,7 +216,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   }
 
   plan->currentFrame = 0;
-  plan->cancelRequest = 0;
+  plan->jobPhase = JOB_PHASE_WRITE;
 
   // What the views changed becomes the file's when they are unmapped; one
   // fsync of the file then puts all of it on the disk (cheaper than an

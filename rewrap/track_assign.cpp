@@ -70,6 +70,13 @@ TRACK_ASSIGN_RESULT CheckTrackAssignment(const MXF_AUDIO_INFO& audio, const WAV_
   return TRACK_ASSIGN_RESULT{};
 }
 
+uint32_t AssignedSlots(const WAV_LIBRARY_ENTRY* entry, int slot) {
+  if (!SlotInRange(slot)) return 0;
+  uint32_t mask = 1u << slot;
+  if (entry != nullptr && entry->format.channels == 2 && SlotInRange(slot + 1)) mask |= 1u << (slot + 1);
+  return mask;
+}
+
 void RecomputeAssigned(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audio, WAV_LIBRARY_ENTRY* entry) {
   if (entry == nullptr) return;
   int32_t assigned = 0;

@@ -55,6 +55,12 @@ std::u16string TrackAssignRefusal(int code, int channels);
 // The checks of AssignTrack alone, in its order; nothing changes.
 TRACK_ASSIGN_RESULT CheckTrackAssignment(const MXF_AUDIO_INFO& audio, const WAV_LIBRARY_ENTRY* entry, int slot);
 
+// The slots an assignment of `entry` to `slot` fills, as a bit mask (bit s =
+// slot s): the slot, and the next one too for a stereo file. Callers that
+// take several assignments at once (the command line) refuse two that
+// share a slot instead of letting the later one replace the earlier.
+uint32_t AssignedSlots(const WAV_LIBRARY_ENTRY* entry, int slot);
+
 // Assigns `entry` to `slot` (0-based). A mono file replaces what the slot
 // held; when that was a stereo file, it leaves both of its slots. A stereo
 // file replaces what both slots of the pair held and copies the first

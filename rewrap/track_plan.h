@@ -64,6 +64,11 @@ struct AUDIOTRACK_IO_INFO {
   std::atomic<uint32_t> frameCount{0};     // frames of the running job's range
   std::atomic<uint32_t> cancelRequest{0};  // 1: the user asked the running job to stop
   std::atomic<uint32_t> jobPhase{JOB_PHASE_CHECK};  // JOB_PHASE of the running job
+  // The MXF file opened read-write and locked exclusively by the caller
+  // (the command line holds it from before the analysis to the end of the
+  // rewrap, so nothing changes it between the check and the write); the
+  // rewrap engines write through it. Null: the engine opens the file.
+  plat::File* heldMxf = nullptr;
 
   // A new record is in the start-up state (see InitTrackPlan).
   AUDIOTRACK_IO_INFO();
@@ -89,6 +94,7 @@ inline void ClearTrackPlanForUnload(AUDIOTRACK_IO_INFO& plan) {
   plan.frameCount.store(0);
   plan.cancelRequest.store(0);
   plan.jobPhase.store(JOB_PHASE_CHECK);
+  plan.heldMxf = nullptr;
 }
 
 // The state at start-up: as after an unload, with buffer index 4, no export

@@ -59,3 +59,27 @@ int32_t ParseTimecodeDigits(int32_t base, int32_t dropFrame, const char* text) {
   if (text == nullptr) return ParseTimecodeDigits(base, dropFrame, std::string_view());
   return ParseTimecodeDigits(base, dropFrame, std::string_view(text, std::strlen(text)));
 }
+
+bool ParseTimecodeLabel(std::string_view text, int32_t base, TIMECODE_HMSF& out) {
+  const TC_BASE_UNITS* units = TcBaseUnits(base);
+  if (units == nullptr || text.size() != 11) return false;
+  int32_t field[4];
+  for (int i = 0; i < 4; ++i) {
+    const char hi = text[3 * i];
+    const char lo = text[3 * i + 1];
+    if (hi < '0' || hi > '9' || lo < '0' || lo > '9') return false;
+    field[i] = (hi - '0') * 10 + (lo - '0');
+  }
+  if (text[2] != ':' || text[5] != ':') return false;
+  const char before = text[8];
+  if (before != ':' && before != ';' && before != '.' && before != ',') return false;
+  if (field[0] > 23 || field[1] > 59 || field[2] > 59 || field[3] > units->highestFrameLabel) return false;
+  out = TIMECODE_HMSF{field[0], field[1], field[2], field[3]};
+  return true;
+}
+
+bool IsSkippedLabel(int32_t base, int32_t dropFrame, const TIMECODE_HMSF& tc) {
+  const TC_BASE_UNITS* units = TcBaseUnits(base);
+  if (units == nullptr || !tc_internal::DropsLabels(base, dropFrame)) return false;
+  return tc.minutes % 10 != 0 && tc.seconds == 0 && tc.frames >= 0 && tc.frames < units->dropPerMinute;
+}

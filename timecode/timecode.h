@@ -157,6 +157,18 @@ bool ParseTimecodeText(std::u16string_view text, int32_t base, TIMECODE_HMSF& ou
 int32_t ParseTimecodeDigits(int32_t base, int32_t dropFrame, const char* text);
 int32_t ParseTimecodeDigits(int32_t base, int32_t dropFrame, std::string_view text);
 
+// A whole label as written on a command line: "HH:MM:SS:FF", two digits per
+// field, ':' between hours, minutes and seconds and one of ':' ';' '.' ','
+// before the frames, nothing before or after. Hours 0..23, minutes and
+// seconds 0..59, frames up to the highest label of the base. False, with
+// `out` untouched, for anything else or an invalid base. Skipped drop-frame
+// labels are read as written (see IsSkippedLabel).
+bool ParseTimecodeLabel(std::string_view text, int32_t base, TIMECODE_HMSF& out);
+
+// True when drop-frame counting at this base skips the label (second 0 of a
+// minute that is not a multiple of 10, frames below the drop amount).
+bool IsSkippedLabel(int32_t base, int32_t dropFrame, const TIMECODE_HMSF& tc);
+
 // ---------------------------------------------------------------------------
 // Frame rates and sample positions (48 kHz, cycles counted from midnight)
 

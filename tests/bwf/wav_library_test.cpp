@@ -2,6 +2,8 @@
 // removal, and the messages of failed adds.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -146,9 +148,13 @@ TEST_F(WavLibraryTest, FailedAddsLeaveTheLibraryAsItWas) {
 
   EXPECT_EQ(WavLibraryAdd(PathOf("ok.wav"), nullptr, &tc25_), WAV_ADD_NO_HEAD);
   EXPECT_EQ(WavLibraryAdd(PathOf("ok.wav"), &head_, &tc25_), WAV_ADD_DUPLICATE);
-  EXPECT_EQ(WavLibraryAdd(PathOf("missing.wav"), &head_, &tc25_), WAV_ADD_BAD_FORMAT);
-  EXPECT_EQ(WavLibraryAdd(plat::Utf8ToUtf16(dir()), &head_, &tc25_), WAV_ADD_BAD_FORMAT);
-  EXPECT_EQ(WavLibraryAdd(u"", &head_, &tc25_), WAV_ADD_BAD_FORMAT);
+  // Each cause named as it is: nothing there, a folder, a FIFO (never
+  // opened, so never waited on), a file that cannot be opened.
+  EXPECT_EQ(WavLibraryAdd(PathOf("missing.wav"), &head_, &tc25_), WAV_ADD_MISSING);
+  EXPECT_EQ(WavLibraryAdd(plat::Utf8ToUtf16(dir()), &head_, &tc25_), WAV_ADD_FOLDER);
+  EXPECT_EQ(WavLibraryAdd(u"", &head_, &tc25_), WAV_ADD_MISSING);
+  ASSERT_EQ(mkfifo(plat::Utf16ToUtf8(PathOf("fifo.wav")).c_str(), 0600), 0);
+  EXPECT_EQ(WavLibraryAdd(PathOf("fifo.wav"), &head_, &tc25_), WAV_ADD_NOT_REGULAR);
   Fmt f441;
   f441.rate = 44100;
   EXPECT_EQ(AddWav("cd.wav", f441, 10), WAV_ADD_BAD_FORMAT);
@@ -159,7 +165,16 @@ TEST_F(WavLibraryTest, FailedAddsLeaveTheLibraryAsItWas) {
   {
     plat::File holder = plat::File::Open(PathOf("x.wav"), plat::Access::Read, plat::Share::Exclusive);
     ASSERT_TRUE(holder.valid());
-    EXPECT_EQ(WavLibraryAdd(PathOf("x.wav"), &head_, &tc25_), WAV_ADD_OPEN_FAILED);
+    plat::SysError err = 0;
+    EXPECT_EQ(WavLibraryAdd(PathOf("x.wav"), &head_, &tc25_, &err), WAV_ADD_UNREADABLE);
+    EXPECT_NE(err, 0);
+  }
+  {
+    // Another reader does not keep the file from being added.
+    plat::File reader = plat::File::Open(PathOf("x.wav"), plat::Access::Read, plat::Share::Shared);
+    ASSERT_TRUE(reader.valid());
+    EXPECT_EQ(WavLibraryAdd(PathOf("x.wav"), &head_, &tc25_), WAV_ADD_OK);
+    WavLibraryRemove(&head_, head_.prev);
   }
   // Paths up to 1023 units fit the entry; a longer one (here the same file
   // under "/./././...") is refused as a file that cannot be opened.

@@ -6,6 +6,8 @@
 #include <fstream>
 
 #include <cstring>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <vector>
 
 #include "tests/cli/cli_runner.h"
@@ -63,7 +65,7 @@ struct RewrapCli : ::testing::Test {
 TEST_F(RewrapCli, WritesTheWavAndSilenceIntoTheRangeOnly) {
   WriteWav(dir.path / "a.wav", 1, 24, 1920 * 3, 0x100000);
   const std::string before = ReadAll(mxf);
-  const CliResult r = RunCli(Args("--in 01:00:00:10 --out 01000012 --track 2=" + (dir.path / "a.wav").string() +
+  const CliResult r = RunCli(Args("--in 01:00:00:10 --out 01:00:00:12 --track 2=" + (dir.path / "a.wav").string() +
                                   " --silence 4 --io file --yes --log " + (dir.path / "log.txt").string()),
                              dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
@@ -141,16 +143,46 @@ TEST_F(RewrapCli, RefusalsLeaveTheFileUntouched) {
   const std::string before = ReadAll(mxf);
   WriteWav(dir.path / "st.wav", 2, 24, 1920, 0x200000);
   WriteWav(dir.path / "cd.wav", 1, 16, 1920, 0x2000, 44100);
+  WriteWav(dir.path / "mono.wav", 1, 24, 1920, 0x2000);
+  ASSERT_EQ(mkfifo((dir.path / "fifo.wav").c_str(), 0600), 0);  // never opened, so never waited on
 
   struct Case {
     std::string args;
     int status;
-    const char* text;
+    std::string text;
   } cases[] = {
       {"--in 00:59:59:24 --out 01:00:00:05 --silence 1 --yes", 1, "メディアの開始タイムより前になっています。"},
       {"--in 01:00:00:05 --out 01:00:01:05 --silence 1 --yes", 1, "メディアの終了タイムを越えています。"},
       {"--in 01:00:00:10 --out 01:00:00:05 --silence 1 --yes", 1, "入力データがINポイントよりも前になっています。"},
-      {"--in 01:00:00:99 --out 01:00:00:05 --silence 1 --yes", 1, "不適切な値が入力されています。"},
+      // Whole labels only, at the file's rate (25 fps here); the desktop
+      // entry's digit fill would have read each of these as some frame.
+      {"--in 01:00:00:99 --out 01:00:00:05 --silence 1 --yes", 2, "01:00:00:99 はこのファイル(25 NDF)にはない値です。"},
+      {"--in 0:0:1:0 --out 01:00:00:05 --silence 1 --yes", 2, "IN: タイムコードを読み取れません: 0:0:1:0"},
+      {"--in 01:00:00 --out 01:00:00:05 --silence 1 --yes", 2, "IN: タイムコードを読み取れません: 01:00:00"},
+      {"--in start --out 01:00:00:05 --silence 1 --yes", 2, "IN: タイムコードを読み取れません: start"},
+      {"--in -5 --out 01:00:00:05 --silence 1 --yes", 2, "IN: タイムコードを読み取れません: -5"},
+      {"--in '01:00:00:01 junk' --out 01:00:00:05 --silence 1 --yes", 2, "01:00:00:01 junk"},
+      {"--in 01:00:00:01 --out 01-00-00-05 --silence 1 --yes", 2, "OUT: タイムコードを読み取れません: 01-00-00-05"},
+      // Two options on one track: refused whatever their order, naming both.
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + (dir.path / "st.wav").string() + " --track 2=" +
+           (dir.path / "mono.wav").string() + " --yes", 2, "と同時には指定できません"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 2=" + (dir.path / "mono.wav").string() + " --track 1=" +
+           (dir.path / "st.wav").string() + " --yes", 2, "--track 1=" + (dir.path / "st.wav").string() + " はステレオ"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 3=" + (dir.path / "mono.wav").string() + " --track 3=" +
+           (dir.path / "st.wav").string() + " --yes", 2, "が同じトラック3を指定しています。"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 3=" + (dir.path / "mono.wav").string() + " --silence 3 --yes", 2,
+       "--track 3=" + (dir.path / "mono.wav").string() + " と --silence 3 が同じトラック3"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --silence 2 --silence 2 --yes", 2, "--silence 2 と --silence 2"},
+      // Every input is checked before the file is opened for writing.
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + (dir.path / "none.wav").string() + " --yes", 1,
+       "WAVファイルが見つかりません: " + (dir.path / "none.wav").string()},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + dir.path.string() + " --yes", 1,
+       "WAVファイルではなくフォルダです: " + dir.path.string()},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + (dir.path / "fifo.wav").string() + " --yes", 1,
+       "通常のファイルではないため読み込めません"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --silence 1 --log-encoding NO-SUCH-CODE --yes", 2, "--log-encoding"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --silence 1 --log " + (dir.path / "no" / "log.txt").string() + " --yes", 1,
+       "詳細ログを作成できません: " + (dir.path / "no" / "log.txt").string()},
       {"--in 01:00:00:01 --out 01:00:00:05 --yes", 1, "トラックスイッチが全てOFFになっています。"},
       {"--in 01:00:00:01 --out 01:00:00:05 --track 2=" + (dir.path / "st.wav").string() + " --yes", 1,
        "ステレオファイルを、偶数トラックに割当てることはできません。"},
@@ -166,6 +198,74 @@ TEST_F(RewrapCli, RefusalsLeaveTheFileUntouched) {
     EXPECT_NE(r.err.find(c.text), std::string::npos) << c.args << "\n" << r.err;
   }
   EXPECT_TRUE(ReadAll(mxf) == before);
+}
+
+TEST_F(RewrapCli, TellsThePlanAndWhereAShortWavRunsOut) {
+  WriteWav(dir.path / "short.wav", 1, 24, 1920 * 2 + 5, 0x100000);
+  const std::string wav = (dir.path / "short.wav").string();
+  CliResult r = RunCli(Args("--in 01:00:00:10 --out 01:00:00:14 --track 1=" + wav + " --silence 3 --yes"), dir.path);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("IN  01:00:00:10 (フレーム 90010)\nOUT 01:00:00:14 (フレーム 90014)"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("トラック1: " + wav + "\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("トラック3: 無音"), std::string::npos) << r.err;
+  // Two frames and 5 samples: frame 12 is the first with silence in it.
+  EXPECT_NE(r.err.find("トラック1: " + wav + " は範囲より短いため、01:00:00:12 から無音を書込みます。"), std::string::npos)
+      << r.err;
+
+  r = RunCli(Args("--in 01:00:00:10 --out 01:00:00:14 --track 1=" + wav + " --json --yes"), dir.path);
+  ASSERT_EQ(r.status, 0) << r.err;
+  // The plan is the first line of standard output; the result envelope follows.
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1), "{\"in\":{\"timecode\":\"01:00:00:10\",\"frame\":90010},\"out\":{\"timecode\":\"01:00:00:14\","
+                   "\"frame\":90014},\"frames\":5,\"tracks\":[{\"track\":1,\"silence\":false,\"wav\":\"" + wav +
+                   "\",\"channel\":0,\"silenceFrom\":\"01:00:00:12\"}]}\n");
+}
+
+// The rewrap holds the MXF file locked from before its analysis to the end
+// of the write; analyses share the file, and WAV files are read shared.
+// velmora-cli run under `wrapper` (e.g. "flock -s FILE"); the exit status.
+int RunHeld(const std::string& wrapper, const std::string& args, const std::filesystem::path& dir) {
+  const std::string cmd = std::string(kJapaneseLocale) + " " + wrapper + " " + std::string(VELMORA_BIN_DIR) +
+                          "/velmora-cli " + args + " >" + (dir / "held.out").string() + " 2>" +
+                          (dir / "held.err").string() + " </dev/null";
+  const int raw = std::system(cmd.c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+TEST_F(RewrapCli, LocksTheFileAndSharesTheWavs) {
+  WriteWav(dir.path / "a.wav", 1, 24, 1920, 0x100000);
+  const std::string before = ReadAll(mxf);
+  const std::string held = "flock -s " + mxf.string();
+  EXPECT_EQ(RunHeld(held, "analyze " + mxf.string(), dir.path), 0) << "an analysis refused another's";
+  EXPECT_EQ(RunHeld(held, Args("--in 01:00:00:01 --out 01:00:00:05 --silence 1 --yes"), dir.path), 1);
+  EXPECT_NE(ReadAll(dir.path / "held.err").find("MXFファイルをロードできません。"), std::string::npos);
+  EXPECT_TRUE(ReadAll(mxf) == before);
+  // A WAV another program reads (shared lock) is still usable.
+  EXPECT_EQ(RunHeld("flock -s " + (dir.path / "a.wav").string(),
+                    Args("--in 01:00:00:01 --out 01:00:00:01 --track 1=" + (dir.path / "a.wav").string() + " --yes"),
+                    dir.path),
+            0);
+}
+
+TEST(RewrapCliDropFrame, ASkippedLabelIsRefusedWithTheNextOne) {
+  TempDir dir;
+  mxfgen::Options opt;
+  opt.frameRateClass = 6;  // 29.97
+  opt.dropFrame = true;
+  opt.frames = 120;
+  opt.tracks = 2;
+  opt.startFrame = 1798;  // 00:00:59;28 drop frame
+  const auto mxf = dir.path / "df.mxf";
+  ASSERT_EQ(MakeMxf(mxf, opt), "");
+  const std::string before = ReadAll(mxf);
+  const CliResult r = RunCli("rewrap " + mxf.string() + " --in '00:01:00;00' --out '00:01:01;00' --silence 1 --yes",
+                             dir.path);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("00:01:00;00 は存在しません。\n次の有効なタイムコードは 00:01:00.02 です。"), std::string::npos)
+      << r.err;
+  EXPECT_TRUE(ReadAll(mxf) == before);
+  // The first label of the minute, written with any frame separator.
+  EXPECT_EQ(RunCli("rewrap " + mxf.string() + " --in 00:01:00,02 --out 00:01:00.05 --silence 1 --yes", dir.path).status,
+            0);
 }
 
 TEST_F(RewrapCli, StereoFillsAPairAndBothEnginesAgree) {

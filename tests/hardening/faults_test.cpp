@@ -77,7 +77,7 @@ TEST_P(RewrapFault, EndsInAFailureAndTheNextRunWorks) {
   Child child(shared, [&](AUDIOTRACK_IO_INFO* plan) { return rewrap_test::RunEngine(engine, path, plan, base); });
   ASSERT_TRUE(child.forked());
   AUDIOTRACK_IO_INFO& plan = shared.plan();
-  ASSERT_TRUE(WaitFor([&] { return plan.currentFrame.load() >= kStopAt || shared.result() != -1; }));
+  ASSERT_TRUE(WaitFor([&] { return (plan.jobPhase.load() == JOB_PHASE_WRITE && plan.currentFrame.load() >= kStopAt) || shared.result() != -1; }));
   ASSERT_TRUE(child.Stop());
   const uint32_t stoppedAt = plan.currentFrame.load();
   ASSERT_EQ(shared.result().load(), -1) << "the job ended before it could be stopped";

@@ -59,7 +59,7 @@ TEST_P(KilledRewrap, LeavesWholeFramesAndASecondRunCompletesTheFile) {
     shared.CopyFrom(c.plan);
     Child child(shared, [&](AUDIOTRACK_IO_INFO* plan) { return rewrap_test::RunEngine(engine, path, plan, base); });
     ASSERT_TRUE(child.forked());
-    ASSERT_TRUE(WaitFor([&] { return shared.plan().currentFrame.load() >= killAfter || shared.result() != -1; }));
+    ASSERT_TRUE(WaitFor([&] { return (shared.plan().jobPhase.load() == JOB_PHASE_WRITE && shared.plan().currentFrame.load() >= killAfter) || shared.result() != -1; }));
     child.Kill();
     ASSERT_EQ(child.TermSignal(), SIGKILL);
     ASSERT_EQ(shared.result().load(), -1) << "the rewrap ended before the kill";

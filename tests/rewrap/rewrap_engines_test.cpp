@@ -298,10 +298,12 @@ TEST_P(EngineTest, CancelKeepsFramesBeforeTheCancelPoint) {
   for (int attempt = 0; attempt < 5 && result != 99; ++attempt) {
     c.Restore();
     c.plan.currentFrame = 0;
+    c.plan.jobPhase = JOB_PHASE_CHECK;
     std::atomic<bool> started{false};
     std::thread watcher([&] {
       started = true;
-      while (c.plan.currentFrame.load() < 20) std::this_thread::yield();
+      // Frame 20 of the write (the check before it counts its own frames).
+      while (c.plan.jobPhase.load() != JOB_PHASE_WRITE || c.plan.currentFrame.load() < 20) std::this_thread::yield();
       c.plan.cancelRequest = 1;
     });
     while (!started) std::this_thread::yield();

@@ -1,0 +1,65 @@
+#include "cli/rewrap_plan_text.h"
+
+#include "cli/json_writer.h"
+#include "cli/range_args.h"
+#include "engine/text_format.h"
+#include "platform/text.h"
+#include "resources/string_table.h"
+#include "rewrap/rewrap_job.h"
+#include "rewrap/wav_coverage.h"
+
+namespace cli {
+
+RewrapPlanText DescribeRewrapPlan(const MxfState& state, const AUDIOTRACK_IO_INFO& plan,
+                                  const TRACK_STEREO_FLAGS& stereo) {
+  RewrapPlanText out;
+  const MXF_TIMECODE_INFO& tc = state.timecode;
+  const uint32_t sel = RangeSelector(tc);
+  const std::u16string inLabel = RangePointLabel(tc, plan.wrapIn[0]);
+  const std::u16string outLabel = RangePointLabel(tc, plan.wrapOut[0]);
+  const int64_t frames = static_cast<int64_t>(plan.wrapOut[sel]) - plan.wrapIn[sel] + 1;
+  out.lines.push_back(FormatText(LoadString(kStrPlanRange),
+                                 {std::u16string_view(inLabel), static_cast<int64_t>(plan.wrapIn[0]),
+                                  std::u16string_view(outLabel), static_cast<int64_t>(plan.wrapOut[0]), frames}));
+
+  JsonWriter json;
+  json.BeginObject();
+  json.BeginObject("in").String("timecode", inLabel).Number("frame", plan.wrapIn[0]).EndObject();
+  json.BeginObject("out").String("timecode", outLabel).Number("frame", plan.wrapOut[0]).EndObject();
+  json.Number("frames", frames);
+  json.BeginArray("tracks");
+  std::vector<std::u16string> notes;
+  for (int s = 0; s < state.audio.trackCount && s < kTrackSlots; ++s) {
+    if (plan.trackSwitch[s] != TRACK_ON) continue;
+    const WAV_LIBRARY_ENTRY* e = plan.wavEntry[s];
+    json.BeginObject().Number("track", s + 1);
+    if (e == nullptr) {
+      out.lines.push_back(FormatText(LoadString(kStrPlanTrackSilence), {static_cast<int64_t>(s + 1)}));
+      json.Bool("silence", true).EndObject();
+      continue;
+    }
+    const std::u16string path(e->fullPath);
+    const bool pair = stereo[s] != 0;
+    const int channel = pair ? (s % 2) : 0;
+    out.lines.push_back(pair ? FormatText(LoadString(kStrPlanTrackChannel),
+                                          {static_cast<int64_t>(s + 1), std::u16string_view(path),
+                                           static_cast<int64_t>(channel)})
+                             : FormatText(LoadString(kStrPlanTrackFile),
+                                          {static_cast<int64_t>(s + 1), std::u16string_view(path)}));
+    json.Bool("silence", false).String("wav", path).Number("channel", channel);
+    const int64_t silentFrom = WavSilenceStart(plan, tc, state.indexEntries, SourceSlot(plan, s));
+    if (silentFrom >= 0) {
+      const std::u16string from = RangePointLabel(tc, static_cast<uint32_t>(plan.wrapIn[0] + silentFrom));
+      notes.push_back(FormatText(LoadString(kStrWavEndsEarly),
+                                 {static_cast<int64_t>(s + 1), std::u16string_view(path), std::u16string_view(from)}));
+      json.String("silenceFrom", from);
+    }
+    json.EndObject();
+  }
+  json.EndArray().EndObject();
+  out.lines.insert(out.lines.end(), notes.begin(), notes.end());
+  out.json = json.str();
+  return out;
+}
+
+}  // namespace cli
