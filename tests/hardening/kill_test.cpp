@@ -156,8 +156,8 @@ TEST_P(KilledRewrap, AnywhereRecoversToTheOriginalOrTheFinishedRewrap) {
   MXF_BASE_INFO* base = &c.state.base;
 
   // Kill points: while the journal is being written (it exists, state 1),
-  // after a time from the start (spread over every phase), and once the
-  // last frame is done (the flush, read-back and completion).
+  // after a time from the start of the write (spread over the write), and
+  // once the last frame is done (the flush, read-back and completion).
   auto journalWriting = [&] {
     plat::File j = plat::File::Open(journal, plat::Access::Read, plat::Share::Shared);
     uint32_t state = 0;
@@ -175,11 +175,16 @@ TEST_P(KilledRewrap, AnywhereRecoversToTheOriginalOrTheFinishedRewrap) {
     ASSERT_TRUE(child.forked());
     if (delay == -1) {
       WaitFor([&] { return journalWriting() || shared.result() != -1; });
-    } else if (delay == -2) {
-      WaitFor([&] { return shared.plan().currentFrame.load() + 1 >= shared.plan().frameCount.load() &&
-                           shared.plan().frameCount.load() > 0; });
     } else {
-      std::this_thread::sleep_for(std::chrono::microseconds(delay));
+      // The check pass counts frames too: the timed points start with the write.
+      auto writing = [&] { return shared.plan().jobPhase.load() == JOB_PHASE_WRITE; };
+      WaitFor([&] { return writing() || shared.result() != -1; });
+      if (delay == -2) {
+        WaitFor([&] { return (writing() && shared.plan().currentFrame.load() + 1 >= shared.plan().frameCount.load()) ||
+                             shared.result() != -1; });
+      } else {
+        std::this_thread::sleep_for(std::chrono::microseconds(delay));
+      }
     }
     child.Kill();
     child.Wait();
