@@ -271,7 +271,8 @@ int RunRewrap(const std::vector<std::string>& args) {
   // One progress step; after the job, the last one (every frame done), which
   // a short job reaches before the first poll.
   auto report = [&](uint32_t done) {
-    const int32_t reached = static_cast<int32_t>(plan->wrapIn[sel] + done);
+    // Shown as the user entered it: a clip starting in hour 23 counts an hour later.
+    const int32_t reached = EnteredFormFrame(state.timecode, sel, static_cast<int32_t>(plan->wrapIn[sel] + done));
     // The range is checked first (nothing written yet), then written.
     const bool checking = plan->jobPhase.load() == JOB_PHASE_CHECK;
     ReportProgress(done, plan->frameCount, ReachedLabel(state.timecode, plan->wrapIn[0], done),

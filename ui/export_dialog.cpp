@@ -8,8 +8,11 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
+#include "bwf/bwf_header.h"
 #include "engine/app_context.h"
 #include "engine/file_facts.h"
+#include "engine/text_format.h"
+#include "resources/string_table.h"
 #include "rewrap/range_entry.h"
 #include "rewrap/track_plan.h"
 #include "timecode/timecode.h"
@@ -383,6 +386,15 @@ void ExportDialog::OnExport() {
   for (int s = 0; s < deps_.trackCount && s < kTrackSlots; ++s) any = any || plan.exportSwitch[s] == TRACK_ON;
   if (!any) {
     ShowMessage(*deps_.messages, this, kNoTrack, kSettingsCaption, MsgIcon::Information);
+    return;
+  }
+  // A prefix naming another folder would write outside the chosen one.
+  const std::u16string prefix = U16(prefix_->text());
+  if (!BwfPrefixIsPlain(prefix)) {
+    ShowMessage(*deps_.messages, this, FormatText(LoadString(kStrPrefixHasPath), {std::u16string_view(prefix)}),
+                kSettingsCaption, MsgIcon::Warning);
+    prefix_->setFocus();
+    prefix_->selectAll();
     return;
   }
   ctx.jobMode = JOB_EXPORT;

@@ -159,6 +159,17 @@ void ExportDialogTest::pagesRangeAndTwoExports() {
     QTest::mouseClick(d->folderButton(), Qt::LeftButton);
     QCOMPARE(f.shell.folderStarts, QStringList{QDir(f.path(QString())).path()});
     QCOMPARE(d->folderEdit()->text(), out);
+    // A prefix naming another folder is refused before anything is written.
+    const uint32_t before = f.state().plan.exportRunNumber;
+    for (const QString& bad : {QStringLiteral("../x-"), QStringLiteral("a/b-"), QStringLiteral("a\\b-")}) {
+      d->prefixEdit()->setText(bad);
+      f.messages.clear();
+      QTest::mouseClick(d->exportButton(), Qt::LeftButton);
+      QCOMPARE(f.messages.shown.size(), size_t{1});
+      QVERIFY(f.messages.shown[0].text.endsWith(bad));
+      QCOMPARE(f.state().plan.exportRunNumber, before);
+    }
+    QCOMPARE(QDir(out).entryList(QDir::Files).size(), 0);
     d->prefixEdit()->setText(QStringLiteral("Mix-"));
 
     // Two exports in a row: the second finds the first's file and adds the
