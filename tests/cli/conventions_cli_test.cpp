@@ -56,7 +56,9 @@ TEST_F(ConventionsCli, VersionHelpAndUsageErrors) {
     EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
     const std::string& stream = c.onStdout ? r.out : r.err;
     EXPECT_NE(stream.find(c.text), std::string::npos) << c.args << "\n" << stream;
-    if (c.status == 0) EXPECT_EQ(r.err, "") << c.args;
+    if (c.status == 0) {
+      EXPECT_EQ(r.err, "") << c.args;
+    }
   }
 }
 

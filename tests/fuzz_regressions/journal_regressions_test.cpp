@@ -20,8 +20,11 @@ TEST(FuzzJournalRegression, CorpusAndEveryCutOfAJournalAreRefusedSafely) {
     const std::vector<uint8_t> input = ReadInput(path);
     const int read = fuzz::RunJournalInput(input.data(), input.size());
     // The generated seeds are whole journals (state 1 reads as unfinished).
-    if (path.filename().string() == "seed-state1.bin") EXPECT_EQ(read, UNDO_READ_UNFINISHED);
-    else if (path.filename().string().rfind("seed-", 0) == 0) EXPECT_EQ(read, UNDO_READ_OK);
+    if (path.filename().string() == "seed-state1.bin") {
+      EXPECT_EQ(read, UNDO_READ_UNFINISHED);
+    } else if (path.filename().string().rfind("seed-", 0) == 0) {
+      EXPECT_EQ(read, UNDO_READ_OK);
+    }
   }
   const std::vector<uint8_t> whole = ReadInput(seeds.front());
   for (size_t n = 0; n < whole.size(); n += 7) {
