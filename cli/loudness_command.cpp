@@ -112,11 +112,7 @@ int ParseArgs(const std::vector<std::string>& args, LoudnessOptions* opt) {
 
 // "1-2,3-4": each item two different track numbers, left-right.
 bool ParsePairs(const std::string& text, std::vector<LOUDNESS_PROGRAMME>* pairs, std::string* why) {
-  size_t pos = 0;
-  while (pos <= text.size()) {
-    size_t comma = text.find(',', pos);
-    if (comma == std::string::npos) comma = text.size();
-    const std::string item = Trim(text.substr(pos, comma - pos));
+  return ForEachListItem(text, [&](const std::string& item) {
     const size_t dash = item.find('-');
     uint64_t l = 0;
     uint64_t r = 0;
@@ -126,9 +122,8 @@ bool ParsePairs(const std::string& text, std::vector<LOUDNESS_PROGRAMME>* pairs,
       return false;
     }
     pairs->push_back({static_cast<int>(l) - 1, static_cast<int>(r) - 1});
-    pos = comma + 1;
-  }
-  return true;
+    return true;
+  });
 }
 
 bool IsWavFile(const std::u16string& path) {

@@ -23,17 +23,24 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
+bool ForEachListItem(const std::string& text, const std::function<bool(const std::string&)>& item) {
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    size_t comma = text.find(',', pos);
+    if (comma == std::string::npos) comma = text.size();
+    if (!item(Trim(text.substr(pos, comma - pos)))) return false;
+    pos = comma + 1;
+  }
+  return true;
+}
+
 bool ParseTrackList(const std::string& text, bool* all, std::set<int>* tracks, std::string* why,
                     const std::string& option) {
   if (Trim(text) == "all") {
     *all = true;
     return true;
   }
-  size_t pos = 0;
-  while (pos <= text.size()) {
-    size_t comma = text.find(',', pos);
-    if (comma == std::string::npos) comma = text.size();
-    const std::string item = Trim(text.substr(pos, comma - pos));
+  return ForEachListItem(text, [&](const std::string& item) {
     const size_t dash = item.find('-');
     uint64_t lo = 0;
     uint64_t hi = 0;
@@ -50,9 +57,8 @@ bool ParseTrackList(const std::string& text, bool* all, std::set<int>* tracks, s
       return false;
     }
     for (uint64_t t = lo; t <= hi; ++t) tracks->insert(static_cast<int>(t));
-    pos = comma + 1;
-  }
-  return true;
+    return true;
+  });
 }
 
 }  // namespace cli

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -12,6 +13,10 @@ namespace cli {
 bool ParseUnsigned(const std::string& text, uint64_t limit, uint64_t* value);
 
 std::string Trim(const std::string& s);
+
+// Calls `item` with each comma-separated item, trimmed; stops at the first
+// item it refuses and answers false.
+bool ForEachListItem(const std::string& text, const std::function<bool(const std::string&)>& item);
 
 // `all` is set for "all"; otherwise `tracks` receives the numbers. On a bad
 // item, `why` says which one, naming the option `option` ("--tracks").
