@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "engine/track_plan.h"
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/text.h"
-#include "rewrap/track_plan.h"
 #include "timecode/timecode.h"
 
 namespace {

@@ -43,7 +43,7 @@
 #include <vector>
 
 #include "engine/mxf_records.h"
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 
 inline constexpr int kExportStepMapping = 4000;
 inline constexpr int kExportStepFile = 5000;

@@ -13,7 +13,7 @@
 
 #include "bwf/export_engines.h"
 #include "bwf/export_job.h"
-#include "rewrap/buffer_lengths.h"
+#include "engine/buffer_lengths.h"
 
 namespace {
 

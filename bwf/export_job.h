@@ -10,8 +10,8 @@
 
 #include "bwf/bwf_header.h"
 #include "bwf/export_engines.h"
+#include "engine/sound_elements.h"
 #include "platform/file.h"
-#include "rewrap/sound_elements.h"
 
 namespace bwf_export {
 

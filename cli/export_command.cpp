@@ -17,6 +17,7 @@
 #include "cli/timecode_errors.h"
 #include "cli/track_list.h"
 #include "engine/text_format.h"
+#include "engine/track_plan.h"
 #include "platform/console.h"
 #include "platform/file.h"
 #include "platform/path.h"
@@ -24,7 +25,6 @@
 #include "resources/string_table.h"
 #include "rewrap/progress_texts.h"
 #include "rewrap/range_entry.h"
-#include "rewrap/track_plan.h"
 #include "timecode/timecode.h"
 
 namespace cli {

@@ -19,12 +19,12 @@
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
 #include "cli/track_list.h"
+#include "engine/track_plan.h"
 #include "loudness/wav_loudness.h"
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/text.h"
 #include "rewrap/progress_texts.h"
-#include "rewrap/track_plan.h"
 #include "timecode/timecode.h"
 
 namespace cli {

@@ -21,6 +21,9 @@ struct JobOutcome {
   bool interrupted = false;         // Ctrl+C was pressed during the job
 };
 
-JobOutcome RunJob(APP_CONTEXT& ctx, const JobHooks& hooks, const JOB_ENGINES& engines = DefaultJobEngines());
+// The verification, rewrap and export engines of this build.
+const JOB_ENGINES& CliJobEngines();
+
+JobOutcome RunJob(APP_CONTEXT& ctx, const JobHooks& hooks, const JOB_ENGINES& engines = CliJobEngines());
 
 }  // namespace cli

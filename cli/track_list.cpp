@@ -1,6 +1,6 @@
 #include "cli/track_list.h"
 
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 
 namespace cli {
 

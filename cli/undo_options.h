@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/mxf_records.h"
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 #include "rewrap/undo_settings.h"
 
 namespace cli {

@@ -1,9 +1,9 @@
 #include "engine/job_runner.h"
 
 #include "engine/analysis_steps.h"
-#include "resources/string_table.h"
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 #include "platform/path.h"
+#include "resources/string_table.h"
 
 namespace {
 

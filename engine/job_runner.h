@@ -49,12 +49,10 @@ struct JOB_ENGINES {
   EngineFn exportFile = nullptr;     // step 5000
 };
 
-// The engines of this build (verification, rewrap and export).
-const JOB_ENGINES& DefaultJobEngines();
-
 // The worker procedure. Always returns 0.
+// The callers (the command line, the desktop application) compose the
+// engine table, so this folder depends on none of the engines above it.
 int JobWorker(APP_CONTEXT* ctx, const JOB_ENGINES& engines);
-inline int JobWorker(APP_CONTEXT* ctx) { return JobWorker(ctx, DefaultJobEngines()); }
 
 // Texts the runner uses, exposed for the dialogs, the logs and the tests.
 const char16_t* SectionName(int stepCode);        // "N/A" for an unknown step

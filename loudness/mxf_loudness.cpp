@@ -4,8 +4,8 @@
 #include <new>
 
 #include "bwf/export_job.h"
+#include "engine/track_plan.h"
 #include "platform/file.h"
-#include "rewrap/track_plan.h"
 
 namespace {
 

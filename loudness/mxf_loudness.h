@@ -5,7 +5,7 @@
 // The elements are found and checked as the BWF export finds and checks
 // them: one positioned read per frame, from the lowest selected key to the
 // end of the highest selected value, then the key, length form and length of
-// every selected element (rewrap/sound_elements.h). A frame whose elements
+// every selected element (engine/sound_elements.h). A frame whose elements
 // are not where the index says ends the measurement with
 // LOUDNESS_ELEMENT_MISMATCH: a figure is never given for bytes that are not
 // the track's samples. Nothing is written.
@@ -51,7 +51,7 @@ enum LOUDNESS_STATUS : int {
 std::u16string LoudnessStatusText(int status);
 
 // The frames of a range given as plan-form points (in[2], out[2]: plain and
-// hour-23 forms, see rewrap/track_plan.h): first index entry and count.
+// hour-23 forms, see engine/track_plan.h): first index entry and count.
 // LOUDNESS_OK or LOUDNESS_BAD_RANGE.
 int LoudnessRangeFrames(const MXF_BASE_INFO& base, const uint32_t in[2], const uint32_t out[2], size_t* first,
                         uint32_t* count);

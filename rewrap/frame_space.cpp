@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "rewrap/sound_elements.h"
+#include "engine/sound_elements.h"
 
 void TargetStretches(const INDEX_ENTRY_ARRAY& e, const int* slots, int count, uint64_t valueBytes, uint64_t end,
                      std::vector<BYTE_SPAN>& out) {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/track_plan.h"
 #include "platform/file.h"
 #include "rewrap/rewrap_job.h"
-#include "rewrap/track_plan.h"
 
 namespace {
 

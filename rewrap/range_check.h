@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "engine/mxf_records.h"
-#include "rewrap/sound_elements.h"
+#include "engine/sound_elements.h"
 
 namespace plat {
 class File;

@@ -25,7 +25,7 @@
 #include <string>
 
 #include "engine/mxf_records.h"
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 #include "rewrap/undo_settings.h"
 
 // Result codes of the file I/O engine (step 3000).

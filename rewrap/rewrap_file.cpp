@@ -14,13 +14,13 @@
 
 #include "bwf/wav_library.h"
 #include "engine/app_context.h"
+#include "engine/buffer_lengths.h"
+#include "engine/sound_elements.h"
 #include "platform/file.h"
-#include "rewrap/buffer_lengths.h"
 #include "rewrap/frame_space.h"
 #include "rewrap/range_check.h"
 #include "rewrap/rewrap_engines.h"
 #include "rewrap/rewrap_job.h"
-#include "rewrap/sound_elements.h"
 #include "rewrap/undo_recorder.h"
 
 namespace {

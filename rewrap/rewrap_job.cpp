@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "bwf/wav_library.h"
-#include "rewrap/sound_elements.h"
+#include "engine/sound_elements.h"
 
 int CheckRewrapJob(const std::u16string& mxfPath, const AUDIOTRACK_IO_INFO* plan, const MXF_BASE_INFO* base,
                    REWRAP_RANGE* out) {

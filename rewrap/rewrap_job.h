@@ -10,9 +10,9 @@
 #include <string>
 
 #include "engine/mxf_records.h"
+#include "engine/track_plan.h"
 #include "platform/file.h"
 #include "rewrap/sample_convert.h"
-#include "rewrap/track_plan.h"
 
 struct WAV_LIBRARY_ENTRY;
 

@@ -2,14 +2,14 @@
 
 #include "bwf/wav_library.h"
 #include "engine/text_format.h"
+#include "engine/track_plan.h"
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/text.h"
 #include "resources/string_table.h"
 #include "rewrap/rewrap_job.h"
-#include "rewrap/track_plan.h"
-#include "rewrap/wav_coverage.h"
 #include "rewrap/undo_texts.h"
+#include "rewrap/wav_coverage.h"
 #include "timecode/timecode.h"
 #include "verify/mxf_info_block.h"
 

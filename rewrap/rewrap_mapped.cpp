@@ -14,17 +14,17 @@
 
 #include "bwf/wav_library.h"
 #include "engine/app_context.h"
+#include "engine/sound_elements.h"
 #include "platform/file.h"
 #include "platform/mapped_access.h"
 #include "platform/mapping.h"
 #include "platform/space_guard.h"
 #include "platform/time.h"
 #include "platform/view_prefault.h"
-#include "rewrap/rewrap_engines.h"
 #include "rewrap/frame_space.h"
 #include "rewrap/range_check.h"
+#include "rewrap/rewrap_engines.h"
 #include "rewrap/rewrap_job.h"
-#include "rewrap/sound_elements.h"
 #include "rewrap/undo_recorder.h"
 
 namespace {

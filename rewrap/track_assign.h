@@ -18,7 +18,7 @@
 
 #include "bwf/wav_library.h"
 #include "engine/mxf_records.h"
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 
 using TRACK_STEREO_FLAGS = uint8_t[kTrackSlots];
 

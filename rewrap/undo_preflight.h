@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/mxf_records.h"
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 #include "rewrap/undo_settings.h"
 
 enum UNDO_PREFLIGHT_RESULT : int {

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "bwf/wav_library.h"
+#include "engine/sound_elements.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/time.h"
 #include "rewrap/range_check.h"
-#include "rewrap/sound_elements.h"
 #include "rewrap/undo_place.h"
 #include "rewrap/undo_restore.h"
 #include "rewrap/undo_runs.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/mxf_records.h"
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 
 // Offset from IN of the first frame that is not filled entirely from the
 // file of `slot` (its data ends inside or before that frame); -1 when the

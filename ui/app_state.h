@@ -10,9 +10,9 @@
 #include "bwf/wav_library.h"
 #include "engine/app_context.h"
 #include "engine/mxf_state.h"
+#include "engine/track_plan.h"
 #include "platform/file.h"
 #include "platform/thread.h"
-#include "rewrap/track_plan.h"
 #include "verify/ltc_error.h"
 
 class AppState {

@@ -17,5 +17,3 @@ void GuiJobNotifier::Notify(const JobMessage& message) {
   QMetaObject::invokeMethod(
       receiver, [this, &message] { handler_(message); }, Qt::BlockingQueuedConnection);
 }
-
-const JOB_ENGINES& ApplicationJobEngines() { return DefaultJobEngines(); }

@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "engine/track_plan.h"
 #include "rewrap/range_entry.h"
-#include "rewrap/track_plan.h"
 #include "timecode/timecode.h"
 #include "ui/command_ids.h"
 #include "ui/command_table.h"

@@ -4,11 +4,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "engine/track_plan.h"
 #include "platform/path.h"
 #include "platform/time.h"
 #include "rewrap/progress_texts.h"
 #include "rewrap/rewrap_log.h"
-#include "rewrap/track_plan.h"
 #include "ui/dialog_units.h"
 #include "ui/log_files.h"
 #include "ui/message_box.h"

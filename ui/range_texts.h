@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/app_context.h"
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 
 struct RANGE_TEXTS {
   std::u16string in, out, duration;

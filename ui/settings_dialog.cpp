@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "rewrap/buffer_lengths.h"
+#include "engine/buffer_lengths.h"
 #include "ui/dialog_units.h"
 #include "ui/log_files.h"
 #include "ui/qt_text.h"

@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <cstdint>
 
-#include "rewrap/buffer_lengths.h"
+#include "engine/buffer_lengths.h"
 
 class QCheckBox;
 class QComboBox;

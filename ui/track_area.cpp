@@ -9,7 +9,7 @@
 
 #include "bwf/wav_library.h"
 #include "engine/app_context.h"
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 #include "ui/artwork.h"
 #include "ui/qt_text.h"
 #include "ui/theme.h"

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "engine/mxf_records.h"
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 
 class MessageBoxes;
 class QCheckBox;

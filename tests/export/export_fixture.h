@@ -20,9 +20,9 @@
 #include "bwf/export_engines.h"
 #include "engine/analysis_steps.h"
 #include "engine/mxf_state.h"
+#include "engine/track_plan.h"
 #include "platform/file.h"
 #include "platform/text.h"
-#include "rewrap/track_plan.h"
 #include "tools/mxfgen/mxfgen.h"
 
 namespace export_test {

@@ -25,10 +25,11 @@
 #include "engine/app_context.h"
 #include "engine/job_runner.h"
 #include "engine/mxf_state.h"
+#include "engine/track_plan.h"
 #include "platform/file.h"
 #include "platform/text.h"
-#include "rewrap/track_plan.h"
 #include "tests/rewrap/rewrap_fixture.h"
+#include "tests/support/job_engines.h"
 #include "verify/ltc_error.h"
 
 namespace hardening {
@@ -88,7 +89,7 @@ inline AnalysisOutcome AnalyseFile(const std::string& path, uint8_t ioMethod) {
   ctx.mxfFile = &file;
   ctx.mxfPath = wide;
   ctx.ioMethod = ioMethod;
-  JobWorker(&ctx, DefaultJobEngines());
+  JobWorker(&ctx, AllJobEngines());
   AnalysisOutcome out;
   out.finalCount = recorder.finalCount;
   if (recorder.last) {

@@ -6,6 +6,7 @@
 
 #include "engine/job_runner.h"
 #include "tests/rewrap/rewrap_fixture.h"
+#include "tests/support/job_engines.h"
 
 namespace rewrap_test {
 namespace {
@@ -31,7 +32,7 @@ TEST(RewrapJob, RunnerReportsSuccessAndAnElementMismatch) {
     ctx.jobMode = JOB_REWRAP;
     ctx.mxfPath = plat::Utf8ToUtf16(c.path);
     ctx.ioMethod = io;
-    JobWorker(&ctx);
+    JobWorker(&ctx, AllJobEngines());
     ASSERT_EQ(recorder.messages.size(), 1u);
     EXPECT_EQ(recorder.messages[0].message, WM_JOB_DONE);
     EXPECT_TRUE(c.FileIs(c.Expected()));
@@ -42,7 +43,7 @@ TEST(RewrapJob, RunnerReportsSuccessAndAnElementMismatch) {
     WriteAll(c.path, bytes);
     c.original = bytes;
     c.plan.trackSwitch[0] = TRACK_ON;
-    JobWorker(&ctx);
+    JobWorker(&ctx, AllJobEngines());
     ASSERT_EQ(recorder.messages.size(), 2u);
     const JobMessage& m = recorder.messages[1];
     EXPECT_EQ(m.message, WM_JOB_FAILED);
@@ -100,7 +101,7 @@ TEST(RewrapJob, CancelDuringTheCheckWritesNothing) {
         }
       });
       while (!started) std::this_thread::yield();
-      JobWorker(&ctx);
+      JobWorker(&ctx, AllJobEngines());
       finished = true;
       watcher.join();
       ASSERT_EQ(recorder.messages.size(), static_cast<size_t>(attempt + 1));

@@ -17,10 +17,10 @@
 #include "bwf/wav_library.h"
 #include "engine/analysis_steps.h"
 #include "engine/mxf_state.h"
+#include "engine/track_plan.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "rewrap/rewrap_engines.h"
-#include "rewrap/track_plan.h"
 #include "tools/mxfgen/mxfgen.h"
 
 namespace rewrap_test {

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "rewrap/sound_elements.h"
+#include "engine/sound_elements.h"
 #include "tests/rewrap/rewrap_fixture.h"
 
 namespace rewrap_test {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "bwf/wav_library.h"
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 
 namespace {
 

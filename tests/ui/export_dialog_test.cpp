@@ -14,7 +14,7 @@
 #include <QTimer>
 
 #include "bwf/bwf_header.h"
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 #include "tests/ui/support/test_main.h"
 #include "tests/ui/support/ui_fixture.h"
 #include "ui/command_ids.h"

@@ -9,7 +9,7 @@
 #include <QMenu>
 #include <QTest>
 
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 #include "tests/ui/support/test_main.h"
 #include "tests/ui/support/ui_fixture.h"
 #include "ui/command_ids.h"

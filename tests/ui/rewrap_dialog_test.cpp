@@ -13,7 +13,7 @@
 #include <chrono>
 #include <thread>
 
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 #include "tests/ui/support/test_main.h"
 #include "tests/ui/support/ui_fixture.h"
 #include "ui/command_ids.h"

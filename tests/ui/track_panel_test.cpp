@@ -9,8 +9,8 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include "engine/track_plan.h"
 #include "rewrap/track_assign.h"
-#include "rewrap/track_plan.h"
 #include "tests/ui/support/test_main.h"
 #include "tests/ui/support/ui_fixture.h"
 #include "ui/command_ids.h"

@@ -1,4 +1,4 @@
-#include "rewrap/sound_elements.h"
+#include "engine/sound_elements.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,10 +1,12 @@
-// The verification and the engines the job runner dispatches to.
+// The full engine table, composed the way the applications compose it.
+#pragma once
+
 #include "bwf/export_engines.h"
 #include "engine/job_runner.h"
 #include "rewrap/rewrap_engines.h"
 #include "verify/verify_timecodes.h"
 
-const JOB_ENGINES& DefaultJobEngines() {
+inline const JOB_ENGINES& AllJobEngines() {
   static const JOB_ENGINES engines = [] {
     JOB_ENGINES e;
     e.verify = VerifyStreamTimecodes;

@@ -1,6 +1,6 @@
-#include "rewrap/buffer_lengths.h"
+#include "engine/buffer_lengths.h"
 
-#include "rewrap/track_plan.h"
+#include "engine/track_plan.h"
 #include "timecode/timecode.h"
 
 // Row 9 lies between 16 and 22 minutes: 18 minutes.
