@@ -43,6 +43,25 @@ void WriteWav(const std::filesystem::path& path, int channels, int bits, uint32_
   std::fclose(out);
 }
 
+// Text as the detail log holds it by default: in the locale's encoding,
+// which on Windows is the ANSI code page (932 for our users).
+std::string InLog(const std::string& utf8) {
+#if defined(_WIN32)
+  std::string out;
+  plat::Utf16ToMultibyte(plat::Utf8ToUtf16(utf8), "CP932", &out);
+  return out;
+#else
+  return utf8;
+#endif
+}
+
+// A text as a JSON string holds it (the paths here need only '\\').
+std::string JsonText(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  return out;
+}
+
 uint32_t Sample24(const std::string& file, uint64_t offset) {
   return static_cast<uint8_t>(file[offset]) | static_cast<uint8_t>(file[offset + 1]) << 8 |
          static_cast<uint32_t>(static_cast<uint8_t>(file[offset + 2])) << 16;
@@ -73,7 +92,7 @@ TEST_F(RewrapCli, WritesTheWavAndSilenceIntoTheRangeOnly) {
                              dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("ラッピングが完了しました。"), std::string::npos) << r.err;
-  EXPECT_EQ(r.out, mxf.string() + "\n") << "the file rewritten is the result on standard output";
+  EXPECT_EQ(r.out, Shown(mxf) + "\n") << "the file rewritten is the result on standard output";
   const std::string after = ReadAll(mxf);
   ASSERT_EQ(after.size(), before.size());
 
@@ -91,9 +110,9 @@ TEST_F(RewrapCli, WritesTheWavAndSilenceIntoTheRangeOnly) {
   EXPECT_EQ(Sample24(after, layout.Sound(11, 1).valueOffset), 0x100000u + 1920 * 8);
 
   const std::string log = ReadAll(dir.path / "log.txt");
-  EXPECT_NE(log.find("NULLデータ(無音)を書込みました。"), std::string::npos);
+  EXPECT_NE(log.find(InLog("NULLデータ(無音)を書込みました。")), std::string::npos);
   EXPECT_NE(log.find("IN  01:00:00:10\r\nOUT 01:00:00:12\r\nDUR 00:00:00:03"), std::string::npos) << log;
-  EXPECT_NE(log.find("読み返し確認 = 34560 bytes 一致"), std::string::npos) << log;  // 3 frames, 2 tracks
+  EXPECT_NE(log.find(InLog("読み返し確認 = 34560 bytes 一致")), std::string::npos) << log;  // 3 frames, 2 tracks
 
   // The rewrap is undone byte for byte.
   const CliResult u = RunCli("undo " + mxf.string() + " --json", dir.path);
@@ -180,14 +199,14 @@ TEST_F(RewrapCli, RefusalsLeaveTheFileUntouched) {
       {"--in 01:00:00:01 --out 01:00:00:05 --silence 2 --silence 2 --yes", 2, "--silence 2 と --silence 2"},
       // Every input is checked before the file is opened for writing.
       {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + (dir.path / "none.wav").string() + " --yes", 1,
-       "WAVファイルが見つかりません: " + (dir.path / "none.wav").string()},
+       "WAVファイルが見つかりません: " + Shown(dir.path / "none.wav")},
       {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + dir.path.string() + " --yes", 1,
-       "WAVファイルではなくフォルダです: " + dir.path.string()},
+       "WAVファイルではなくフォルダです: " + Shown(dir.path)},
       {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + (dir.path / "fifo.wav").string() + " --yes", 1,
        "通常のファイルではないため読み込めません"},
       {"--in 01:00:00:01 --out 01:00:00:05 --silence 1 --log-encoding NO-SUCH-CODE --yes", 2, "--log-encoding"},
       {"--in 01:00:00:01 --out 01:00:00:05 --silence 1 --log " + (dir.path / "no" / "log.txt").string() + " --yes", 1,
-       "詳細ログを作成できません: " + (dir.path / "no" / "log.txt").string()},
+       "詳細ログを作成できません: " + Shown(dir.path / "no" / "log.txt")},
       {"--in 01:00:00:01 --out 01:00:00:05 --yes", 1, "トラックスイッチが全てOFFになっています。"},
       {"--in 01:00:00:01 --out 01:00:00:05 --track 2=" + (dir.path / "st.wav").string() + " --yes", 1,
        "ステレオファイルを、偶数トラックに割当てることはできません。"},
@@ -214,17 +233,17 @@ TEST_F(RewrapCli, TellsThePlanAndWhereAShortWavRunsOut) {
   CliResult r = RunCli(Args("--in 01:00:00:10 --out 01:00:00:14 --track 1=" + wav + " --silence 3 --yes"), dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("IN  01:00:00:10 (フレーム 90010)\nOUT 01:00:00:14 (フレーム 90014)"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("トラック1: " + wav + "\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("トラック1: " + Shown(wav) + "\n"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("トラック3: 無音"), std::string::npos) << r.err;
   // Two frames and 5 samples: frame 12 is the first with silence in it.
-  EXPECT_NE(r.err.find("トラック1: " + wav + " は範囲より短いため、01:00:00:12 から無音を書込みます。"), std::string::npos)
+  EXPECT_NE(r.err.find("トラック1: " + Shown(wav) + " は範囲より短いため、01:00:00:12 から無音を書込みます。"), std::string::npos)
       << r.err;
 
   r = RunCli(Args("--in 01:00:00:10 --out 01:00:00:14 --track 1=" + wav + " --json --yes"), dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
   // The plan is the first line of standard output; the result envelope follows.
   EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1), "{\"in\":{\"timecode\":\"01:00:00:10\",\"frame\":90010},\"out\":{\"timecode\":\"01:00:00:14\","
-                   "\"frame\":90014},\"frames\":5,\"tracks\":[{\"track\":1,\"silence\":false,\"wav\":\"" + wav +
+                   "\"frame\":90014},\"frames\":5,\"tracks\":[{\"track\":1,\"silence\":false,\"wav\":\"" + JsonText(Shown(wav)) +
                    "\",\"channel\":0,\"silenceFrom\":\"01:00:00:12\"}]}\n");
 }
 

@@ -79,7 +79,7 @@ class ExportCli : public ::testing::Test {
 
   // Runs velmora-cli with `args` (quoted as for a shell); fileSizeLimit > 0
   // gives the child that limit in bytes (POSIX).
-  CliResult Cli(const std::string& args, long fileSizeLimit = 0) {
+  CliResult Cli(const std::string& args, [[maybe_unused]] long fileSizeLimit = 0) {
     const std::string in = scratch.File("stdin.txt"), o = scratch.File("stdout.txt"), e = scratch.File("stderr.txt");
     std::ofstream(in, std::ios::trunc).close();
     // Japanese messages, as on the users' machines.
