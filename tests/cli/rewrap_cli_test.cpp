@@ -91,6 +91,11 @@ TEST_F(RewrapCli, WritesTheWavAndSilenceIntoTheRangeOnly) {
   EXPECT_NE(log.find("NULLデータ(無音)を書込みました。"), std::string::npos);
   EXPECT_NE(log.find("IN  01:00:00:10\r\nOUT 01:00:00:12\r\nDUR 00:00:00:03"), std::string::npos) << log;
   EXPECT_NE(log.find("読み返し確認 = 34560 bytes 一致"), std::string::npos) << log;  // 3 frames, 2 tracks
+#ifndef VELMORA_NO_LOUDNESS
+  // Measured as written: the silent track has no level.
+  EXPECT_NE(log.find("< 書込んだ音声のラウドネス (ITU-R BS.1770-4) >\r\nトラック2: 統合ラウドネス "), std::string::npos) << log;
+  EXPECT_NE(log.find("トラック4: 統合ラウドネス -inf LKFS  トゥルーピーク -inf dBTP\r\n"), std::string::npos) << log;
+#endif
 
   // The rewrap is undone byte for byte.
   const CliResult u = RunCli("undo " + mxf.string() + " --json", dir.path);
@@ -108,11 +113,16 @@ TEST_F(RewrapCli, JournalReportAndInterruptedRewrap) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("\"journal\":null"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"bytes_verified\":11520"), std::string::npos) << r.out;
+#ifndef VELMORA_NO_LOUDNESS
+  EXPECT_NE(r.out.find("\"loudness\":[{\"tracks\":[1],\"stereo\":false,\"integrated\":null,\"true_peak\":null}]"),
+            std::string::npos) << r.out;
+#endif
   EXPECT_FALSE(std::filesystem::exists(journal));
   const std::string silenced = ReadAll(mxf);
 
-  r = RunCli(Args("--in 01:00:00:03 --out 01:00:00:04 --silence 2 --yes --json --no-read-back"), dir.path);
+  r = RunCli(Args("--in 01:00:00:03 --out 01:00:00:04 --silence 2 --yes --json --no-read-back --no-loudness"), dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"loudness\":null"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"read_back\":false"), std::string::npos) << r.out;
   ASSERT_TRUE(std::filesystem::exists(journal));
   {
