@@ -48,14 +48,14 @@ struct RewrapOptions {
   std::string logEncoding;
   bool yes = false;
   bool json = false;
-  bool measure = true;  // loudness of what is written (where the build has a meter)
+  bool measure = false;  // --loudness: of what is written (where the build has a meter)
   UNDO_SETTINGS undo;
 };
 
 int UsageError(const std::string& what) { return cli::UsageError("rewrap", what); }
 
 // "loudness": one object per programme measured while writing, or null
-// when nothing was measured (--no-loudness, a build without a meter, a job
+// when nothing was measured (no --loudness, a build without a meter, a job
 // that did not complete).
 void WriteLevelsJson(JsonWriter& j, const SOUND_LEVELS& levels) {
   if (!levels.measured) {
@@ -89,8 +89,8 @@ int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
       opt->yes = true;
     } else if (a == "--json") {
       opt->json = true;
-    } else if (a == "--no-loudness") {
-      opt->measure = false;
+    } else if (a == "--loudness") {
+      opt->measure = true;
     } else if (a == "--in" || a == "--out" || a == "--track" || a == "--silence" || a == "--io" ||
                a == "--buffer" || a == "--log" || a == "--log-encoding") {
       if (!value(&v)) return UsageError(a + " needs a value");

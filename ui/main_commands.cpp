@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QStackedWidget>
 
-#include "engine/sound_write_tap.h"
 #include "engine/text_format.h"
 #include "platform/path.h"
 #include "rewrap/track_assign.h"
@@ -18,7 +17,6 @@
 #include "ui/info_panel.h"
 #include "ui/library_view.h"
 #if VELMORA_HAVE_LOUDNESS
-#include "loudness/rewrap_levels.h"
 #include "ui/loudness_command.h"
 #endif
 #include "ui/main_window.h"
@@ -220,13 +218,7 @@ void MainWindow::CmdRewrap() {
   }
   const bool journal = UndoSettings().journal;
   if (withoutJournal) UndoSettings().journal = false;  // this job only
-#if VELMORA_HAVE_LOUDNESS
-  // The detail log tells the loudness of what was written, measured as it was written.
-  RewrapLevelsTap levelsTap;
-  InstalledSoundTap() = &levelsTap;
-#endif
   RunProgressDialog();
-  InstalledSoundTap() = nullptr;
   UndoSettings().journal = journal;
 }
 

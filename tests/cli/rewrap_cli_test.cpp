@@ -66,7 +66,7 @@ TEST_F(RewrapCli, WritesTheWavAndSilenceIntoTheRangeOnly) {
   WriteWav(dir.path / "a.wav", 1, 24, 1920 * 3, 0x100000);
   const std::string before = ReadAll(mxf);
   const CliResult r = RunCli(Args("--in 01:00:00:10 --out 01:00:00:12 --track 2=" + (dir.path / "a.wav").string() +
-                                  " --silence 4 --io file --yes --log " + (dir.path / "log.txt").string()),
+                                  " --silence 4 --io file --yes --loudness --log " + (dir.path / "log.txt").string()),
                              dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("ラッピングが完了しました。"), std::string::npos) << r.err;
@@ -109,7 +109,7 @@ TEST_F(RewrapCli, WritesTheWavAndSilenceIntoTheRangeOnly) {
 TEST_F(RewrapCli, JournalReportAndInterruptedRewrap) {
   const std::string before = ReadAll(mxf);
   const std::string journal = mxf.string() + ".velmora-undo";
-  CliResult r = RunCli(Args("--in 01:00:00:01 --out 01:00:00:02 --silence 1 --yes --json --no-journal"), dir.path);
+  CliResult r = RunCli(Args("--in 01:00:00:01 --out 01:00:00:02 --silence 1 --yes --json --no-journal --loudness"), dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("\"journal\":null"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"bytes_verified\":11520"), std::string::npos) << r.out;
@@ -120,7 +120,7 @@ TEST_F(RewrapCli, JournalReportAndInterruptedRewrap) {
   EXPECT_FALSE(std::filesystem::exists(journal));
   const std::string silenced = ReadAll(mxf);
 
-  r = RunCli(Args("--in 01:00:00:03 --out 01:00:00:04 --silence 2 --yes --json --no-read-back --no-loudness"), dir.path);
+  r = RunCli(Args("--in 01:00:00:03 --out 01:00:00:04 --silence 2 --yes --json --no-read-back"), dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("\"loudness\":null"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"read_back\":false"), std::string::npos) << r.out;
