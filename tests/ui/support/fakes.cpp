@@ -64,3 +64,12 @@ bool FakeShell::FreeDiskSpace(const std::u16string& folder, uint64_t* bytes) {
   *bytes = static_cast<uint64_t>(freeBytes);
   return true;
 }
+
+int FakeShell::ChooseItem(QWidget*, const QString& title, const QStringList& items) {
+  itemTitles << title;
+  lastItems = items;
+  if (itemChoices.empty()) return -1;
+  const int choice = itemChoices.front();
+  itemChoices.pop_front();
+  return choice;
+}
