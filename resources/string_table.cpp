@@ -441,6 +441,14 @@ constexpr StringEntry kStrings[] = {
      u"usage: velmora-cli undo FILE [--leave] [--journal-dir DIR] [--json]"},
     {761, u"FILEの最後のラッピングを、保存したジャーナルから1バイトも違わず元に戻します。\n中断されたラッピングはロールバックします。\n  --leave              中断されたラッピングをそのままにし、ジャーナルを削除します",
      u"Takes back the newest rewrap of FILE byte for byte from its journal;\nan interrupted rewrap is rolled back.\n  --leave              leave an interrupted rewrap as it is and drop its journal"},
+    {800, u"ラウドネス",
+     u"Loudness"},
+    {801, u"トゥルーピーク",
+     u"True peak"},
+    {802, u"測定中",
+     u"Measuring"},
+    {803, u"測定不可",
+     u"Not measurable"},
 };
 
 constexpr bool SortedById() {

@@ -53,6 +53,13 @@ inline constexpr int kStrRewrapLogCreated = 451;  // MXF file name, log path
 inline constexpr int kStrRewrapLogFailed = 452;   // MXF file name, system code (hex)
 inline constexpr int kStrAssignCaption = 453;
 
+// The desktop application's WAV library: the loudness columns' headers and
+// the cells of a file not measured yet or that cannot be measured.
+inline constexpr int kStrLibraryLoudnessHeader = 800;
+inline constexpr int kStrLibraryTruePeakHeader = 801;
+inline constexpr int kStrLibraryMeasuring = 802;
+inline constexpr int kStrLibraryNotMeasured = 803;
+
 // The job runner's message formats and operation names.
 inline constexpr int kStrLoadFailure = 500;      // file, reason, section, code, process
 inline constexpr int kStrVerifyFailure = 501;    // file, reason, section, code
