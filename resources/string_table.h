@@ -18,7 +18,23 @@ inline constexpr int kStrWindowClass = 109;      // main window class name
 inline constexpr int kStrSilenceWritten = 225;   // track panel: ON without a file
 inline constexpr int kStrNoTrack = 226;          // track panel: slot without a track
 inline constexpr int kStrUndefinedError = 251;   // a code with no text of its own
-inline constexpr int kStrMultichannelRefused = 430;  // "%d" channels: neither mono nor stereo
+inline constexpr int kStrMultichannelRefused = 430;  // "%d" channels, none named
+
+// Files of three or more channels: assignment refusals, the command line's
+// two forms, the plan line and the track panel's choices.
+inline constexpr int kStrAssignPastLastTrack = 431;  // the file's track count
+inline constexpr int kStrAssignNoSuchChannel = 432;  // channel, the file's channels
+inline constexpr int kStrAssignChannelForm = 433;
+inline constexpr int kStrCliChannelsNotNamed = 434;  // option, channels, and the two forms' parts
+inline constexpr int kStrPlanTrackPolyChannel = 435; // track, path, channel, channels
+inline constexpr int kStrPanelChannelsFrom = 436;    // last channel, first track, last track
+inline constexpr int kStrPanelOneChannel = 437;      // channel, track
+inline constexpr int kStrPanelChannelsTitle = 438;   // file name, channels
+
+// The loudness measured during a rewrap (detail log, command line).
+inline constexpr int kStrLevelsTrack = 470;  // track, integrated, true peak
+inline constexpr int kStrLevelsPair = 471;   // first track, second track, integrated, true peak
+inline constexpr int kStrLevelsLogHeading = 472;
 
 // Range entry refusals (IN / OUT), track assignment refusals, the
 // incomplete export files and the rewrap log's outcome.
@@ -36,6 +52,13 @@ inline constexpr int kStrIncompleteFiles = 450;
 inline constexpr int kStrRewrapLogCreated = 451;  // MXF file name, log path
 inline constexpr int kStrRewrapLogFailed = 452;   // MXF file name, system code (hex)
 inline constexpr int kStrAssignCaption = 453;
+
+// The desktop application's WAV library: the loudness columns' headers and
+// the cells of a file not measured yet or that cannot be measured.
+inline constexpr int kStrLibraryLoudnessHeader = 800;
+inline constexpr int kStrLibraryTruePeakHeader = 801;
+inline constexpr int kStrLibraryMeasuring = 802;
+inline constexpr int kStrLibraryNotMeasured = 803;
 
 // The job runner's message formats and operation names.
 inline constexpr int kStrLoadFailure = 500;      // file, reason, section, code, process

@@ -41,6 +41,13 @@ int ResolveRewrapRange(const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base
 int SourceSlot(const AUDIOTRACK_IO_INFO& plan, int slot) {
   const WAV_LIBRARY_ENTRY* e = plan.wavEntry[slot];
   if (e != nullptr && e->format.channels == 2 && slot % 2 == 1 && plan.wavEntry[slot - 1] == e) return slot - 1;
+  if (e != nullptr && e->format.channels >= 3) {
+    // Every slot of a multichannel file reads through its lowest one, so
+    // that the file is read once for all its channels.
+    for (int s = 0; s < slot; ++s) {
+      if (plan.wavEntry[s] == e) return s;
+    }
+  }
   return slot;
 }
 
@@ -50,7 +57,7 @@ namespace {
 // file; false when the element cannot hold it.
 bool LayoutFor(const WAV_LIBRARY_ENTRY& e, const MXF_AUDIO_INFO& audio, uint32_t channel, SAMPLE_LAYOUT* out) {
   const WAV_FORMAT_INFO& f = e.format;
-  if (f.channels != 1 && f.channels != 2) return false;
+  if (f.channels == 0 || channel >= f.channels) return false;
   if (f.bitsPerSample > audio.bitsPerSample) return false;
   SAMPLE_LAYOUT l;
   l.srcBlockAlign = f.blockAlign;
@@ -86,7 +93,7 @@ int ListRewrapTargets(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audi
       continue;
     }
     SAMPLE_LAYOUT l;
-    const uint32_t channel = e->format.channels == 2 ? 1 : 0;
+    const uint32_t channel = e->format.channels == 2 ? 1 : e->format.channels >= 3 ? plan.wavChannel[s] : 0;
     if (LayoutFor(*e, audio, channel, &l)) out[static_cast<size_t>(n++)] = REWRAP_TARGET{s, SourceSlot(plan, s), l};
   }
   return n;
@@ -123,4 +130,24 @@ void FillTargetValue(uint8_t* out, uint64_t valueBytes, const REWRAP_TARGET& t, 
     return;
   }
   ConvertSamples(out, available ? source : nullptr, available, samples, t.layout);
+}
+
+void JobTap::Begin(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audio, const REWRAP_TARGET* targets,
+                   int count, uint32_t maxSamples) {
+  if (tap_ == nullptr) return;
+  std::array<SOUND_TAP_TARGET, kTrackSlots> out;
+  for (int i = 0; i < count; ++i) out[static_cast<size_t>(i)] = SOUND_TAP_TARGET{targets[i].slot, -1};
+  for (int i = 0; i + 1 < count; ++i) {
+    const REWRAP_TARGET& l = targets[i];
+    const REWRAP_TARGET& r = targets[i + 1];
+    const WAV_LIBRARY_ENTRY* e = l.source >= 0 ? plan.wavEntry[l.source] : nullptr;
+    if (e == nullptr || e->format.channels != 2 || r.source != l.source || r.slot != l.slot + 1 ||
+        l.layout.srcChannel != 0 || r.layout.srcChannel != 1) {
+      continue;
+    }
+    out[static_cast<size_t>(i)].partner = i + 1;
+    out[static_cast<size_t>(i + 1)].partner = i;
+    ++i;
+  }
+  tap_->Begin(out.data(), count, audio.blockAlign, maxSamples);
 }

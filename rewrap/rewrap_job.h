@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/mxf_records.h"
+#include "engine/sound_write_tap.h"
 #include "engine/track_plan.h"
 #include "platform/file.h"
 #include "rewrap/sample_convert.h"
@@ -62,9 +63,11 @@ struct REWRAP_TARGET {
 // file; from its file otherwise. A two-channel file on an even slot feeds
 // that slot with channel 0 and the next slot with channel 1 (the pair's
 // second slot is not looked at on its own); reached on its own, the pair's
-// second slot takes channel 1. A file the element cannot hold (24 bits into
-// a 16-bit element, or neither one nor two channels; the assignment rules
-// never allow either) leaves the element unchanged. Returns the count.
+// second slot takes channel 1. A file of three or more channels feeds each
+// of its slots with the slot's wavChannel, all read through the file's
+// lowest slot. A file the element cannot hold (24 bits into a 16-bit
+// element, or a channel the file does not have; the assignment rules never
+// allow either) leaves the element unchanged. Returns the count.
 int ListRewrapTargets(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audio,
                       std::array<REWRAP_TARGET, kTrackSlots>& out);
 
@@ -75,7 +78,8 @@ void FillTargetValue(uint8_t* out, uint64_t valueBytes, const REWRAP_TARGET& t, 
                      uint64_t available, uint32_t samples);
 
 // The slot that holds the file of slot `slot` as a source: the pair's first
-// slot for the second slot of a two-channel file, else the slot itself.
+// slot for the second slot of a two-channel file, the lowest slot holding
+// the same file of three or more channels, else the slot itself.
 int SourceSlot(const AUDIOTRACK_IO_INFO& plan, int slot);
 
 // The WAV files of a job, one per source slot, published in the plan's
@@ -98,4 +102,25 @@ class WavFiles {
  private:
   AUDIOTRACK_IO_INFO& plan_;
   std::array<plat::File, kTrackSlots> files_;
+};
+
+// The job's side of a sound-write tap: clears the last levels when the job
+// starts, and tells the tap (when there is one) the targets, each value
+// written and the completion. A stereo file's two targets in a row (its
+// channels 0 and 1 on a pair's slots) are one stereo programme; every other
+// target, silence included, is measured alone.
+class JobTap {
+ public:
+  explicit JobTap(SoundWriteTap* tap) : tap_(tap) { LastSoundLevels() = SOUND_LEVELS{}; }
+  void Begin(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audio, const REWRAP_TARGET* targets, int count,
+             uint32_t maxSamples);
+  void Wrote(int target, const uint8_t* value, uint32_t samples) {
+    if (tap_ != nullptr) tap_->Wrote(target, value, samples);
+  }
+  void Completed() {
+    if (tap_ != nullptr) tap_->Completed();
+  }
+
+ private:
+  SoundWriteTap* tap_;
 };

@@ -8,6 +8,7 @@
 
 #include "bwf/wav_library.h"
 #include "engine/app_context.h"
+#include "resources/string_table.h"
 #include "rewrap/track_assign.h"
 #include "ui/qt_text.h"
 #include "ui/theme.h"
@@ -19,14 +20,9 @@ const QColor kSelectedFree{0x2b, 0x55, 0x8c};
 const QColor kAssignedTint{0xcf, 0xef, 0xe9};
 const QColor kRowBase{0xf4, 0xf8, 0xf7};
 
-const QColor kUnassignableText{0xb0, 0x2a, 0x1e};
-
-// Mono and stereo files can feed tracks; others only sit in the library.
-bool Assignable(int channels) { return channels == 1 || channels == 2; }
-
 Qt::Alignment ColumnAlignment(int column) {
   if (column == 0) return Qt::AlignLeft | Qt::AlignVCenter;
-  if (column == 9) return Qt::AlignRight | Qt::AlignVCenter;
+  if (column >= 9) return Qt::AlignRight | Qt::AlignVCenter;
   return Qt::AlignHCenter | Qt::AlignVCenter;
 }
 
@@ -49,14 +45,7 @@ class RowDelegate : public QStyledItemDelegate {
     }
     p->fillRect(option.rect, fill);
     p->setFont(option.font);
-    const bool unassignable =
-        row < ctx_->libraryView.size() && !Assignable(ctx_->libraryView[row]->format.channels);
-    // The channel count of a file that cannot be assigned stands out.
-    if (selected) {
-      p->setPen(Qt::white);
-    } else {
-      p->setPen(unassignable && index.column() == 1 ? kUnassignableText : QColor(Qt::black));
-    }
+    p->setPen(selected ? QColor(Qt::white) : QColor(Qt::black));
     const QRect textRect = option.rect.adjusted(10, 0, -10, 0);
     const QString text = index.data(Qt::DisplayRole).toString();
     p->drawText(textRect, ColumnAlignment(index.column()) | Qt::TextSingleLine,
@@ -79,10 +68,12 @@ class RowDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-const int LibraryModel::kWidths[kColumns] = {310, 40, 50, 60, 165, 165, 125, 140, 140, 100};
+const int LibraryModel::kWidths[kColumns] = {310, 40, 50, 60, 165, 165, 125, 140, 140, 100, 115, 125};
 const char16_t* const LibraryModel::kHeaders[kColumns] = {
     u"ファイル名", u"Ch", u"ビット", u"サンプル", u"開始TC +SF  *fract", u"終了TC +SF  *fract",
-    u"長さ", u"作成日", u"更新日時", u"サイズ"};
+    u"長さ", u"作成日", u"更新日時", u"サイズ",
+    LoadStringById(kStrLibraryLoudnessHeader, TextLanguage::Japanese),
+    LoadStringById(kStrLibraryTruePeakHeader, TextLanguage::Japanese)};
 
 LibraryModel::LibraryModel(const APP_CONTEXT* ctx, QObject* parent) : QAbstractTableModel(parent), ctx_(ctx) {}
 
@@ -92,13 +83,11 @@ int LibraryModel::columnCount(const QModelIndex& parent) const { return parent.i
 QVariant LibraryModel::data(const QModelIndex& index, int role) const {
   const size_t row = static_cast<size_t>(index.row());
   if (!index.isValid() || row >= ctx_->libraryView.size() || index.row() >= rows_) return {};
-  if (role == Qt::DisplayRole) return Q(ctx_->libraryView[row]->columnText[index.column()]);
+  if (role == Qt::DisplayRole) return cellText(index.row(), index.column());
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(ColumnAlignment(index.column()));
-  if (role == Qt::ToolTipRole) {
-    // A file of neither one nor two channels stays in the library with the
-    // reason it cannot be assigned.
-    const int channels = ctx_->libraryView[row]->format.channels;
-    if (!Assignable(channels)) return Q(TrackAssignRefusal(TRACK_ASSIGN_CHANNELS, channels));
+  if (role == Qt::ToolTipRole && index.column() >= kFileColumns) {
+    const std::u16string reason = LoudnessCellReason(Measured(row));
+    return reason.empty() ? QVariant() : QVariant(Q(reason));
   }
   return {};
 }
@@ -110,9 +99,36 @@ QVariant LibraryModel::headerData(int section, Qt::Orientation orientation, int 
   return {};
 }
 
+QString LibraryModel::cellText(int row, int column) const {
+  const size_t r = static_cast<size_t>(row);
+  if (row < 0 || r >= ctx_->libraryView.size() || column < 0 || column >= kColumns) return {};
+  if (column < kFileColumns) return Q(ctx_->libraryView[r]->columnText[column]);
+  return Q(column == kLoudnessColumn ? LoudnessCellText(Measured(r)) : TruePeakCellText(Measured(r)));
+}
+
+const LIBRARY_LOUDNESS* LibraryModel::Measured(size_t row) const {
+  auto it = loudness_.find(ctx_->libraryView[row]->fullPath);
+  return it == loudness_.end() ? nullptr : &it->second;
+}
+
+void LibraryModel::setLoudness(const LIBRARY_LOUDNESS& measured) {
+  for (size_t r = 0; r < ctx_->libraryView.size() && static_cast<int>(r) < rows_; ++r) {
+    if (ctx_->libraryView[r]->fullPath != measured.path) continue;
+    loudness_[measured.path] = measured;
+    const int row = static_cast<int>(r);
+    emit dataChanged(index(row, kLoudnessColumn), index(row, kTruePeakColumn), {Qt::DisplayRole});
+  }
+}
+
 void LibraryModel::reload() {
   beginResetModel();
   rows_ = static_cast<int>(ctx_->libraryView.size());
+  std::unordered_map<std::u16string, LIBRARY_LOUDNESS> kept;
+  for (const WAV_LIBRARY_ENTRY* entry : ctx_->libraryView) {
+    auto it = loudness_.find(entry->fullPath);
+    if (it != loudness_.end()) kept.insert(*it);
+  }
+  loudness_ = std::move(kept);
   endResetModel();
 }
 
@@ -177,8 +193,8 @@ void LibraryView::fitColumns() {
   for (int c = 0; c < LibraryModel::kColumns; ++c) {
     const int headerWidth = headerMetrics.horizontalAdvance(Q(LibraryModel::kHeaders[c])) + inset;
     int width = std::max(LibraryModel::kWidths[c], headerWidth);
-    for (const WAV_LIBRARY_ENTRY* entry : ctx_->libraryView) {
-      width = std::max(width, rowMetrics.horizontalAdvance(Q(entry->columnText[c])) + inset);
+    for (int r = 0; r < model_->rowCount(); ++r) {
+      width = std::max(width, rowMetrics.horizontalAdvance(model_->cellText(r, c)) + inset);
     }
     setColumnWidth(c, width);
   }

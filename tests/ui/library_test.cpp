@@ -1,20 +1,27 @@
 // The WAV library in the desktop application: adding by command with the
 // refusals, the rows of the list, assigning files to tracks with every
-// rule, deleting files and assignments, and sorting by header clicks.
+// rule, deleting files and assignments, sorting by header clicks, and the
+// loudness columns the list thread fills in.
 #include <QAction>
 #include <QFontMetrics>
 #include <algorithm>
 #include <QContextMenuEvent>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QTest>
 
 #include "engine/track_plan.h"
+#if VELMORA_HAVE_LOUDNESS
+#include "loudness/wav_loudness.h"
+#endif
 #include "tests/ui/support/test_main.h"
 #include "tests/ui/support/ui_fixture.h"
 #include "ui/command_ids.h"
 #include "ui/command_table.h"
 #include "ui/library_view.h"
+#include "ui/qt_text.h"
 #include "ui/status_bar.h"
 #include "ui/track_area.h"
 
@@ -74,7 +81,8 @@ class LibraryTest : public QObject {
   void contextMenuOnRows();
   void listKeysMoveTheRow();
   void columnsShowTheirWholeTexts();
-  void multichannelFileShowsWhyItCannotBeAssigned();
+  void multichannelFileOffersItsChannels();
+  void loudnessColumnsFillInFromTheListThread();
 };
 
 void LibraryTest::addAssignAndRefuse() {
@@ -406,7 +414,10 @@ void LibraryTest::columnsShowTheirWholeTexts() {
   QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
 }
 
-void LibraryTest::multichannelFileShowsWhyItCannotBeAssigned() {
+// A multichannel file offers its channels from the current track on (as
+// far as they fit) or one chosen channel; the panel marks each track's
+// channel. Choosing nothing changes nothing.
+void LibraryTest::multichannelFileOffersItsChannels() {
   UiFixture f;
   const QString clip = f.writeMxf(QStringLiteral("M.mxf"), Clip16());
   const QString six = f.writeWav(QStringLiteral("six.wav"), 6, 16);
@@ -415,20 +426,88 @@ void LibraryTest::multichannelFileShowsWhyItCannotBeAssigned() {
   f.shell.wavChoices.push_back({six});
   w.RunCommand(cmd::kAddWav);
   QVERIFY2(f.messages.shown.empty(), qPrintable(f.messages.summary()));
-  const QString reason =
-      QStringLiteral("6チャンネルのファイルはトラックに割当てできません。\nモノラル(1ch)またはステレオ(2ch)のファイルを割当ててください。");
-  // In the library with its channel count and the reason as the row's tip.
   LibraryModel* model = w.libraryView()->libraryModel();
   QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("6"));
-  QCOMPARE(model->index(0, 0).data(Qt::ToolTipRole).toString(), reason);
-  // Refused at assignment with the same reason; nothing changes.
+  AUDIOTRACK_IO_INFO& plan = f.state().plan;
+
+  // From track 2 of 4: channels 1-3 fit; cancelling leaves every track empty.
+  f.state().ctx.currentTrack = 1;
   QVERIFY(SelectRow(f, QStringLiteral("six.wav")));
   w.RunCommand(cmd::kAssign);
-  QCOMPARE(f.messages.shown.size(), size_t{1});
-  QCOMPARE(f.messages.shown[0].text, reason);
-  QCOMPARE(f.messages.shown[0].caption, QStringLiteral("トラックへのアサイン"));
-  QCOMPARE(f.messages.shown[0].icon, MsgIcon::Warning);
-  QVERIFY(f.state().plan.wavEntry[0] == nullptr);
+  QCOMPARE(f.shell.itemTitles.value(0), QStringLiteral("six.wav (6チャンネル)"));
+  QCOMPARE(f.shell.lastItems.size(), 7);
+  QCOMPARE(f.shell.lastItems[0], QStringLiteral("チャンネル1〜3をトラック2〜4へ"));
+  QCOMPARE(f.shell.lastItems[6], QStringLiteral("チャンネル6だけをトラック2へ"));
+  for (int s = 0; s < 4; ++s) QVERIFY(plan.wavEntry[s] == nullptr);
+
+  f.shell.itemChoices.push_back(0);
+  w.RunCommand(cmd::kAssign);
+  QVERIFY2(f.messages.shown.empty(), qPrintable(f.messages.summary()));
+  WAV_LIBRARY_ENTRY* e = Entry(f, QStringLiteral("six.wav"));
+  QVERIFY(plan.wavEntry[0] == nullptr);
+  for (int s = 1; s < 4; ++s) {
+    QCOMPARE(plan.wavEntry[s], e);
+    QCOMPARE(int(plan.wavChannel[s]), s - 1);
+  }
+  QCOMPARE(e->assigned.load(), 1);
+  QCOMPARE(int(f.state().ctx.viewMode), int(VIEW_TRACKS));
+
+  // Channel 5 alone onto track 1.
+  f.state().ctx.currentTrack = 0;
+  w.RunCommand(cmd::kSwitchView);
+  QVERIFY(SelectRow(f, QStringLiteral("six.wav")));
+  f.shell.itemChoices.push_back(5);
+  w.RunCommand(cmd::kAssign);
+  QCOMPARE(plan.wavEntry[0], e);
+  QCOMPARE(int(plan.wavChannel[0]), 4);
+  QCOMPARE(int(plan.wavChannel[1]), 0);
+}
+
+// Each file's integrated loudness and true peak appear once the list thread
+// has measured it, as the loudness library measures the file; the files are
+// only read.
+void LibraryTest::loudnessColumnsFillInFromTheListThread() {
+  UiFixture f;
+  const QString clip = f.writeMxf(QStringLiteral("L.mxf"), Clip16());
+  const QString tone = f.writeWav(QStringLiteral("tone.wav"), 1, 24, 48000, 3 * 48000, 997);
+  const QString silent = f.writeWav(QStringLiteral("silent.wav"), 2, 16);
+  const QByteArray toneBytes = UiFixture::readFile(tone);
+  const QDateTime toneTime = QFileInfo(tone).lastModified();
+  MainWindow& w = f.open();
+  f.loadByCommand(clip);
+  f.shell.wavChoices.push_back({tone, silent});
+  w.RunCommand(cmd::kAddWav);
+  LibraryModel* model = w.libraryView()->libraryModel();
+  QCOMPARE(model->headerData(LibraryModel::kLoudnessColumn, Qt::Horizontal, Qt::DisplayRole).toString(),
+           QStringLiteral("ラウドネス"));
+  QCOMPARE(model->headerData(LibraryModel::kTruePeakColumn, Qt::Horizontal, Qt::DisplayRole).toString(),
+           QStringLiteral("トゥルーピーク"));
+  const int toneRow = ViewNames(f).indexOf(QStringLiteral("tone.wav"));
+  const int silentRow = ViewNames(f).indexOf(QStringLiteral("silent.wav"));
+  QVERIFY(toneRow >= 0 && silentRow >= 0);
+  auto cell = [model](int row, int column) { return model->index(row, column).data().toString(); };
+#if VELMORA_HAVE_LOUDNESS
+  LOUDNESS_RESULT expected;
+  QCOMPARE(MeasureWavLoudness(U16(tone), nullptr, &expected), int{LOUDNESS_OK});
+  QVERIFY(qAbs(expected.integrated + 23.0) < 0.1);  // 997 Hz at -20 dBFS, mono
+  QTRY_COMPARE_WITH_TIMEOUT(cell(toneRow, LibraryModel::kLoudnessColumn),
+                            QStringLiteral("%1 LKFS").arg(expected.integrated, 0, 'f', 1), 20000);
+  QCOMPARE(cell(toneRow, LibraryModel::kTruePeakColumn), QStringLiteral("%1 dBTP").arg(expected.truePeak, 0, 'f', 1));
+  // 100 ms of silence: nothing above the gates, no peak.
+  QTRY_COMPARE_WITH_TIMEOUT(cell(silentRow, LibraryModel::kLoudnessColumn), QStringLiteral("-inf LKFS"), 20000);
+  QCOMPARE(cell(silentRow, LibraryModel::kTruePeakColumn), QStringLiteral("-inf dBTP"));
+  // The figures stay with their file through a sort, and the list stays usable.
+  QTest::mouseClick(w.libraryView()->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                    QPoint(w.libraryView()->horizontalHeader()->sectionViewportPosition(0) + 5, 5));
+  f.settle();
+  QCOMPARE(cell(ViewNames(f).indexOf(QStringLiteral("tone.wav")), LibraryModel::kLoudnessColumn),
+           QStringLiteral("%1 LKFS").arg(expected.integrated, 0, 'f', 1));
+#else
+  f.settle();
+  QCOMPARE(cell(toneRow, LibraryModel::kLoudnessColumn), QString());
+#endif
+  QVERIFY(UiFixture::readFile(tone) == toneBytes);
+  QCOMPARE(QFileInfo(tone).lastModified(), toneTime);
 }
 
 VELMORA_UI_TEST_MAIN(LibraryTest)
