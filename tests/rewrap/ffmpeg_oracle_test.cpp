@@ -87,7 +87,7 @@ std::vector<uint8_t> DecodeInterleaved(const std::string& path) {
 // into tracks 1..8: both engines write the same file, and every rewritten
 // sample is ffmpeg's decode of its channel.
 TEST(OracleMultichannel, EightChannelWavIntoEightTracks) {
-  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  if (const std::string why = testsupport::WhyNoOracle({"ffmpeg"}); !why.empty()) GTEST_SKIP() << why;
   RewrapCase c;
   ASSERT_TRUE(c.Make(SmallClip(30, 8)));
   const std::string wavPath = c.scratch.Path("poly8.wav");
