@@ -81,6 +81,7 @@ void PrintHelp(std::FILE* out, const std::string& command) {
 
 int UsageError(const std::string& command, const std::string& what) {
   EndProgress();
+  NoteErrorText(plat::Utf8ToUtf16(what));
   const std::string name = command.empty() ? "velmora-cli" : "velmora-cli " + command;
   std::fprintf(stderr, "%s: %s\n%s\n(velmora-cli %s--help)\n", name.c_str(), what.c_str(),
                plat::Utf16ToUtf8(LoadString(UsageId(command))).c_str(),

@@ -21,6 +21,7 @@
 #include "cli/undo_options.h"
 #include "engine/text_format.h"
 #include "engine/track_plan.h"
+#include "platform/console.h"
 #include "platform/path.h"
 #include "platform/text.h"
 #include "resources/string_table.h"
@@ -158,6 +159,10 @@ int RunRewrap(const std::vector<std::string>& args) {
   if (!opt.yes && !StdinIsTerminal()) {
     return UsageError("no terminal to confirm the backup question: pass --yes to rewrite the file");
   }
+
+  // A file-size limit fails the journal's write (reported with its cause)
+  // instead of ending the process.
+  plat::IgnoreFileSizeSignal();
 
   // Locked from here to the end of the write: nothing of ours changes the
   // file between the analysis, the check and the write.
@@ -302,11 +307,13 @@ int RunRewrap(const std::vector<std::string>& args) {
     result.code = m.message == WM_JOB_DONE ? 0 : m.code;
     result.exitStatus = m.message == WM_JOB_DONE ? kExitOk : m.code == kResultCancelled ? kExitCancelled : kExitRefused;
     result.message = m.text;
+    if (m.message != WM_JOB_DONE && m.code != kResultCancelled) result.cause = JobFailureCause(m, opt.path);
     WriteJsonResult(j, result);
     PrintJsonEnvelope(j);
   }
   if (m.message != WM_JOB_DONE) {
     PrintErr(m.text);
+    if (m.code != kResultCancelled) PrintErr(FailureLine(JobFailureCause(m, opt.path), m.code));
     if (undo.mismatchFrame >= 0) {
       PrintErr(FormatText(u"読み返し不一致: トラック %d, %s", {static_cast<int64_t>(undo.mismatchSlot + 1),
                   std::u16string_view(FormatProgressTimecode(state.timecode,

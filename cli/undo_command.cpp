@@ -12,6 +12,7 @@
 #include "cli/load_file.h"
 #include "cli/terminal.h"
 #include "cli/undo_options.h"
+#include "platform/console.h"
 #include "platform/path.h"
 #include "platform/text.h"
 #include "rewrap/undo_restore.h"
@@ -82,6 +83,9 @@ int RunUndo(const std::vector<std::string>& args) {
     }
   }
   if (path.empty()) return UsageError("FILE is missing");
+
+  // A file-size limit fails the undo's own journal instead of ending the process.
+  plat::IgnoreFileSizeSignal();
 
   // The newest journal decides: an interrupted rewrap is rolled back, a
   // complete one undone.

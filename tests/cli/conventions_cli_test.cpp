@@ -155,6 +155,10 @@ TEST_F(ConventionsCli, EveryDocumentedJsonFieldIsPresent) {
   opt.timecodeFaults = {{10, mxfgen::TimecodeFaultKind::Jump}};
   const std::filesystem::path jump = dir.path / "jump.mxf";
   ASSERT_EQ(MakeMxf(jump, opt), "");
+  // Folders where the export's second file would go (the plain name and
+  // the one it takes when the plain one exists).
+  std::filesystem::create_directory(dir.path / "f-2.wav");
+  std::filesystem::create_directory(dir.path / "f-2 1.wav");
   struct Case {
     const char* example;
     std::string args;
@@ -162,6 +166,11 @@ TEST_F(ConventionsCli, EveryDocumentedJsonFieldIsPresent) {
   } cases[] = {
       {"analyze", "analyze " + jump.string() + " --json", 3},
       {"analyze-missing", "analyze " + (dir.path / "none.mxf").string() + " --json", 1},
+      {"export", "export " + mxf.string() + " --in 01:00:00:00 --out 01:00:00:09 --tracks 1 --dir " +
+                     dir.path.string() + " --json", 0},
+      // f-2.wav cannot be created: f-1.wav is left with its header only.
+      {"export-failed", "export " + mxf.string() + " --in 01:00:00:00 --out 01:00:00:24 --tracks 1,2 --dir " +
+                            dir.path.string() + " --prefix f- --io file --json", 1},
   };
   for (const Case& c : cases) {
     const std::set<std::string> fields = DocumentedFields(c.example);

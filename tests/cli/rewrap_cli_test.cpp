@@ -246,6 +246,32 @@ TEST_F(RewrapCli, LocksTheFileAndSharesTheWavs) {
             0);
 }
 
+// A journal that cannot be written (a 50 KB file-size limit) stops the
+// rewrap before the MXF file changes; the failure names the journal and the
+// system's cause, from inside the engine, on both I/O methods.
+TEST_F(RewrapCli, JournalWriteFailureNamesTheOsCause) {
+  const std::string before = ReadAll(mxf);
+  const std::string journal = mxf.string() + ".velmora-undo";
+  for (const char* io : {"mmap", "file"}) {
+    const int status =
+        RunHeld("sh -c 'ulimit -f 100; exec \"$0\" \"$@\"'",
+                Args(std::string("--in 01:00:00:00 --out 01:00:00:19 --silence 1 --silence 2 --yes --json --io ") + io),
+                dir.path);
+    EXPECT_EQ(status, 1) << io;
+    const std::string err = ReadAll(dir.path / "held.err");
+    const int code = (std::string(io) == "mmap" ? 2000 : 3000) + 17;  // the journal failed
+    const std::string line = journal + ": File too large (errno 27), code ";
+    EXPECT_NE(err.find(line), std::string::npos) << io << "\n" << err;
+    const std::string out = ReadAll(dir.path / "held.out");
+    EXPECT_NE(out.find("\"cause\":{\"path\":\"" + journal + "\",\"os_error\":27,\"os_text\":\"File too large\"}"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("\"code\":" + std::to_string(code)), std::string::npos) << out;
+    EXPECT_TRUE(ReadAll(mxf) == before) << io;
+    std::filesystem::remove(journal);
+  }
+}
+
 TEST(RewrapCliDropFrame, ASkippedLabelIsRefusedWithTheNextOne) {
   TempDir dir;
   mxfgen::Options opt;
