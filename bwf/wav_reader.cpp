@@ -101,7 +101,7 @@ int TakeFormat(const uint8_t* body, WAV_FORMAT_INFO* info) {
   info->avgBytesPerSec = Le32(body + 8);
   info->blockAlign = Le16(body + 12);
   info->bitsPerSample = Le16(body + 14);
-  info->bytesPerSample = static_cast<int16_t>(info->channels == 2 ? info->blockAlign / 2 : info->blockAlign);
+  info->bytesPerSample = static_cast<int16_t>(info->channels >= 2 ? info->blockAlign / info->channels : info->blockAlign);
   if (info->sampleRate != kRequiredSampleRate) return WAV_READ_BAD_FORMAT;
   if (info->bitsPerSample != 16 && info->bitsPerSample != 24) return WAV_READ_BAD_FORMAT;
   // The engines step through the samples by blockAlign and read each channel

@@ -15,7 +15,7 @@ struct WAV_FORMAT_INFO {
   uint32_t sampleRate = 0;      // always 48000 in a file that was accepted
   uint32_t avgBytesPerSec = 0;
   uint16_t blockAlign = 0;      // bytes per sample frame, all channels
-  int16_t bytesPerSample = 0;   // blockAlign / 2 for two channels, else blockAlign
+  int16_t bytesPerSample = 0;   // blockAlign / channels (one channel's sample)
   uint16_t bitsPerSample = 0;   // 16 or 24
   uint32_t dataSize = 0;        // bytes of sample data present in the file (see ReadWavFile)
   uint64_t dataOffset = 0;      // file offset of the first sample byte

@@ -7,15 +7,11 @@
 namespace cli {
 
 const JOB_ENGINES& CliJobEngines() {
-  static const JOB_ENGINES engines = [] {
-    JOB_ENGINES e;
-    e.verify = VerifyStreamTimecodes;
-    e.rewrapMapping = RewrapByMapping;
-    e.rewrapFile = RewrapByFile;
-    e.exportMapping = ExportBwfByMapping;
-    e.exportFile = ExportBwfByFile;
-    return e;
-  }();
+  static const JOB_ENGINES engines{.verify = VerifyStreamTimecodes,
+                                   .rewrapMapping = RewrapByMapping,
+                                   .rewrapFile = RewrapByFile,
+                                   .exportMapping = ExportBwfByMapping,
+                                   .exportFile = ExportBwfByFile};
   return engines;
 }
 

@@ -78,7 +78,8 @@ int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
       } else if (a == "--track" || a == "--silence") {
         TrackOption t;
         if (!ParseTrackOption(v, a == "--silence", &t)) {
-          return UsageError(a == "--track" ? "--track takes N=WAV with N from 1 to 24"
+          return UsageError(a == "--track" ? "--track takes N=WAV, N-M=WAV or N=WAV:C with N <= M from 1 to 24 and "
+                                             "C a channel from 1"
                                            : "--silence takes a track number from 1 to 24");
         }
         opt->tracks.push_back(t);
@@ -208,14 +209,22 @@ int RunRewrap(const std::vector<std::string>& args) {
         return kExitRefused;
       }
     } else {
-      const TRACK_ASSIGN_RESULT r = AssignTrack(*plan, stereo, state.audio, t.entry, slot);
+      // A multichannel file without a channel named is ambiguous: both forms are shown.
+      if (t.entry->format.channels >= 3 && !t.NamesChannels()) {
+        PrintErr(ChannelsNotNamedMessage(t, t.entry->format.channels, state.audio.trackCount));
+        return kExitRefused;
+      }
+      const TRACK_ASSIGN_RESULT r =
+          t.NamesChannels() ? AssignChannels(*plan, stereo, state.audio, t.entry, slot,
+                                             t.channel != 0 ? t.channel - 1 : 0, t.TrackCount())
+                            : AssignTrack(*plan, stereo, state.audio, t.entry, slot);
       if (r.code != TRACK_ASSIGN_OK) {
         PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(LoadString(kStrAssignCaption)),
                                                     static_cast<int64_t>(t.track), std::u16string_view(r.message)}));
         return kExitRefused;
       }
     }
-    SetTrackSwitch(*plan, stereo, slot, true);
+    for (int s = slot; s < slot + t.TrackCount(); ++s) SetTrackSwitch(*plan, stereo, s, true);
   }
 
   uint32_t rangeIn[2];

@@ -40,13 +40,23 @@ RewrapPlanText DescribeRewrapPlan(const MxfState& state, const AUDIOTRACK_IO_INF
     }
     const std::u16string path(e->fullPath);
     const bool pair = stereo[s] != 0;
-    const int channel = pair ? (s % 2) : 0;
-    out.lines.push_back(pair ? FormatText(LoadString(kStrPlanTrackChannel),
-                                          {static_cast<int64_t>(s + 1), std::u16string_view(path),
-                                           static_cast<int64_t>(channel)})
-                             : FormatText(LoadString(kStrPlanTrackFile),
-                                          {static_cast<int64_t>(s + 1), std::u16string_view(path)}));
+    const bool poly = e->format.channels >= 3;
+    // "channel" counts from 0 in the JSON; the text counts a multichannel
+    // file's channels from 1, as --track N=WAV:C names them.
+    const int channel = poly ? plan.wavChannel[s] : pair ? (s % 2) : 0;
+    if (poly) {
+      out.lines.push_back(FormatText(LoadString(kStrPlanTrackPolyChannel),
+                                     {static_cast<int64_t>(s + 1), std::u16string_view(path),
+                                      static_cast<int64_t>(channel + 1), static_cast<int64_t>(e->format.channels)}));
+    } else {
+      out.lines.push_back(pair ? FormatText(LoadString(kStrPlanTrackChannel),
+                                            {static_cast<int64_t>(s + 1), std::u16string_view(path),
+                                             static_cast<int64_t>(channel)})
+                               : FormatText(LoadString(kStrPlanTrackFile),
+                                            {static_cast<int64_t>(s + 1), std::u16string_view(path)}));
+    }
     json.Bool("silence", false).String("wav", path).Number("channel", channel);
+    if (poly) json.Number("channels", e->format.channels);
     const int64_t silentFrom = WavSilenceStart(plan, tc, state.indexEntries, SourceSlot(plan, s));
     if (silentFrom >= 0) {
       const std::u16string from = RangePointLabel(tc, static_cast<uint32_t>(plan.wrapIn[0] + silentFrom));

@@ -1,5 +1,6 @@
 #include "cli/track_args.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "cli/terminal.h"
@@ -38,18 +39,50 @@ bool ParseTrackOption(const std::string& value, bool silence, TrackOption* out) 
     return ParseTrackNumber(value, &out->track);
   }
   const size_t eq = value.find('=');
-  if (eq == std::string::npos || eq + 1 >= value.size() || !ParseTrackNumber(value.substr(0, eq), &out->track)) {
+  if (eq == std::string::npos || eq + 1 >= value.size()) return false;
+  const std::string tracks = value.substr(0, eq);
+  const size_t dash = tracks.find('-');
+  if (dash == std::string::npos) {
+    if (!ParseTrackNumber(tracks, &out->track)) return false;
+  } else if (!ParseTrackNumber(tracks.substr(0, dash), &out->track) ||
+             !ParseTrackNumber(tracks.substr(dash + 1), &out->lastTrack) || out->lastTrack < out->track) {
     return false;
   }
+  std::string path = value.substr(eq + 1);
+  const size_t colon = path.rfind(':');
+  if (colon != std::string::npos && colon > 0 && colon + 1 < path.size() && colon + 3 >= path.size()) {
+    int channel = 0;
+    bool digits = true;
+    for (size_t i = colon + 1; i < path.size(); ++i) {
+      digits = digits && path[i] >= '0' && path[i] <= '9';
+      channel = channel * 10 + (path[i] - '0');
+    }
+    if (digits) {
+      if (channel < 1) return false;
+      out->channel = channel;
+      path.resize(colon);
+    }
+  }
   out->typed = u"--track " + plat::Utf8ToUtf16(value);
-  out->path = plat::AbsolutePath(plat::Utf8ToUtf16(value.substr(eq + 1)));
+  out->path = plat::AbsolutePath(plat::Utf8ToUtf16(path));
   return true;
+}
+
+std::u16string ChannelsNotNamedMessage(const TrackOption& o, int channels, int trackCount) {
+  const int64_t first = o.track;
+  const int64_t last = std::max<int64_t>(first, std::min<int64_t>(first + channels - 1, trackCount));
+  const std::u16string name(plat::FileNamePart(o.path));
+  return FormatText(LoadString(kStrCliChannelsNotNamed),
+                    {std::u16string_view(o.typed), static_cast<int64_t>(channels), first, first, last,
+                     std::u16string_view(name), first, std::u16string_view(name)});
 }
 
 bool RefuseOverlappingTracks(const std::vector<TrackOption>& options, bool entriesKnown) {
   auto slots = [&](const TrackOption& o) {
-    return entriesKnown ? AssignedSlots(o.entry, o.track - 1) : AssignedSlots(nullptr, o.track - 1);
+    return AssignedSlots(entriesKnown ? o.entry : nullptr, o.track - 1, o.TrackCount());
   };
+  // The slot a stereo file claims beyond its own track.
+  auto stereoExtra = [&](const TrackOption& o) { return slots(o) & ~AssignedSlots(nullptr, o.track - 1, o.TrackCount()); };
   for (size_t i = 0; i < options.size(); ++i) {
     for (size_t j = i + 1; j < options.size(); ++j) {
       const TrackOption& a = options[i];
@@ -59,9 +92,14 @@ bool RefuseOverlappingTracks(const std::vector<TrackOption>& options, bool entri
       // A stereo file that claims the other option's track through its pair.
       const TrackOption* stereo = nullptr;
       const TrackOption* other = nullptr;
-      if (a.track != b.track) {
-        stereo = slots(a) != (1u << (a.track - 1)) ? &a : &b;
-        other = stereo == &a ? &b : &a;
+      if (a.track == b.track) {
+        // Both name the track itself.
+      } else if ((stereoExtra(a) & shared) != 0) {
+        stereo = &a;
+        other = &b;
+      } else if ((stereoExtra(b) & shared) != 0) {
+        stereo = &b;
+        other = &a;
       }
       if (stereo != nullptr) {
         PrintErr(FormatText(LoadString(kStrStereoPartnerNamed),

@@ -7,7 +7,8 @@
 // Track slot s is MXF audio track s + 1; its sound element is delta entry
 // s + 2 of every index entry (0 and 1 are the picture and system elements).
 // A two-channel file fills an aligned pair of slots (2k, 2k + 1): both hold
-// the same entry and both switches are equal.
+// the same entry and both switches are equal. A file of three or more
+// channels feeds each slot it sits in with the channel in wavChannel.
 //
 // Between jobs only the interface thread writes the record. While a job
 // runs the engine owns fileHandle, currentFrame and frameCount, and the
@@ -64,6 +65,10 @@ struct AUDIOTRACK_IO_INFO {
   uint32_t exportRunNumber = 0;                    // exports started since the program started
   uint8_t trackSwitch[kTrackSlots] = {};           // TRACK_SWITCH of each slot for a rewrap
   uint8_t exportSwitch[kTrackSlots] = {};          // TRACK_SWITCH of each slot for an export
+  // The channel (0-based) that a file of three or more channels feeds into
+  // each slot; mono and stereo files do not use it (a pair's slot parity
+  // picks the stereo channel).
+  uint16_t wavChannel[kTrackSlots] = {};
   uint32_t wrapIn[2] = {};     // rewrap IN: [0] plain frame count, [1] the hour-23 form
   uint32_t wrapOut[2] = {};    // rewrap OUT (included), same two forms
   uint32_t exportIn[2] = {};   // export IN, same two forms
@@ -95,6 +100,7 @@ struct AUDIOTRACK_IO_INFO {
 inline void ClearTrackPlanForUnload(AUDIOTRACK_IO_INFO& plan) {
   for (int s = 0; s < kTrackSlots; ++s) {
     plan.wavEntry[s] = nullptr;
+    plan.wavChannel[s] = 0;
     plan.fileHandle[s] = nullptr;
     plan.trackSwitch[s] = TRACK_ABSENT;
     plan.exportSwitch[s] = TRACK_ABSENT;

@@ -18,7 +18,18 @@ inline constexpr int kStrWindowClass = 109;      // main window class name
 inline constexpr int kStrSilenceWritten = 225;   // track panel: ON without a file
 inline constexpr int kStrNoTrack = 226;          // track panel: slot without a track
 inline constexpr int kStrUndefinedError = 251;   // a code with no text of its own
-inline constexpr int kStrMultichannelRefused = 430;  // "%d" channels: neither mono nor stereo
+inline constexpr int kStrMultichannelRefused = 430;  // "%d" channels, none named
+
+// Files of three or more channels: assignment refusals, the command line's
+// two forms, the plan line and the track panel's choices.
+inline constexpr int kStrAssignPastLastTrack = 431;  // the file's track count
+inline constexpr int kStrAssignNoSuchChannel = 432;  // channel, the file's channels
+inline constexpr int kStrAssignChannelForm = 433;
+inline constexpr int kStrCliChannelsNotNamed = 434;  // option, channels, and the two forms' parts
+inline constexpr int kStrPlanTrackPolyChannel = 435; // track, path, channel, channels
+inline constexpr int kStrPanelChannelsFrom = 436;    // last channel, first track, last track
+inline constexpr int kStrPanelOneChannel = 437;      // channel, track
+inline constexpr int kStrPanelChannelsTitle = 438;   // file name, channels
 
 // Range entry refusals (IN / OUT), track assignment refusals, the
 // incomplete export files and the rewrap log's outcome.

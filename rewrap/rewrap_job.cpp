@@ -41,6 +41,13 @@ int ResolveRewrapRange(const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base
 int SourceSlot(const AUDIOTRACK_IO_INFO& plan, int slot) {
   const WAV_LIBRARY_ENTRY* e = plan.wavEntry[slot];
   if (e != nullptr && e->format.channels == 2 && slot % 2 == 1 && plan.wavEntry[slot - 1] == e) return slot - 1;
+  if (e != nullptr && e->format.channels >= 3) {
+    // Every slot of a multichannel file reads through its lowest one, so
+    // that the file is read once for all its channels.
+    for (int s = 0; s < slot; ++s) {
+      if (plan.wavEntry[s] == e) return s;
+    }
+  }
   return slot;
 }
 
@@ -50,7 +57,7 @@ namespace {
 // file; false when the element cannot hold it.
 bool LayoutFor(const WAV_LIBRARY_ENTRY& e, const MXF_AUDIO_INFO& audio, uint32_t channel, SAMPLE_LAYOUT* out) {
   const WAV_FORMAT_INFO& f = e.format;
-  if (f.channels != 1 && f.channels != 2) return false;
+  if (f.channels == 0 || channel >= f.channels) return false;
   if (f.bitsPerSample > audio.bitsPerSample) return false;
   SAMPLE_LAYOUT l;
   l.srcBlockAlign = f.blockAlign;
@@ -86,7 +93,7 @@ int ListRewrapTargets(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audi
       continue;
     }
     SAMPLE_LAYOUT l;
-    const uint32_t channel = e->format.channels == 2 ? 1 : 0;
+    const uint32_t channel = e->format.channels == 2 ? 1 : e->format.channels >= 3 ? plan.wavChannel[s] : 0;
     if (LayoutFor(*e, audio, channel, &l)) out[static_cast<size_t>(n++)] = REWRAP_TARGET{s, SourceSlot(plan, s), l};
   }
   return n;

@@ -62,9 +62,11 @@ struct REWRAP_TARGET {
 // file; from its file otherwise. A two-channel file on an even slot feeds
 // that slot with channel 0 and the next slot with channel 1 (the pair's
 // second slot is not looked at on its own); reached on its own, the pair's
-// second slot takes channel 1. A file the element cannot hold (24 bits into
-// a 16-bit element, or neither one nor two channels; the assignment rules
-// never allow either) leaves the element unchanged. Returns the count.
+// second slot takes channel 1. A file of three or more channels feeds each
+// of its slots with the slot's wavChannel, all read through the file's
+// lowest slot. A file the element cannot hold (24 bits into a 16-bit
+// element, or a channel the file does not have; the assignment rules never
+// allow either) leaves the element unchanged. Returns the count.
 int ListRewrapTargets(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audio,
                       std::array<REWRAP_TARGET, kTrackSlots>& out);
 
@@ -75,7 +77,8 @@ void FillTargetValue(uint8_t* out, uint64_t valueBytes, const REWRAP_TARGET& t, 
                      uint64_t available, uint32_t samples);
 
 // The slot that holds the file of slot `slot` as a source: the pair's first
-// slot for the second slot of a two-channel file, else the slot itself.
+// slot for the second slot of a two-channel file, the lowest slot holding
+// the same file of three or more channels, else the slot itself.
 int SourceSlot(const AUDIOTRACK_IO_INFO& plan, int slot);
 
 // The WAV files of a job, one per source slot, published in the plan's

@@ -36,6 +36,9 @@ std::u16string TrackPiece(const MXF_TIMECODE_INFO& tc, const std::vector<INDEX_E
                      {std::u16string_view(entry->fileName), std::u16string_view(entry->fullPath),
                       static_cast<int64_t>(f.channels), static_cast<int64_t>(f.bitsPerSample),
                       static_cast<int64_t>(f.sampleRate)});
+  if (f.channels >= 3) {
+    text += FormatText(u"チャンネル %d\r\n", {static_cast<int64_t>(plan.wavChannel[slot]) + 1});
+  }
   text += u"開始 = " +
           FormatTimecodeSubframe(tc.tcBase, tc.dropFrame, static_cast<int32_t>(f.startFrame),
                                  static_cast<int32_t>(f.startSubframe), static_cast<int32_t>(f.startFract)) +

@@ -11,7 +11,7 @@
 struct SAMPLE_LAYOUT {
   uint32_t srcBlockAlign = 0;   // bytes per WAV sample frame (all channels)
   uint32_t srcBytes = 0;        // bytes per source sample (one channel)
-  uint32_t srcChannel = 0;      // 0 or 1
+  uint32_t srcChannel = 0;      // 0-based channel in the frame
   uint32_t dstBlockAlign = 0;   // bytes per element sample (2 or 3)
   uint32_t shift = 0;           // 1 for a 16-bit source into a 24-bit element, else 0
 };

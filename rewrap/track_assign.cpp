@@ -1,6 +1,8 @@
 // Assignment of library files to track slots, and the track switches.
 #include "rewrap/track_assign.h"
 
+#include <algorithm>
+
 #include "engine/text_format.h"
 #include "resources/string_table.h"
 
@@ -16,13 +18,36 @@ TRACK_ASSIGN_RESULT Refuse(int code, int channels = 0) {
   return TRACK_ASSIGN_RESULT{code, kTrackAssignCaption, TrackAssignRefusal(code, channels)};
 }
 
+TRACK_ASSIGN_RESULT RefuseWith(int code, std::initializer_list<FormatArg> args) {
+  return TRACK_ASSIGN_RESULT{code, kTrackAssignCaption, FormatText(TrackAssignMessage(code), args)};
+}
+
+bool Multichannel(const WAV_LIBRARY_ENTRY& entry) { return entry.format.channels >= 3; }
+
 // Takes the entry out of `slot` (and its trackStereo flag); returns what was there.
 WAV_LIBRARY_ENTRY* TakeOut(AUDIOTRACK_IO_INFO& plan, TRACK_STEREO_FLAGS& stereo, int slot) {
   if (!SlotInRange(slot)) return nullptr;
   WAV_LIBRARY_ENTRY* old = plan.wavEntry[slot];
   plan.wavEntry[slot] = nullptr;
+  plan.wavChannel[slot] = 0;
   stereo[slot] = 0;
   return old;
+}
+
+// Puts one channel of `entry` into `slot` the way a mono file goes there:
+// what the slot held leaves it, a stereo file there leaves both of its
+// slots. The caller recomputes entry->assigned.
+void PlaceSingle(AUDIOTRACK_IO_INFO& plan, TRACK_STEREO_FLAGS& stereo, const MXF_AUDIO_INFO& audio,
+                 WAV_LIBRARY_ENTRY* entry, int slot, int channel) {
+  const int partner = StereoPartner(stereo, slot);
+  WAV_LIBRARY_ENTRY* old = TakeOut(plan, stereo, slot);
+  if (SlotInRange(partner)) {
+    if (old != nullptr && plan.wavEntry[partner] == old) TakeOut(plan, stereo, partner);
+    stereo[partner] = 0;
+  }
+  if (old != nullptr && old != entry) RecomputeAssigned(plan, audio, old);
+  plan.wavEntry[slot] = entry;
+  plan.wavChannel[slot] = static_cast<uint16_t>(channel);
 }
 
 }  // namespace
@@ -41,6 +66,12 @@ const char16_t* TrackAssignMessage(int code) {
       return LoadStringById(kStrAssignStereoLast);
     case TRACK_ASSIGN_CHANNELS:
       return LoadStringById(kStrMultichannelRefused);
+    case TRACK_ASSIGN_PAST_LAST:
+      return LoadStringById(kStrAssignPastLastTrack);
+    case TRACK_ASSIGN_NO_CHANNEL:
+      return LoadStringById(kStrAssignNoSuchChannel);
+    case TRACK_ASSIGN_CHANNEL_FORM:
+      return LoadStringById(kStrAssignChannelForm);
     default:
       return nullptr;
   }
@@ -63,18 +94,45 @@ TRACK_ASSIGN_RESULT CheckTrackAssignment(const MXF_AUDIO_INFO& audio, const WAV_
     if (slot % 2 != 0) return Refuse(TRACK_ASSIGN_STEREO_ODD);
     if (!SlotExists(audio, slot + 1)) return Refuse(TRACK_ASSIGN_STEREO_LAST);
   } else if (f.channels != 1) {
-    // Until several channels can feed several tracks, only mono and
-    // stereo files are assigned; the text names the file's channel count.
+    // Which of its channels feed which tracks must be said (AssignChannels).
     return Refuse(TRACK_ASSIGN_CHANNELS, f.channels);
   }
   return TRACK_ASSIGN_RESULT{};
 }
 
-uint32_t AssignedSlots(const WAV_LIBRARY_ENTRY* entry, int slot) {
+uint32_t AssignedSlots(const WAV_LIBRARY_ENTRY* entry, int slot, int count) {
   if (!SlotInRange(slot)) return 0;
   uint32_t mask = 1u << slot;
   if (entry != nullptr && entry->format.channels == 2 && SlotInRange(slot + 1)) mask |= 1u << (slot + 1);
+  for (int s = slot + 1; s < slot + count && SlotInRange(s); ++s) mask |= 1u << s;
   return mask;
+}
+
+TRACK_ASSIGN_RESULT CheckChannelAssignment(const MXF_AUDIO_INFO& audio, const WAV_LIBRARY_ENTRY* entry, int slot,
+                                           int firstChannel, int count) {
+  if (entry == nullptr) return Refuse(TRACK_ASSIGN_NO_FILE);
+  if (!SlotExists(audio, slot)) return Refuse(TRACK_ASSIGN_NO_TRACK);
+  const WAV_FORMAT_INFO& f = entry->format;
+  if (audio.bitsPerSample == 16 && f.bitsPerSample == 24) return Refuse(TRACK_ASSIGN_24_ON_16);
+  if (!Multichannel(*entry)) return Refuse(TRACK_ASSIGN_CHANNEL_FORM);
+  // The first channel named that the file does not have (1-based in the text).
+  if (firstChannel < 0 || firstChannel >= f.channels) {
+    return RefuseWith(TRACK_ASSIGN_NO_CHANNEL, {static_cast<int64_t>(firstChannel + 1), static_cast<int64_t>(f.channels)});
+  }
+  if (count < 1 || count > f.channels - firstChannel) {
+    const int64_t missing = count < 1 ? firstChannel + 1 : f.channels + 1;
+    return RefuseWith(TRACK_ASSIGN_NO_CHANNEL, {missing, static_cast<int64_t>(f.channels)});
+  }
+  if (!SlotExists(audio, slot + count - 1)) {
+    return RefuseWith(TRACK_ASSIGN_PAST_LAST, {static_cast<int64_t>(audio.trackCount)});
+  }
+  return TRACK_ASSIGN_RESULT{};
+}
+
+int ChannelsThatFit(const MXF_AUDIO_INFO& audio, const WAV_LIBRARY_ENTRY* entry, int slot) {
+  if (entry == nullptr || !SlotExists(audio, slot)) return 0;
+  const int tracks = std::min<int>(audio.trackCount, kTrackSlots);
+  return std::min<int>(entry->format.channels, tracks - slot);
 }
 
 void RecomputeAssigned(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audio, WAV_LIBRARY_ENTRY* entry) {
@@ -106,15 +164,17 @@ TRACK_ASSIGN_RESULT AssignTrack(AUDIOTRACK_IO_INFO& plan, TRACK_STEREO_FLAGS& st
     }
     plan.trackSwitch[slot + 1] = plan.trackSwitch[slot];
   } else {
-    const int partner = StereoPartner(stereo, slot);
-    WAV_LIBRARY_ENTRY* old = TakeOut(plan, stereo, slot);
-    if (SlotInRange(partner)) {
-      if (old != nullptr && plan.wavEntry[partner] == old) TakeOut(plan, stereo, partner);
-      stereo[partner] = 0;
-    }
-    if (old != nullptr) RecomputeAssigned(plan, audio, old);
-    plan.wavEntry[slot] = entry;
+    PlaceSingle(plan, stereo, audio, entry, slot, 0);
   }
+  RecomputeAssigned(plan, audio, entry);
+  return TRACK_ASSIGN_RESULT{};
+}
+
+TRACK_ASSIGN_RESULT AssignChannels(AUDIOTRACK_IO_INFO& plan, TRACK_STEREO_FLAGS& stereo, const MXF_AUDIO_INFO& audio,
+                                   WAV_LIBRARY_ENTRY* entry, int slot, int firstChannel, int count) {
+  const TRACK_ASSIGN_RESULT check = CheckChannelAssignment(audio, entry, slot, firstChannel, count);
+  if (check.code != TRACK_ASSIGN_OK) return check;
+  for (int i = 0; i < count; ++i) PlaceSingle(plan, stereo, audio, entry, slot + i, firstChannel + i);
   RecomputeAssigned(plan, audio, entry);
   return TRACK_ASSIGN_RESULT{};
 }

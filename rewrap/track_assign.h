@@ -9,6 +9,11 @@
 // function here keeps it up to date for each entry that gains or loses a
 // slot. Switches never change on assignment except for that copy.
 //
+// A file of three or more channels is assigned by naming its channels:
+// channels c .. c + n - 1 go to slots s .. s + n - 1 (AssignChannels), each
+// slot taking its channel in the plan's wavChannel the way a mono file
+// takes its slot.
+//
 // trackStereo belongs to the interface state (one flag per slot: the slot is
 // half of a stereo assignment); it is passed in beside the track plan.
 #pragma once
@@ -29,7 +34,10 @@ enum TRACK_ASSIGN_CODE : int {
   TRACK_ASSIGN_24_ON_16 = 3,       // a 24-bit file on a 16-bit MXF file
   TRACK_ASSIGN_STEREO_ODD = 4,     // a stereo file on an odd slot (an even track number)
   TRACK_ASSIGN_STEREO_LAST = 5,    // a stereo file on the last track (no second track)
-  TRACK_ASSIGN_CHANNELS = 6,       // neither one nor two channels
+  TRACK_ASSIGN_CHANNELS = 6,       // three or more channels, none named
+  TRACK_ASSIGN_PAST_LAST = 7,      // the channels named run past the last track
+  TRACK_ASSIGN_NO_CHANNEL = 8,     // a channel the file does not have
+  TRACK_ASSIGN_CHANNEL_FORM = 9,   // channels named for a mono or stereo file
 };
 
 // Caption of every refusal.
@@ -45,8 +53,8 @@ struct TRACK_ASSIGN_RESULT {
 };
 
 // The refusal text of a code; null for TRACK_ASSIGN_OK and unknown codes.
-// For TRACK_ASSIGN_CHANNELS it is the string-table template with "%d" for
-// the channel count (TrackAssignRefusal fills it in).
+// For TRACK_ASSIGN_CHANNELS, _PAST_LAST and _NO_CHANNEL it is the
+// string-table template with "%d" (the result's message fills it in).
 const char16_t* TrackAssignMessage(int code);
 
 // The refusal text shown for a code and the file's channel count.
@@ -59,7 +67,8 @@ TRACK_ASSIGN_RESULT CheckTrackAssignment(const MXF_AUDIO_INFO& audio, const WAV_
 // slot s): the slot, and the next one too for a stereo file. Callers that
 // take several assignments at once (the command line) refuse two that
 // share a slot instead of letting the later one replace the earlier.
-uint32_t AssignedSlots(const WAV_LIBRARY_ENTRY* entry, int slot);
+// `count` is the number of channels named for a file of three or more.
+uint32_t AssignedSlots(const WAV_LIBRARY_ENTRY* entry, int slot, int count = 1);
 
 // Assigns `entry` to `slot` (0-based). A mono file replaces what the slot
 // held; when that was a stereo file, it leaves both of its slots. A stereo
@@ -67,6 +76,23 @@ uint32_t AssignedSlots(const WAV_LIBRARY_ENTRY* entry, int slot);
 // slot's switch to the second. Refused assignments change nothing.
 TRACK_ASSIGN_RESULT AssignTrack(AUDIOTRACK_IO_INFO& plan, TRACK_STEREO_FLAGS& stereo, const MXF_AUDIO_INFO& audio,
                                 WAV_LIBRARY_ENTRY* entry, int slot);
+
+// The checks of AssignChannels alone, in its order: a file, an existing
+// slot, the bit depths, a file of three or more channels, channels the file
+// has, and slots up to the last track. Nothing changes.
+TRACK_ASSIGN_RESULT CheckChannelAssignment(const MXF_AUDIO_INFO& audio, const WAV_LIBRARY_ENTRY* entry, int slot,
+                                           int firstChannel, int count);
+
+// Assigns channels firstChannel .. firstChannel + count - 1 (0-based) of a
+// file of three or more channels to slots slot .. slot + count - 1. Each
+// slot is replaced as by a mono file (a stereo file there leaves both of
+// its slots). Refused assignments change nothing.
+TRACK_ASSIGN_RESULT AssignChannels(AUDIOTRACK_IO_INFO& plan, TRACK_STEREO_FLAGS& stereo, const MXF_AUDIO_INFO& audio,
+                                   WAV_LIBRARY_ENTRY* entry, int slot, int firstChannel, int count);
+
+// How many channels of a file of three or more channels fit from `slot` to
+// the last track (at most the file's channels); 0 when none.
+int ChannelsThatFit(const MXF_AUDIO_INFO& audio, const WAV_LIBRARY_ENTRY* entry, int slot);
 
 // Clears `slot` (and its stereo partner). Switches do not change; the file
 // stays in the library. Returns the cleared slots as a bit mask (bit s =

@@ -5,14 +5,10 @@
 #include "verify/verify_timecodes.h"
 
 const JOB_ENGINES& ApplicationJobEngines() {
-  static const JOB_ENGINES engines = [] {
-    JOB_ENGINES e;
-    e.verify = VerifyStreamTimecodes;
-    e.rewrapMapping = RewrapByMapping;
-    e.rewrapFile = RewrapByFile;
-    e.exportMapping = ExportBwfByMapping;
-    e.exportFile = ExportBwfByFile;
-    return e;
-  }();
+  static const JOB_ENGINES engines{.verify = VerifyStreamTimecodes,
+                                   .rewrapMapping = RewrapByMapping,
+                                   .rewrapFile = RewrapByFile,
+                                   .exportMapping = ExportBwfByMapping,
+                                   .exportFile = ExportBwfByFile};
   return engines;
 }

@@ -19,11 +19,6 @@ const QColor kSelectedFree{0x2b, 0x55, 0x8c};
 const QColor kAssignedTint{0xcf, 0xef, 0xe9};
 const QColor kRowBase{0xf4, 0xf8, 0xf7};
 
-const QColor kUnassignableText{0xb0, 0x2a, 0x1e};
-
-// Mono and stereo files can feed tracks; others only sit in the library.
-bool Assignable(int channels) { return channels == 1 || channels == 2; }
-
 Qt::Alignment ColumnAlignment(int column) {
   if (column == 0) return Qt::AlignLeft | Qt::AlignVCenter;
   if (column == 9) return Qt::AlignRight | Qt::AlignVCenter;
@@ -49,14 +44,7 @@ class RowDelegate : public QStyledItemDelegate {
     }
     p->fillRect(option.rect, fill);
     p->setFont(option.font);
-    const bool unassignable =
-        row < ctx_->libraryView.size() && !Assignable(ctx_->libraryView[row]->format.channels);
-    // The channel count of a file that cannot be assigned stands out.
-    if (selected) {
-      p->setPen(Qt::white);
-    } else {
-      p->setPen(unassignable && index.column() == 1 ? kUnassignableText : QColor(Qt::black));
-    }
+    p->setPen(selected ? QColor(Qt::white) : QColor(Qt::black));
     const QRect textRect = option.rect.adjusted(10, 0, -10, 0);
     const QString text = index.data(Qt::DisplayRole).toString();
     p->drawText(textRect, ColumnAlignment(index.column()) | Qt::TextSingleLine,
@@ -94,12 +82,6 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || row >= ctx_->libraryView.size() || index.row() >= rows_) return {};
   if (role == Qt::DisplayRole) return Q(ctx_->libraryView[row]->columnText[index.column()]);
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(ColumnAlignment(index.column()));
-  if (role == Qt::ToolTipRole) {
-    // A file of neither one nor two channels stays in the library with the
-    // reason it cannot be assigned.
-    const int channels = ctx_->libraryView[row]->format.channels;
-    if (!Assignable(channels)) return Q(TrackAssignRefusal(TRACK_ASSIGN_CHANNELS, channels));
-  }
   return {};
 }
 

@@ -6,6 +6,8 @@
 #include <QStackedWidget>
 
 #include "bwf/wav_library.h"
+#include "engine/text_format.h"
+#include "resources/string_table.h"
 #include "rewrap/track_assign.h"
 #include "ui/command_ids.h"
 #include "ui/library_view.h"
@@ -77,8 +79,34 @@ void MainWindow::CmdAssign() {
   APP_CONTEXT& ctx = s.ctx;
   const int row = ctx.currentListIndex.load();
   if (!ctx.fileLoaded || row < 0 || static_cast<size_t>(row) >= ctx.libraryView.size()) return;
-  const TRACK_ASSIGN_RESULT r =
-      AssignTrack(s.plan, ctx.trackStereo, s.mxf.audio, ctx.libraryView[static_cast<size_t>(row)], ctx.currentTrack);
+  WAV_LIBRARY_ENTRY* entry = ctx.libraryView[static_cast<size_t>(row)];
+  TRACK_ASSIGN_RESULT r;
+  if (entry->format.channels >= 3) {
+    // A multichannel file: its channels from the current track on, or one of them.
+    const int slot = ctx.currentTrack;
+    const int fit = ChannelsThatFit(s.mxf.audio, entry, slot);
+    QStringList items;
+    if (fit >= 2) {
+      items << Q(FormatText(LoadString(kStrPanelChannelsFrom),
+                            {static_cast<int64_t>(fit), static_cast<int64_t>(slot + 1), static_cast<int64_t>(slot + fit)}));
+    }
+    for (int c = 0; c < entry->format.channels; ++c) {
+      items << Q(FormatText(LoadString(kStrPanelOneChannel), {static_cast<int64_t>(c + 1), static_cast<int64_t>(slot + 1)}));
+    }
+    const QString title = Q(FormatText(LoadString(kStrPanelChannelsTitle),
+                                       {std::u16string_view(entry->fileName), static_cast<int64_t>(entry->format.channels)}));
+    // Refusals (no such track, 24 bits on 16) come before the choice.
+    r = CheckChannelAssignment(s.mxf.audio, entry, slot, 0, 1);
+    if (r.code == TRACK_ASSIGN_OK) {
+      const int chosen = services_.shell->ChooseItem(this, title, items);
+      if (chosen < 0) return;
+      const bool range = fit >= 2 && chosen == 0;
+      const int first = range ? 0 : chosen - (fit >= 2 ? 1 : 0);
+      r = AssignChannels(s.plan, ctx.trackStereo, s.mxf.audio, entry, slot, first, range ? fit : 1);
+    }
+  } else {
+    r = AssignTrack(s.plan, ctx.trackStereo, s.mxf.audio, entry, ctx.currentTrack);
+  }
   if (r.code != TRACK_ASSIGN_OK) {
     ShowMessage(*services_.messages, this, r.message, r.caption, MsgIcon::Warning);
     return;

@@ -1,8 +1,10 @@
 #include "ui/shell_services.h"
 
+#include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
 #include <algorithm>
 #include <QUrl>
@@ -80,6 +82,16 @@ QString QtShellServices::ChooseFolder(QWidget* owner, const QString& title, cons
 
 bool QtShellServices::OpenFolder(const QString& folder) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+int QtShellServices::ChooseItem(QWidget* owner, const QString& title, const QStringList& items) {
+  QMenu menu(owner);
+  QAction* heading = menu.addAction(title);
+  heading->setEnabled(false);
+  menu.addSeparator();
+  for (int i = 0; i < items.size(); ++i) menu.addAction(items[i])->setData(i);
+  const QAction* chosen = menu.exec(QCursor::pos());
+  return chosen != nullptr && chosen != heading ? chosen->data().toInt() : -1;
 }
 
 int ChooseSaveTextFile(ShellServices& shell, QWidget* owner, std::u16string* path, std::u16string_view title) {

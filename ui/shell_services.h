@@ -1,5 +1,5 @@
-// The desktop's file dialogs and the file manager, behind an interface that
-// tests replace.
+// The desktop's file dialogs, the file manager and small choice menus,
+// behind an interface that tests replace.
 #pragma once
 
 #include <QString>
@@ -23,6 +23,9 @@ class ShellServices {
   // Shows a folder in the desktop's file manager; false when nothing could
   // open it (no file manager).
   virtual bool OpenFolder(const QString& folder) = 0;
+  // A menu at the pointer headed by `title`; the index of the item chosen,
+  // -1 when the user chose none.
+  virtual int ChooseItem(QWidget* owner, const QString& title, const QStringList& items) = 0;
 };
 
 // Qt's file dialogs and QDesktopServices. The file dialogs open in the
@@ -36,6 +39,7 @@ class QtShellServices : public ShellServices {
   QString SaveTextFile(QWidget* owner, const QString& title) override;
   QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) override;
   bool OpenFolder(const QString& folder) override;
+  int ChooseItem(QWidget* owner, const QString& title, const QStringList& items) override;
 };
 
 // The save dialog for text logs: 1 with the chosen path (".txt" added to a

@@ -215,6 +215,8 @@ void TrackArea::PaintRow(QPainter& p, int row) {
     p.setPen(state == TRACK_ON ? theme::kValue : theme::kDim);
     QString name = Q(entry->fileName);
     if (ctx_->trackStereo[slot]) name.prepend(slot % 2 == 0 ? QStringLiteral("L  ") : QStringLiteral("R  "));
+    // A multichannel file's channel, marked as the stereo halves are.
+    if (entry->format.channels >= 3) name.prepend(QStringLiteral("Ch%1  ").arg(plan_->wavChannel[slot] + 1));
     p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, name);
     if (state != TRACK_ON) {
       const QRect half(width() / 2, y + 1, width() / 2 - 4, kRowHeight - 2);

@@ -23,11 +23,11 @@ class WavReaderTest : public WavDirTest {
 // The RIFF header (12) + fmt chunk (8 + 16) + the data chunk header (8).
 constexpr uint64_t kPlainDataOffset = 44;
 
-TEST_F(WavReaderTest, ReadsTheFourPcmLayouts) {
+TEST_F(WavReaderTest, ReadsPcmLayoutsOfOneToManyChannels) {
   struct Case {
     uint16_t channels, bits;
     int16_t bytesPerSample;
-  } cases[] = {{1, 16, 2}, {1, 24, 3}, {2, 16, 2}, {2, 24, 3}};
+  } cases[] = {{1, 16, 2}, {1, 24, 3}, {2, 16, 2}, {2, 24, 3}, {8, 16, 2}, {8, 24, 3}, {24, 24, 3}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.channels << " ch " << c.bits << " bit");
     Fmt f;

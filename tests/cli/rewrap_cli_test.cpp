@@ -16,7 +16,7 @@ using namespace clitest;
 
 namespace {
 
-// A mono or stereo PCM WAV whose sample n of channel c is base + n * 8 + c.
+// A PCM WAV of any channel count whose sample n of channel c is base + n * 8 + c.
 void WriteWav(const std::filesystem::path& path, int channels, int bits, uint32_t frames, uint32_t base,
               uint32_t rate = 48000) {
   const uint32_t bytesPer = static_cast<uint32_t>(bits / 8);
@@ -144,6 +144,8 @@ TEST_F(RewrapCli, RefusalsLeaveTheFileUntouched) {
   WriteWav(dir.path / "st.wav", 2, 24, 1920, 0x200000);
   WriteWav(dir.path / "cd.wav", 1, 16, 1920, 0x2000, 44100);
   WriteWav(dir.path / "mono.wav", 1, 24, 1920, 0x2000);
+  WriteWav(dir.path / "poly6.wav", 6, 24, 1920, 0x2000);
+  const std::string poly = (dir.path / "poly6.wav").string();
   ASSERT_EQ(mkfifo((dir.path / "fifo.wav").c_str(), 0600), 0);  // never opened, so never waited on
 
   struct Case {
@@ -191,6 +193,21 @@ TEST_F(RewrapCli, RefusalsLeaveTheFileUntouched) {
       {"--in 01:00:00:01 --out 01:00:00:05 --silence 1", 2, "--yes"},
       {"--in 01:00:00:01 --silence 1 --yes", 2, "--out"},
       {"--in 01:00:00:01 --out 01:00:00:05 --track 1 --yes", 2, "--track"},
+      // A multichannel file names its channels; the refusal shows both forms.
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + poly + " --yes", 1,
+       "6チャンネルのファイルです。書込むチャンネルを指定してください。\nチャンネル1から順にトラック1から: --track 1-4=poly6.wav\n"
+       "1つのチャンネル(例: チャンネル2)だけ: --track 1=poly6.wav:2"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 1-6=" + poly + " --yes", 1,
+       "割当てるチャンネルが最後のトラック(トラック4)を越えます。"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 2=" + poly + ":7 --yes", 1,
+       "このファイルにチャンネル7はありません(6チャンネルのファイルです)。"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 2-4=" + poly + ":5 --yes", 1, "チャンネル7はありません"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + (dir.path / "mono.wav").string() + ":1 --yes", 1,
+       "チャンネルを指定できるのは3チャンネル以上のファイルだけです。"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 1-3=" + poly + " --track 3=" + (dir.path / "mono.wav").string() +
+           " --yes", 2, "が同じトラック3を指定しています。"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 2-1=" + poly + " --yes", 2, "--track takes"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + poly + ":0 --yes", 2, "--track takes"},
   };
   for (const Case& c : cases) {
     const CliResult r = RunCli(Args(c.args), dir.path);
@@ -308,6 +325,33 @@ TEST_F(RewrapCli, StereoFillsAPairAndBothEnginesAgree) {
   // Channel 0 to track 3, channel 1 to track 4.
   EXPECT_EQ(Sample24(a, layout.Sound(1, 2).valueOffset), 0x300000u + 1920 * 8);
   EXPECT_EQ(Sample24(a, layout.Sound(1, 3).valueOffset), 0x300000u + 1920 * 8 + 1);
+}
+
+// Channels of a multichannel file into consecutive tracks and one chosen
+// channel into another; both engines write the same bytes.
+TEST_F(RewrapCli, MultichannelFileFeedsChosenChannelsAndBothEnginesAgree) {
+  WriteWav(dir.path / "poly8.wav", 8, 16, 1920 * 2, 0x3000);
+  const std::filesystem::path copy = dir.path / "copy.mxf";
+  std::filesystem::copy_file(mxf, copy);
+  const std::string wav = (dir.path / "poly8.wav").string();
+  const std::string tracks = " --in 01:00:00:00 --out 01:00:00:01 --track 1-3=" + wav + " --track 4=" + wav + ":8 --yes";
+  const CliResult r = RunCli(Args(tracks + " --io file --json"), dir.path);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("{\"track\":3,\"silence\":false,\"wav\":\"" + wav + "\",\"channel\":2,\"channels\":8}"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("{\"track\":4,\"silence\":false,\"wav\":\"" + wav + "\",\"channel\":7,\"channels\":8}"),
+            std::string::npos) << r.out;
+  const CliResult m = RunCli("rewrap " + copy.string() + tracks + " --io mmap", dir.path);
+  ASSERT_EQ(m.status, 0) << m.err;
+  EXPECT_NE(m.err.find("トラック4: " + wav + " (チャンネル8 / 8チャンネル)"), std::string::npos) << m.err;
+  const std::string a = ReadAll(mxf);
+  EXPECT_TRUE(a == ReadAll(copy));
+  // 16 bits widened into the upper bytes of each 24-bit sample.
+  for (int track = 0; track < 4; ++track) {
+    const uint32_t channel = track < 3 ? static_cast<uint32_t>(track) : 7;
+    EXPECT_EQ(Sample24(a, layout.Sound(1, track).valueOffset + 3 * 5),
+              ((0x3000u + (1920 + 5) * 8 + channel) & 0xFFFF) << 8) << "track " << track + 1;
+  }
 }
 
 }  // namespace

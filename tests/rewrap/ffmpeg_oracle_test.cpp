@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "rewrap/track_assign.h"
 #include "tests/rewrap/rewrap_fixture.h"
 #include "tools/mxfgen/sample_pattern.h"
 
@@ -67,6 +68,55 @@ TEST_P(OracleTest, FfmpegDecodesTheWavSamplesInTheRange) {
     }
     EXPECT_EQ(bad, 0u);
   }
+}
+
+// The bytes ffmpeg decodes from a file as 24-bit little-endian samples,
+// channels interleaved as in the file.
+std::vector<uint8_t> DecodeInterleaved(const std::string& path) {
+  const std::string cmd = "ffmpeg -nostdin -v error -i '" + path + "' -f s24le - 2>/dev/null";
+  std::vector<uint8_t> out;
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (p == nullptr) return out;
+  uint8_t buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.insert(out.end(), buf, buf + n);
+  ::pclose(p);
+  return out;
+}
+
+// An 8-channel WAVE_FORMAT_EXTENSIBLE file written by ffmpeg, channels 1..8
+// into tracks 1..8: both engines write the same file, and every rewritten
+// sample is ffmpeg's decode of its channel.
+TEST(OracleMultichannel, EightChannelWavIntoEightTracks) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  RewrapCase c;
+  ASSERT_TRUE(c.Make(SmallClip(30, 8)));
+  const std::string wavPath = c.scratch.Path("poly8.wav");
+  std::string exprs;
+  for (int k = 0; k < 8; ++k) exprs += (k ? "|" : "") + std::string("0.8*sin(2*PI*") + std::to_string(110 + 97 * k) + "*t)";
+  const std::string make = "ffmpeg -nostdin -v error -f lavfi -i 'aevalsrc=" + exprs +
+                           ":s=48000:d=1.3' -c:a pcm_s24le -y '" + wavPath + "' 2>/dev/null";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  ASSERT_EQ(WavLibraryAdd(plat::Utf8ToUtf16(wavPath), &c.library, &c.state.timecode), 0);
+  WAV_LIBRARY_ENTRY* poly = c.library.prev;
+  ASSERT_EQ(poly->format.channels, 8);
+  ASSERT_EQ(static_cast<uint16_t>(poly->format.formatTag), 0xFFFE);
+  WavContent decoded;
+  decoded.channels = 8;
+  decoded.data = DecodeInterleaved(wavPath);
+  ASSERT_EQ(decoded.data.size(), poly->format.dataSize);
+  c.wavData.push_back({poly, decoded});
+
+  TRACK_STEREO_FLAGS stereo = {};
+  ASSERT_EQ(AssignChannels(c.plan, stereo, c.state.audio, poly, 0, 0, 8).code, TRACK_ASSIGN_OK);
+  for (int s = 0; s < 8; ++s) c.plan.trackSwitch[s] = TRACK_ON;
+  c.SetRange(2, 27);
+  ASSERT_EQ(RewrapByMapping(plat::Utf8ToUtf16(c.path), &c.plan, &c.state.base), 0);
+  const std::vector<uint8_t> mapped = ReadAll(c.path);
+  EXPECT_TRUE(c.FileIs(c.Expected()));
+  c.Restore();
+  ASSERT_EQ(RewrapByFile(plat::Utf8ToUtf16(c.path), &c.plan, &c.state.base), 0);
+  EXPECT_TRUE(ReadAll(c.path) == mapped) << c.Describe(ReadAll(c.path), mapped);
 }
 
 }  // namespace

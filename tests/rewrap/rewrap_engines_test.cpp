@@ -256,6 +256,28 @@ TEST_P(EngineTest, SingleSoundElement) {
   EXPECT_TRUE(c.FileIs(c.Expected()));
 }
 
+// A multichannel file beside mono and stereo files: its channels in any
+// order and slot, 16 bits widened, one file read for all of its slots
+// (including one whose track is OFF).
+TEST_P(EngineTest, MultichannelChannelsIntoChosenTracks) {
+  RewrapCase c;
+  ASSERT_TRUE(c.Make(SmallClip(40)));
+  WAV_LIBRARY_ENTRY* poly = c.AddNoiseWav("poly.wav", 6, 16, 60000, 41);
+  WAV_LIBRARY_ENTRY* stereo = c.AddNoiseWav("stereo.wav", 2, 24, 60000, 42);
+  WAV_LIBRARY_ENTRY* mono = c.AddNoiseWav("mono.wav", 1, 24, 60000, 43);
+  ASSERT_TRUE(poly && stereo && mono);
+  c.AssignChannel(0, poly, 4, false);  // OFF: untouched, yet the file's first slot
+  c.Assign(1, mono);
+  c.Assign(2, stereo);                 // tracks 3 and 4
+  c.AssignChannel(4, poly, 5);
+  c.AssignChannel(5, poly, 0);
+  c.AssignChannel(7, poly, 2);
+  c.plan.trackSwitch[6] = TRACK_ON;    // silence
+  c.SetRange(4, 35);
+  ASSERT_EQ(Run(c), 0);
+  EXPECT_TRUE(c.FileIs(c.Expected()));
+}
+
 // The two engines write the same file.
 TEST(EnginesAgree, SameBytesFromBothEngines) {
   RewrapCase c;

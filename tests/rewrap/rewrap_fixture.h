@@ -177,7 +177,7 @@ class RewrapCase {
     return library.prev;
   }
 
-  // A mono or stereo file of `samples` sample frames of noise.
+  // A file of `channels` channels and `samples` sample frames of noise.
   WAV_LIBRARY_ENTRY* AddNoiseWav(const std::string& name, int channels, int bits, size_t samples, uint32_t seed) {
     WavContent wav;
     wav.channels = channels;
@@ -194,6 +194,13 @@ class RewrapCase {
       plan.wavEntry[slot + 1] = entry;
       plan.trackSwitch[slot + 1] = plan.trackSwitch[slot];
     }
+  }
+
+  // One channel (0-based) of a file of three or more channels into a slot.
+  void AssignChannel(int slot, WAV_LIBRARY_ENTRY* entry, int channel, bool on = true) {
+    plan.wavEntry[slot] = entry;
+    plan.wavChannel[slot] = static_cast<uint16_t>(channel);
+    plan.trackSwitch[slot] = on ? TRACK_ON : TRACK_OFF;
   }
 
   // Range as offsets of the file's frames (first frame = 0), both forms.
@@ -231,6 +238,7 @@ class RewrapCase {
         if (wav == nullptr) continue;
         if (wav->bits > opt.bits) continue;  // the element stays as it is
         if (wav->channels == 2 && slot % 2 == 1) channel = 1;
+        if (wav->channels >= 3) channel = plan.wavChannel[slot];
       }
       uint64_t sampleIndex = 0;  // samples since IN
       for (int64_t f = rangeFirst; f <= lastDone; ++f) {

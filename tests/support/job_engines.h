@@ -7,14 +7,10 @@
 #include "verify/verify_timecodes.h"
 
 inline const JOB_ENGINES& AllJobEngines() {
-  static const JOB_ENGINES engines = [] {
-    JOB_ENGINES e;
-    e.verify = VerifyStreamTimecodes;
-    e.rewrapMapping = RewrapByMapping;
-    e.rewrapFile = RewrapByFile;
-    e.exportMapping = ExportBwfByMapping;
-    e.exportFile = ExportBwfByFile;
-    return e;
-  }();
+  static const JOB_ENGINES engines{.verify = VerifyStreamTimecodes,
+                                   .rewrapMapping = RewrapByMapping,
+                                   .rewrapFile = RewrapByFile,
+                                   .exportMapping = ExportBwfByMapping,
+                                   .exportFile = ExportBwfByFile};
   return engines;
 }

@@ -18,6 +18,7 @@ struct Snapshot {
   std::array<WAV_LIBRARY_ENTRY*, kTrackSlots> entries{};
   std::array<uint8_t, kTrackSlots> switches{};
   std::array<uint8_t, kTrackSlots> stereo{};
+  std::array<uint16_t, kTrackSlots> channels{};
   bool operator==(const Snapshot&) const = default;
 };
 
@@ -60,6 +61,7 @@ class TrackAssignTest : public WavDirTest {
       s.entries[i] = plan_.wavEntry[i];
       s.switches[i] = plan_.trackSwitch[i];
       s.stereo[i] = stereo_[i];
+      s.channels[i] = plan_.wavChannel[i];
     }
     return s;
   }
@@ -141,7 +143,7 @@ TEST_F(TrackAssignTest, RefusalsChangeNothing) {
   ExpectRefused(Assign(stereo24_, 4), TRACK_ASSIGN_24_ON_16);
   ExpectRefused(Assign(stereo24_, 3), TRACK_ASSIGN_24_ON_16);
 
-  // Neither mono nor stereo.
+  // A file of more than two channels without its channels named.
   Fmt quad;
   quad.channels = 4;
   ASSERT_EQ(WavLibraryAdd(Write("quad.wav", SimpleWav(quad, 10)), &head_, &tc25_), WAV_ADD_OK);
@@ -149,17 +151,76 @@ TEST_F(TrackAssignTest, RefusalsChangeNothing) {
   ExpectRefused(refused, TRACK_ASSIGN_CHANNELS);
   // The same text in the desktop application and the command-line tool,
   // naming the file's channel count.
-  EXPECT_EQ(refused.message,
-            u"4チャンネルのファイルはトラックに割当てできません。\nモノラル(1ch)またはステレオ(2ch)のファイルを割当ててください。");
+  EXPECT_EQ(refused.message, u"4チャンネルのファイルは、どのチャンネルをどのトラックに割当てるかを指定してください。");
 
   EXPECT_EQ(Take(), before);
   EXPECT_EQ(mono24_->assigned.load(), 0);
   EXPECT_EQ(stereo24_->assigned.load(), 0);
-  for (int code = TRACK_ASSIGN_NO_FILE; code <= TRACK_ASSIGN_CHANNELS; ++code) {
+  for (int code = TRACK_ASSIGN_NO_FILE; code <= TRACK_ASSIGN_CHANNEL_FORM; ++code) {
     ASSERT_NE(TrackAssignMessage(code), nullptr) << code;
     EXPECT_FALSE(std::u16string(TrackAssignMessage(code)).empty());
   }
   EXPECT_EQ(TrackAssignMessage(TRACK_ASSIGN_OK), nullptr);
+}
+
+// Files of three or more channels: channel c + i into slot s + i, each slot
+// replaced as by a mono file; every refusal leaves the plan as it was.
+TEST_F(TrackAssignTest, MultichannelFilesFeedConsecutiveTracksOrOneChannel) {
+  WAV_LIBRARY_ENTRY* poly8 = Add("poly8.wav", 8, 24);
+  WAV_LIBRARY_ENTRY* poly4 = Add("poly4.wav", 4, 16);
+  ASSERT_EQ(Assign(stereo16_, 2).code, TRACK_ASSIGN_OK);
+  ASSERT_EQ(AssignChannels(plan_, stereo_, audio_, poly8, 0, 0, 3).code, TRACK_ASSIGN_OK);
+  for (int s = 0; s < 3; ++s) {
+    EXPECT_EQ(plan_.wavEntry[s], poly8);
+    EXPECT_EQ(plan_.wavChannel[s], s);
+    EXPECT_EQ(stereo_[s], 0);
+  }
+  // Slot 2 was half of the stereo pair 2/3: both halves left it.
+  EXPECT_EQ(plan_.wavEntry[3], nullptr);
+  EXPECT_EQ(stereo_[3], 0);
+  EXPECT_EQ(stereo16_->assigned.load(), 0);
+  EXPECT_EQ(poly8->assigned.load(), 1);
+  for (int s = 0; s < 8; ++s) EXPECT_EQ(plan_.trackSwitch[s], TRACK_OFF);
+
+  // One chosen channel; a mono file over one of its slots leaves the others.
+  ASSERT_EQ(AssignChannels(plan_, stereo_, audio_, poly4, 7, 2, 1).code, TRACK_ASSIGN_OK);
+  EXPECT_EQ(plan_.wavChannel[7], 2);
+  ASSERT_EQ(Assign(mono16_, 1).code, TRACK_ASSIGN_OK);
+  EXPECT_EQ(plan_.wavChannel[1], 0);
+  EXPECT_EQ(plan_.wavEntry[2], poly8);
+  EXPECT_EQ(plan_.wavChannel[2], 2);
+  EXPECT_EQ(AssignedSlots(poly8, 2, 3), 0x1Cu);
+  EXPECT_EQ(ChannelsThatFit(audio_, poly8, 3), 5);
+  EXPECT_EQ(ChannelsThatFit(audio_, poly4, 1), 4);
+  EXPECT_EQ(ChannelsThatFit(audio_, poly4, 8), 0);
+
+  const Snapshot before = Take();
+  struct Case {
+    WAV_LIBRARY_ENTRY* entry;
+    int slot, first, count, code;
+    const char16_t* message;  // null: the code's own text
+  } cases[] = {
+      {poly8, 4, 0, 5, TRACK_ASSIGN_PAST_LAST, u"割当てるチャンネルが最後のトラック(トラック8)を越えます。"},
+      {poly4, 0, 2, 3, TRACK_ASSIGN_NO_CHANNEL, u"このファイルにチャンネル5はありません(4チャンネルのファイルです)。"},
+      {poly4, 0, 4, 1, TRACK_ASSIGN_NO_CHANNEL, u"このファイルにチャンネル5はありません(4チャンネルのファイルです)。"},
+      {poly4, 0, -1, 1, TRACK_ASSIGN_NO_CHANNEL, u"このファイルにチャンネル0はありません(4チャンネルのファイルです)。"},
+      {poly4, 0, 0, 0, TRACK_ASSIGN_NO_CHANNEL, nullptr},
+      {mono16_, 0, 0, 1, TRACK_ASSIGN_CHANNEL_FORM, nullptr},
+      {stereo16_, 0, 0, 2, TRACK_ASSIGN_CHANNEL_FORM, nullptr},
+      {poly8, 8, 0, 1, TRACK_ASSIGN_NO_TRACK, nullptr},
+      {nullptr, 0, 0, 1, TRACK_ASSIGN_NO_FILE, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "slot " << c.slot << " first " << c.first << " count " << c.count);
+    const TRACK_ASSIGN_RESULT r = AssignChannels(plan_, stereo_, audio_, c.entry, c.slot, c.first, c.count);
+    EXPECT_EQ(r.code, c.code);
+    if (c.message != nullptr) EXPECT_EQ(r.message, c.message);
+    EXPECT_FALSE(r.message.empty());
+  }
+  SetMxf(8, 16);
+  for (int s = 0; s < kTrackSlots; ++s) plan_.trackSwitch[s] = before.switches[s];
+  EXPECT_EQ(AssignChannels(plan_, stereo_, audio_, poly8, 0, 0, 1).code, TRACK_ASSIGN_24_ON_16);
+  EXPECT_EQ(Take(), before);
 }
 
 TEST_F(TrackAssignTest, BitDepthsAllowedOnEachMxf) {

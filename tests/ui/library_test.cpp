@@ -74,7 +74,7 @@ class LibraryTest : public QObject {
   void contextMenuOnRows();
   void listKeysMoveTheRow();
   void columnsShowTheirWholeTexts();
-  void multichannelFileShowsWhyItCannotBeAssigned();
+  void multichannelFileOffersItsChannels();
 };
 
 void LibraryTest::addAssignAndRefuse() {
@@ -406,7 +406,10 @@ void LibraryTest::columnsShowTheirWholeTexts() {
   QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
 }
 
-void LibraryTest::multichannelFileShowsWhyItCannotBeAssigned() {
+// A multichannel file offers its channels from the current track on (as
+// far as they fit) or one chosen channel; the panel marks each track's
+// channel. Choosing nothing changes nothing.
+void LibraryTest::multichannelFileOffersItsChannels() {
   UiFixture f;
   const QString clip = f.writeMxf(QStringLiteral("M.mxf"), Clip16());
   const QString six = f.writeWav(QStringLiteral("six.wav"), 6, 16);
@@ -415,20 +418,41 @@ void LibraryTest::multichannelFileShowsWhyItCannotBeAssigned() {
   f.shell.wavChoices.push_back({six});
   w.RunCommand(cmd::kAddWav);
   QVERIFY2(f.messages.shown.empty(), qPrintable(f.messages.summary()));
-  const QString reason =
-      QStringLiteral("6チャンネルのファイルはトラックに割当てできません。\nモノラル(1ch)またはステレオ(2ch)のファイルを割当ててください。");
-  // In the library with its channel count and the reason as the row's tip.
   LibraryModel* model = w.libraryView()->libraryModel();
   QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("6"));
-  QCOMPARE(model->index(0, 0).data(Qt::ToolTipRole).toString(), reason);
-  // Refused at assignment with the same reason; nothing changes.
+  AUDIOTRACK_IO_INFO& plan = f.state().plan;
+
+  // From track 2 of 4: channels 1-3 fit; cancelling leaves every track empty.
+  f.state().ctx.currentTrack = 1;
   QVERIFY(SelectRow(f, QStringLiteral("six.wav")));
   w.RunCommand(cmd::kAssign);
-  QCOMPARE(f.messages.shown.size(), size_t{1});
-  QCOMPARE(f.messages.shown[0].text, reason);
-  QCOMPARE(f.messages.shown[0].caption, QStringLiteral("トラックへのアサイン"));
-  QCOMPARE(f.messages.shown[0].icon, MsgIcon::Warning);
-  QVERIFY(f.state().plan.wavEntry[0] == nullptr);
+  QCOMPARE(f.shell.itemTitles.value(0), QStringLiteral("six.wav (6チャンネル)"));
+  QCOMPARE(f.shell.lastItems.size(), 7);
+  QCOMPARE(f.shell.lastItems[0], QStringLiteral("チャンネル1〜3をトラック2〜4へ"));
+  QCOMPARE(f.shell.lastItems[6], QStringLiteral("チャンネル6だけをトラック2へ"));
+  for (int s = 0; s < 4; ++s) QVERIFY(plan.wavEntry[s] == nullptr);
+
+  f.shell.itemChoices.push_back(0);
+  w.RunCommand(cmd::kAssign);
+  QVERIFY2(f.messages.shown.empty(), qPrintable(f.messages.summary()));
+  WAV_LIBRARY_ENTRY* e = Entry(f, QStringLiteral("six.wav"));
+  QVERIFY(plan.wavEntry[0] == nullptr);
+  for (int s = 1; s < 4; ++s) {
+    QCOMPARE(plan.wavEntry[s], e);
+    QCOMPARE(int(plan.wavChannel[s]), s - 1);
+  }
+  QCOMPARE(e->assigned.load(), 1);
+  QCOMPARE(int(f.state().ctx.viewMode), int(VIEW_TRACKS));
+
+  // Channel 5 alone onto track 1.
+  f.state().ctx.currentTrack = 0;
+  w.RunCommand(cmd::kSwitchView);
+  QVERIFY(SelectRow(f, QStringLiteral("six.wav")));
+  f.shell.itemChoices.push_back(5);
+  w.RunCommand(cmd::kAssign);
+  QCOMPARE(plan.wavEntry[0], e);
+  QCOMPARE(int(plan.wavChannel[0]), 4);
+  QCOMPARE(int(plan.wavChannel[1]), 0);
 }
 
 VELMORA_UI_TEST_MAIN(LibraryTest)

@@ -56,3 +56,12 @@ bool FakeShell::OpenFolder(const QString& folder) {
   openedFolders << folder;
   return folderOpens;
 }
+
+int FakeShell::ChooseItem(QWidget*, const QString& title, const QStringList& items) {
+  itemTitles << title;
+  lastItems = items;
+  if (itemChoices.empty()) return -1;
+  const int choice = itemChoices.front();
+  itemChoices.pop_front();
+  return choice;
+}

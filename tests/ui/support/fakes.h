@@ -42,6 +42,7 @@ class FakeShell : public ShellServices {
   QString SaveTextFile(QWidget* owner, const QString& title) override;
   QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) override;
   bool OpenFolder(const QString& folder) override;
+  int ChooseItem(QWidget* owner, const QString& title, const QStringList& items) override;
 
   std::deque<QString> mxfChoices;     // empty string: the user cancels
   std::deque<QStringList> wavChoices;  // empty list: the user cancels
@@ -52,4 +53,7 @@ class FakeShell : public ShellServices {
   QStringList openedFolders;
   bool folderOpens = true;  // false: no file manager answers
   int openMxfCalls = 0;
+  std::deque<int> itemChoices;  // -1 (or none left): the user chooses nothing
+  QStringList itemTitles;       // the heading of each menu shown
+  QStringList lastItems;        // the items of the last menu shown
 };
