@@ -73,7 +73,7 @@ int ParseArgs(const std::vector<std::string>& args, ExportOptions* opt) {
       opt->json = true;
     } else if (a == "--in" || a == "--out" || a == "--tracks" || a == "--dir" || a == "--prefix" || a == "--io" ||
         a == "--buffer" || a == "--run-number") {
-      if (i + 1 >= args.size()) return UsageError(a + " needs a value");
+      if (i + 1 >= args.size()) return UsageError(UsageText(kStrUsageNeedsValue, a));
       v = args[++i];
       if (a == "--in") {
         opt->in = v;
@@ -82,46 +82,45 @@ int ParseArgs(const std::vector<std::string>& args, ExportOptions* opt) {
       } else if (a == "--tracks") {
         opt->tracks = v;
       } else if (a == "--dir") {
-        if (v.empty()) return UsageError("--dir needs a folder");
+        if (v.empty()) return UsageError(UsageText(kStrUsageDirEmpty));
         opt->folder = plat::AbsolutePath(plat::Utf8ToUtf16(v));
         haveDir = true;
       } else if (a == "--prefix") {
         opt->prefix = plat::Utf8ToUtf16(v);
       } else if (a == "--io") {
         opt->ioMethod = ParseIoMethod(v);
-        if (opt->ioMethod < 0) return UsageError("--io takes mmap or file");
+        if (opt->ioMethod < 0) return UsageError(UsageText(kStrUsageIo));
       } else if (a == "--buffer") {
         uint64_t n = 0;
-        if (!ParseUnsigned(v, kWavBufferIndexCount - 1, &n)) return UsageError("--buffer takes 0 to 13");
+        if (!ParseUnsigned(v, kWavBufferIndexCount - 1, &n)) return UsageError(UsageText(kStrUsageBuffer));
         opt->buffer = static_cast<int>(n);
       } else {
         uint64_t n = 0;
-        if (!ParseUnsigned(v, UINT32_MAX, &n)) return UsageError("--run-number takes 0 to 4294967295");
+        if (!ParseUnsigned(v, UINT32_MAX, &n)) return UsageError(UsageText(kStrUsageRunNumber));
         opt->runNumber = static_cast<uint32_t>(n);
       }
     } else if (!a.empty() && a[0] == '-') {
-      return UsageError("unknown option " + a);
+      return UsageError(UsageText(kStrUsageUnknownOption, a));
     } else if (opt->path.empty()) {
       opt->path = plat::AbsolutePath(plat::Utf8ToUtf16(a));
     } else {
-      return UsageError("only one FILE may be given");
+      return UsageError(UsageText(kStrUsageOneFile));
     }
   }
-  if (opt->path.empty()) return UsageError("FILE is missing");
-  if (opt->in.empty() || opt->out.empty()) return UsageError("--in and --out are required");
-  if (opt->tracks.empty()) return UsageError("--tracks is required");
+  if (opt->path.empty()) return UsageError(UsageText(kStrUsageNoFile));
+  if (opt->in.empty() || opt->out.empty()) return UsageError(UsageText(kStrUsageInOut));
+  if (opt->tracks.empty()) return UsageError(UsageText(kStrUsageTracksMissing));
   if (!RangeLabelForms(opt->in, opt->out)) return kExitUsage;
-  if (!haveDir) return UsageError("--dir is required");
+  if (!haveDir) return UsageError(UsageText(kStrUsageDirMissing));
   // The plan holds the folder and the prefix in fixed fields; nothing is cut.
   if (opt->folder.size() >= kExportFolderUnits) {
-    return UsageError("--dir is too long (at most " + std::to_string(kExportFolderUnits - 1) + " UTF-16 units)");
+    return UsageError(UsageText(kStrUsageTooLong, {u"--dir", static_cast<int64_t>(kExportFolderUnits - 1)}));
   }
   if (opt->prefix.size() >= kExportPrefixUnits) {
-    return UsageError("--prefix is too long (at most " + std::to_string(kExportPrefixUnits - 1) +
-                      " UTF-16 units)");
+    return UsageError(UsageText(kStrUsageTooLong, {u"--prefix", static_cast<int64_t>(kExportPrefixUnits - 1)}));
   }
   if (!plat::IsDirectory(opt->folder)) {
-    return UsageError("--dir: " + plat::Utf16ToUtf8(opt->folder) + " is not an existing folder");
+    return UsageError(UsageText(kStrUsageNotAFolder, {std::u16string_view(opt->folder)}));
   }
   if (!BwfPrefixIsPlain(opt->prefix)) {
     PrintErr(FormatText(LoadString(kStrPrefixHasPath), {std::u16string_view(opt->prefix)}));
@@ -238,11 +237,11 @@ int Export(const std::vector<std::string>& args, ExportOptions& opt, ExportFacts
   }
   for (int t : tracks) {
     if (t > trackCount) {
-      return UsageError("--tracks: track " + std::to_string(t) + " does not exist: the file has " +
-                        std::to_string(trackCount) + " audio track" + (trackCount == 1 ? "" : "s"));
+      return UsageError("--tracks: " + UsageText(trackCount == 1 ? kStrUsageNoSuchTrackOne : kStrUsageNoSuchTrack,
+                                                 {static_cast<int64_t>(t), static_cast<int64_t>(trackCount)}));
     }
   }
-  if (tracks.empty()) return UsageError("--tracks: the file has no audio tracks");
+  if (tracks.empty()) return UsageError("--tracks: " + UsageText(kStrUsageNoAudioTracks));
 
   // IN and OUT as the export dialog's entry checks them.
   uint32_t rangeIn[2];

@@ -47,8 +47,11 @@ TEST_F(ConventionsCli, VersionHelpAndUsageErrors) {
       {"analyze --help --lang ja", 0, true, "終了ステータス: 0 完了"},
       {"analyze x.mxf --bogus --lang en", 2, false, "velmora-cli analyze: unknown option --bogus\nusage:"},
       {"analyze x.mxf --json=1 --lang en", 2, false, "--json takes no value"},
-      {"analyze x.mxf --lang fr", 2, false, "--lang takes en or ja"},
-      {"analyze x.mxf --progress=loud", 2, false, "--progress takes bar or plain"},
+      {"analyze x.mxf --lang fr", 2, false, "--lang には en か ja を指定します ('fr' は使えません)"},
+      {"analyze x.mxf --progress=loud", 2, false, "--progress には bar か plain を指定します"},
+      {"analyze x.mxf --progress=loud --lang en", 2, false, "--progress takes bar or plain"},
+      {"loudness --lang en", 2, false, "FILE is missing\nusage: velmora-cli loudness FILE"},
+      {"undo --lang ja", 2, false, "FILE が指定されていません\n使い方: velmora-cli undo FILE"},
       {"frobnicate --lang en", 2, false, "unknown command 'frobnicate'"},
   };
   for (const Case& c : cases) {

@@ -206,8 +206,8 @@ TEST_F(RewrapCli, RefusalsLeaveTheFileUntouched) {
        "チャンネルを指定できるのは3チャンネル以上のファイルだけです。"},
       {"--in 01:00:00:01 --out 01:00:00:05 --track 1-3=" + poly + " --track 3=" + (dir.path / "mono.wav").string() +
            " --yes", 2, "が同じトラック3を指定しています。"},
-      {"--in 01:00:00:01 --out 01:00:00:05 --track 2-1=" + poly + " --yes", 2, "--track takes"},
-      {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + poly + ":0 --yes", 2, "--track takes"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 2-1=" + poly + " --yes", 2, "--track には N=WAV"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + poly + ":0 --yes", 2, "--track には N=WAV"},
   };
   for (const Case& c : cases) {
     const CliResult r = RunCli(Args(c.args), dir.path);

@@ -170,11 +170,11 @@ TEST_F(ExportCli, UsageErrors) {
     EXPECT_NE(r.err.find("velmora-cli export FILE --in TC --out TC"), std::string::npos) << c;  // the usage line
   }
   CliResult r = Cli(Export("--in 01:00:00:00 --out 01:00:00:10 --tracks 2,9"));
-  EXPECT_NE(r.err.find("track 9 does not exist: the file has 8 audio tracks"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("トラック 9 はありません: このファイルのオーディオトラックは 8 本です"), std::string::npos) << r.err;
   r = Cli("export " + Quote(mxf) + " --dir " + Quote(scratch.File("nowhere")) +
           " --in 01:00:00:00 --out 01:00:00:10 --tracks 1");
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("is not an existing folder"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("は既存のフォルダではありません"), std::string::npos) << r.err;
   r = Cli(Export("--in 01:00:00:00 --out 01:00:00:10 --tracks 1 --prefix " + std::string(256, 'p')));
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(std::filesystem::is_empty(out));
