@@ -6,11 +6,16 @@
 // remux of the file with the replaced audio (-c copy).
 //
 //   bench_rewrap [--dir PATH] [--only 5m|10m|1h] [--tracks N] [--runs R] [--engine mapping|file]
-//                [--no-ffmpeg] [--no-flush-runs] [--undo]
+//                [--no-ffmpeg] [--no-flush-runs] [--undo] [--loudness]
 //
 // The engine runs are made without the undo journal and read-back; --undo
-// adds flushed runs with the journal and read-back, and with read-back
-// alone, and prints the journal's size (the extra disk a rewrap takes).
+// adds flushed runs with the journal alone, the journal and read-back, and
+// read-back alone, prints the journal's size (the extra disk a rewrap
+// takes), times the undo of the journaled runs, and ends each file with
+// every figure as a multiple of the durable floor (the same audio bytes
+// written into an existing file and fsynced), measured in the same run.
+// --loudness adds runs that measure the loudness of every track as it is
+// written (a build with libebur128).
 //
 // The picture elements are 200000 bytes each (about 50 Mbit/s), written as
 // holes (a sparse file), except the first frame's, which holds one real
@@ -43,8 +48,16 @@
 #include "platform/text.h"
 #include "rewrap/rewrap_engines.h"
 #include "rewrap/undo_place.h"
+#include "rewrap/undo_restore.h"
 #include "rewrap/undo_settings.h"
 #include "tools/mxfgen/mxfgen.h"
+#if VELMORA_HAVE_LOUDNESS
+#include "loudness/rewrap_levels.h"
+#endif
+
+#ifndef VELMORA_HAVE_LOUDNESS
+#define VELMORA_HAVE_LOUDNESS 0
+#endif
 
 namespace {
 
@@ -61,11 +74,14 @@ struct Settings {
   bool noFlushRuns = true;
   bool engines[2] = {true, true};  // mapping, file I/O
   bool undo = false;               // also runs with the undo journal and read-back
+  bool loudness = false;           // also runs measuring the loudness while writing
 };
 
 // The undo journal and read-back of a run.
-enum UndoMode { kNoUndo, kJournalAndReadBack, kReadBackOnly };
-const char* const kUndoModeNames[] = {"", " + journal + read-back", " + read-back"};
+enum UndoMode { kNoUndo, kJournalOnly, kJournalAndReadBack, kReadBackOnly, kUndoModes, kLoudness = kUndoModes };
+const char* const kUndoModeNames[] = {"", " + journal", " + journal + read-back", " + read-back", " + loudness"};
+bool Journaled(int mode) { return mode == kJournalOnly || mode == kJournalAndReadBack; }
+bool ReadBack(int mode) { return mode == kJournalAndReadBack || mode == kReadBackOnly; }
 
 constexpr uint32_t kPictureBytes = 200000;
 
@@ -156,6 +172,7 @@ struct RunResult {
   double cpuSeconds = 0;  // user + system time of the engine run
   uint64_t journalBytes = 0;
   uint64_t bytesVerified = 0;
+  double undoSeconds = -1;  // the undo of a journaled run; -1 not made or failed
 };
 
 double CpuSeconds() {
@@ -205,11 +222,15 @@ RunResult RunInChild(const std::string& mxf, const std::string& wav, int tracks,
       REWRAP_OPTIONS options;
       options.flush = flush;
       UNDO_SETTINGS undo;
-      undo.journal = undoMode == kJournalAndReadBack;
-      undo.readBack = undoMode != kNoUndo;
+      undo.journal = Journaled(undoMode);
+      undo.readBack = ReadBack(undoMode);
       UNDO_REPORT report;
       options.undo = &undo;
       options.undoReport = &report;
+#if VELMORA_HAVE_LOUDNESS
+      RewrapLevelsTap levels;
+      if (undoMode == kLoudness) options.tap = &levels;
+#endif
       const double cpu0 = CpuSeconds();
       const auto t0 = Clock::now();
       const std::u16string path = plat::Utf8ToUtf16(mxf);
@@ -220,6 +241,14 @@ RunResult RunInChild(const std::string& mxf, const std::string& wav, int tracks,
       c.peakKb = StatusKb("VmHWM");
       c.journalBytes = report.journalBytes;
       c.bytesVerified = report.bytesVerified;
+      if (code == 0 && undo.journal) {
+        // The undo of what was just written, after the rewrap's own writes
+        // have reached the disk; it leaves the file as it was for the next run.
+        ::sync();
+        UNDO_OUTCOME outcome;
+        const auto u0 = Clock::now();
+        if (UndoNewestRewrap(path, undo, &outcome) == UNDO_OK) c.undoSeconds = SecondsSince(u0);
+      }
       for (uint32_t age = 0; age < kMaxJournalsKept; ++age) {
         plat::RemoveFile(UndoJournalPath(path, undo, age));
       }
@@ -318,10 +347,12 @@ int main(int argc, char** argv) {
       set.noFlushRuns = false;
     } else if (a == "--undo") {
       set.undo = true;
+    } else if (a == "--loudness" && VELMORA_HAVE_LOUDNESS) {
+      set.loudness = true;
     } else {
       std::fprintf(stderr,
                    "usage: bench_rewrap [--dir PATH] [--only 5m|10m|1h] [--tracks N] [--runs R] [--engine mapping|file] "
-                   "[--no-ffmpeg] [--no-flush-runs] [--undo]\n");
+                   "[--no-ffmpeg] [--no-flush-runs] [--undo] [--loudness]\n");
       return 2;
     }
   }
@@ -383,10 +414,15 @@ int main(int argc, char** argv) {
       std::printf("  %-34s %8.2f s  %8.0f MB/s\n", "floor, sequential write + fsync", floorFlush, mb / floorFlush);
 
       double best[2][2] = {{-1, -1}, {-1, -1}};  // [engine][flush]
+      double ratio[2][kUndoModes] = {{-1, -1, -1, -1}, {-1, -1, -1, -1}};  // flushed runs / durable floor
+      double undoRatio[2] = {-1, -1};
       for (int engine = 0; engine < 2; ++engine) {
         if (!set.engines[engine]) continue;
         for (int flush = set.noFlushRuns ? 0 : 1; flush < 2; ++flush) {
-          for (int mode = kNoUndo; mode <= (flush == 1 && set.undo ? kReadBackOnly : kNoUndo); ++mode) {
+          std::vector<int> modes = {kNoUndo};
+          for (int mode = kNoUndo + 1; flush == 1 && set.undo && mode < kUndoModes; ++mode) modes.push_back(mode);
+          if (set.loudness) modes.push_back(kLoudness);
+          for (int mode : modes) {
             for (int run = 0; run < set.runs; ++run) {
               Sync();
               const RunResult r = RunInChild(mxf, wav, tracks, engine == 0, flush == 1, static_cast<UndoMode>(mode));
@@ -403,16 +439,45 @@ int main(int argc, char** argv) {
                           name.c_str(), r.seconds, mb / r.seconds, static_cast<double>(frames) / r.seconds,
                           r.cpuSeconds, static_cast<double>(r.peakKb) / 1024,
                           static_cast<double>(r.peakKb - r.baselineKb) / 1024, r.seconds / floor);
-              if (mode != kNoUndo) {
+              if (Journaled(mode) || ReadBack(mode)) {
                 std::printf("  journal %.0f MB  verified %.0f MB", static_cast<double>(r.journalBytes) / 1e6,
                             static_cast<double>(r.bytesVerified) / 1e6);
               }
               std::printf("\n");
+              if (Journaled(mode)) {
+                const std::string undoName = std::string(engine == 0 ? "mapping" : "file I/O") + ", undo" +
+                                             kUndoModeNames[mode];
+                if (r.undoSeconds < 0) {
+                  std::printf("  %-34s failed\n", undoName.c_str());
+                } else {
+                  std::printf("  %-34s %8.2f s  %8.0f MB/s  %.2f x floor\n", undoName.c_str(), r.undoSeconds,
+                              mb / r.undoSeconds, r.undoSeconds / floorFlush);
+                }
+              }
+              if (flush == 1 && mode < kUndoModes && (ratio[engine][mode] < 0 || r.seconds / floorFlush < ratio[engine][mode])) {
+                ratio[engine][mode] = r.seconds / floorFlush;
+              }
+              if (Journaled(mode) && r.undoSeconds > 0 &&
+                  (undoRatio[engine] < 0 || r.undoSeconds / floorFlush < undoRatio[engine])) {
+                undoRatio[engine] = r.undoSeconds / floorFlush;
+              }
               if (mode == kNoUndo && (best[engine][flush] < 0 || r.seconds < best[engine][flush])) {
                 best[engine][flush] = r.seconds;
               }
             }
           }
+        }
+      }
+
+      if (set.undo) {
+        std::printf("  against the durable floor (%.2f s; goal with journal + read-back: 3 x or less):\n", floorFlush);
+        for (int engine = 0; engine < 2; ++engine) {
+          if (!set.engines[engine]) continue;
+          std::printf("    %-9s", engine == 0 ? "mapping" : "file I/O");
+          for (int mode = kNoUndo; mode < kUndoModes; ++mode) {
+            std::printf("  %s %.2f x", mode == kNoUndo ? "plain" : kUndoModeNames[mode] + 3, ratio[engine][mode]);
+          }
+          std::printf("  undo %.2f x\n", undoRatio[engine]);
         }
       }
 

@@ -31,6 +31,11 @@ inline constexpr int kStrPanelChannelsFrom = 436;    // last channel, first trac
 inline constexpr int kStrPanelOneChannel = 437;      // channel, track
 inline constexpr int kStrPanelChannelsTitle = 438;   // file name, channels
 
+// The loudness measured during a rewrap (detail log, command line).
+inline constexpr int kStrLevelsTrack = 470;  // track, integrated, true peak
+inline constexpr int kStrLevelsPair = 471;   // first track, second track, integrated, true peak
+inline constexpr int kStrLevelsLogHeading = 472;
+
 // Range entry refusals (IN / OUT), track assignment refusals, the
 // incomplete export files and the rewrap log's outcome.
 inline constexpr int kStrRangeInvalid = 440;
@@ -47,6 +52,13 @@ inline constexpr int kStrIncompleteFiles = 450;
 inline constexpr int kStrRewrapLogCreated = 451;  // MXF file name, log path
 inline constexpr int kStrRewrapLogFailed = 452;   // MXF file name, system code (hex)
 inline constexpr int kStrAssignCaption = 453;
+
+// The desktop application's WAV library: the loudness columns' headers and
+// the cells of a file not measured yet or that cannot be measured.
+inline constexpr int kStrLibraryLoudnessHeader = 800;
+inline constexpr int kStrLibraryTruePeakHeader = 801;
+inline constexpr int kStrLibraryMeasuring = 802;
+inline constexpr int kStrLibraryNotMeasured = 803;
 
 // The job runner's message formats and operation names.
 inline constexpr int kStrLoadFailure = 500;      // file, reason, section, code, process
@@ -111,11 +123,11 @@ inline constexpr int kStrUsageJournalDir = 796;
 inline constexpr int kStrUsageKeepJournals = 797;    // maximum
 inline constexpr int kStrUsagePreset = 798;
 inline constexpr int kStrUsageTarget = 799;
-inline constexpr int kStrUsageTolerance = 800;
-inline constexpr int kStrUsageTruePeak = 801;
-inline constexpr int kStrUsageInOutTogether = 802;
-inline constexpr int kStrUsagePairs = 803;           // item
-inline constexpr int kStrUsageWavWhole = 804;
+inline constexpr int kStrUsageTolerance = 805;
+inline constexpr int kStrUsageTruePeak = 806;
+inline constexpr int kStrUsageInOutTogether = 807;
+inline constexpr int kStrUsagePairs = 808;           // item
+inline constexpr int kStrUsageWavWhole = 809;
 
 // Loudness measurement outcomes (loudness/loudness_status).
 inline constexpr int kStrLoudnessCancelled = 810;

@@ -25,12 +25,13 @@ uint64_t UndoJournalBytes(const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& b
 }
 
 int CheckUndoPreflight(const std::u16string& mxfPath, const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base,
-                       const UNDO_SETTINGS& settings, UNDO_PREFLIGHT* out) {
+                       const UNDO_SETTINGS& settings, UNDO_PREFLIGHT* out, const FreeSpaceQuery& freeSpace) {
   *out = UNDO_PREFLIGHT{};
   if (UndoRecoveryPending(mxfPath, settings)) return UNDO_PREFLIGHT_PENDING;
   if (!settings.journal) return UNDO_PREFLIGHT_OK;
   out->bytesNeeded = UndoJournalBytes(plan, base);
   const std::u16string folder = plat::FolderPart(UndoJournalPath(mxfPath, settings, 0));
-  if (!plat::FreeDiskSpace(folder, &out->bytesFree)) return UNDO_PREFLIGHT_OK;  // the engine tries and says
+  const bool known = freeSpace ? freeSpace(folder, &out->bytesFree) : plat::FreeDiskSpace(folder, &out->bytesFree);
+  if (!known) return UNDO_PREFLIGHT_OK;  // the engine tries and says
   return out->bytesFree < out->bytesNeeded ? UNDO_PREFLIGHT_NO_ROOM : UNDO_PREFLIGHT_OK;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/mxf_records.h"
@@ -25,5 +26,10 @@ struct UNDO_PREFLIGHT {
 // range or the records are not usable: the engine refuses those itself).
 uint64_t UndoJournalBytes(const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base);
 
+// The free bytes of the volume that holds a folder; false when unknown.
+using FreeSpaceQuery = std::function<bool(const std::u16string& folder, uint64_t* bytes)>;
+
+// freeSpace: how the journal folder's room is learnt (empty: the file
+// system is asked; the desktop application asks through its shell services).
 int CheckUndoPreflight(const std::u16string& mxfPath, const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base,
-                       const UNDO_SETTINGS& settings, UNDO_PREFLIGHT* out);
+                       const UNDO_SETTINGS& settings, UNDO_PREFLIGHT* out, const FreeSpaceQuery& freeSpace = {});

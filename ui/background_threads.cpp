@@ -39,8 +39,13 @@ std::shared_ptr<const LIST_SNAPSHOT> ListSnapshotBox::Take() const {
 }
 
 BackgroundThreads::BackgroundThreads(APP_CONTEXT* ctx, const ListSnapshotBox* rows, QObject* receiver,
-                                     EnablingSink onEnabling, ListSink onList)
-    : ctx_(ctx), rows_(rows), receiver_(receiver), onEnabling_(std::move(onEnabling)), onList_(std::move(onList)) {}
+                                     EnablingSink onEnabling, ListSink onList, LoudnessSink onLoudness)
+    : ctx_(ctx),
+      rows_(rows),
+      receiver_(receiver),
+      onEnabling_(std::move(onEnabling)),
+      onList_(std::move(onList)),
+      onLoudness_(std::move(onLoudness)) {}
 
 BackgroundThreads::~BackgroundThreads() { Stop(); }
 
@@ -61,11 +66,18 @@ void BackgroundThreads::Stop() {
   ctx_->menuThreadStop = 1;
   ctx_->listThreadStop = 1;
   ctx_->menuEvent->Set();
-  ctx_->listEvent->Set();
+  WakeList();
   // Neither thread ever waits for the main thread, so joining cannot block
   // on a call the main thread would have to serve.
   menuThread_.Join();
   listThread_.Join();
+}
+
+void BackgroundThreads::WakeList() {
+  // The interrupt comes first: the list thread clears it before it looks
+  // for a signal, so that neither is lost.
+  meter_.Interrupt();
+  ctx_->listEvent->Set();
 }
 
 void BackgroundThreads::MenuLoop() {
@@ -101,8 +113,31 @@ void BackgroundThreads::ListLoop() {
           receiver, [sink = onList_, result = std::move(result)] { sink(result); }, Qt::QueuedConnection);
     }
     ++listPasses_;
-    ctx_->listEvent->Wait();
+    MeasureUntilSignalled(*snapshot);
     ctx_->selectedCount = 0;
     if (ctx_->listThreadStop == 1) return;
   }
+}
+
+void BackgroundThreads::MeasureUntilSignalled(const LIST_SNAPSHOT& snapshot) {
+  // Files gone from the list are measured again should they come back.
+  std::unordered_set<std::u16string> listed;
+  for (const LIST_ROW_STATE& row : snapshot.rows) listed.insert(row.fullPath);
+  for (auto it = measured_.begin(); it != measured_.end();) {
+    it = listed.count(*it) != 0 ? std::next(it) : measured_.erase(it);
+  }
+  for (const LIST_ROW_STATE& row : snapshot.rows) {
+    if (!onLoudness_ || !LibraryMeter::Available()) break;
+    if (measured_.count(row.fullPath) != 0) continue;
+    meter_.Resume();
+    if (ctx_->listEvent->WaitFor(0)) return;
+    LIBRARY_LOUDNESS measured;
+    if (!meter_.Measure(row.fullPath, &measured)) break;  // interrupted: the signal is on its way
+    measured_.insert(row.fullPath);
+    if (QObject* receiver = receiver_) {
+      QMetaObject::invokeMethod(
+          receiver, [sink = onLoudness_, measured = std::move(measured)] { sink(measured); }, Qt::QueuedConnection);
+    }
+  }
+  ctx_->listEvent->Wait();
 }

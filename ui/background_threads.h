@@ -2,7 +2,10 @@
 // ("thMenu", "thList"); one signal is one pass. The menu thread computes the
 // enabling of every button and menu item from APP_CONTEXT; the list thread
 // mirrors the library list's selection into the library entries and writes
-// the status bar's path and counts. Neither touches a widget: each hands its
+// the status bar's path and counts. Between its passes the list thread
+// measures the loudness of the library's files not measured yet, one at a
+// time; a signal interrupts the measurement (it is made again after the
+// pass). Neither touches a widget: each hands its
 // result to the main thread (a queued call on the receiver), which applies
 // it. The main thread publishes the list's row states for the list thread in
 // a snapshot, so the list thread never waits for the main thread.
@@ -14,10 +17,12 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/thread.h"
 #include "ui/enabling.h"
+#include "ui/library_loudness.h"
 
 struct APP_CONTEXT;
 
@@ -61,16 +66,20 @@ class BackgroundThreads {
  public:
   using EnablingSink = std::function<void(const ENABLING&)>;
   using ListSink = std::function<void(const LIST_PASS_RESULT&)>;
+  using LoudnessSink = std::function<void(const LIBRARY_LOUDNESS&)>;
 
-  // The sinks run on the receiver's thread.
+  // The sinks run on the receiver's thread. Without onLoudness nothing is
+  // measured.
   BackgroundThreads(APP_CONTEXT* ctx, const ListSnapshotBox* rows, QObject* receiver, EnablingSink onEnabling,
-                    ListSink onList);
+                    ListSink onList, LoudnessSink onLoudness = {});
   ~BackgroundThreads();
 
   // Starts both threads and signals both events once.
   void Start();
   // Sets the stop flags, wakes both threads and waits for them.
   void Stop();
+  // Wakes the list thread for a pass, ending a measurement under way.
+  void WakeList();
 
   // Passes made so far (for tests that wait for a pass to finish).
   int menuPasses() const { return menuPasses_.load(); }
@@ -79,12 +88,18 @@ class BackgroundThreads {
  private:
   void MenuLoop();
   void ListLoop();
+  // Measures the snapshot's files not measured yet until the list event is
+  // signalled; returns once it has been (the signal consumed).
+  void MeasureUntilSignalled(const LIST_SNAPSHOT& snapshot);
 
   APP_CONTEXT* ctx_;
   const ListSnapshotBox* rows_;
   QObject* receiver_;  // outlives the threads: Stop() runs before it goes
   EnablingSink onEnabling_;
   ListSink onList_;
+  LoudnessSink onLoudness_;
+  LibraryMeter meter_;
+  std::unordered_set<std::u16string> measured_;  // the list thread's own
   plat::Thread menuThread_;
   plat::Thread listThread_;
   std::atomic<int> menuPasses_{0};

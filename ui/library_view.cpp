@@ -8,6 +8,7 @@
 
 #include "bwf/wav_library.h"
 #include "engine/app_context.h"
+#include "resources/string_table.h"
 #include "rewrap/track_assign.h"
 #include "ui/qt_text.h"
 #include "ui/theme.h"
@@ -21,7 +22,7 @@ const QColor kRowBase{0xf4, 0xf8, 0xf7};
 
 Qt::Alignment ColumnAlignment(int column) {
   if (column == 0) return Qt::AlignLeft | Qt::AlignVCenter;
-  if (column == 9) return Qt::AlignRight | Qt::AlignVCenter;
+  if (column >= 9) return Qt::AlignRight | Qt::AlignVCenter;
   return Qt::AlignHCenter | Qt::AlignVCenter;
 }
 
@@ -67,10 +68,12 @@ class RowDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-const int LibraryModel::kWidths[kColumns] = {310, 40, 50, 60, 165, 165, 125, 140, 140, 100};
+const int LibraryModel::kWidths[kColumns] = {310, 40, 50, 60, 165, 165, 125, 140, 140, 100, 115, 125};
 const char16_t* const LibraryModel::kHeaders[kColumns] = {
     u"ファイル名", u"Ch", u"ビット", u"サンプル", u"開始TC +SF  *fract", u"終了TC +SF  *fract",
-    u"長さ", u"作成日", u"更新日時", u"サイズ"};
+    u"長さ", u"作成日", u"更新日時", u"サイズ",
+    LoadStringById(kStrLibraryLoudnessHeader, TextLanguage::Japanese),
+    LoadStringById(kStrLibraryTruePeakHeader, TextLanguage::Japanese)};
 
 LibraryModel::LibraryModel(const APP_CONTEXT* ctx, QObject* parent) : QAbstractTableModel(parent), ctx_(ctx) {}
 
@@ -80,8 +83,12 @@ int LibraryModel::columnCount(const QModelIndex& parent) const { return parent.i
 QVariant LibraryModel::data(const QModelIndex& index, int role) const {
   const size_t row = static_cast<size_t>(index.row());
   if (!index.isValid() || row >= ctx_->libraryView.size() || index.row() >= rows_) return {};
-  if (role == Qt::DisplayRole) return Q(ctx_->libraryView[row]->columnText[index.column()]);
+  if (role == Qt::DisplayRole) return cellText(index.row(), index.column());
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(ColumnAlignment(index.column()));
+  if (role == Qt::ToolTipRole && index.column() >= kFileColumns) {
+    const std::u16string reason = LoudnessCellReason(Measured(row));
+    return reason.empty() ? QVariant() : QVariant(Q(reason));
+  }
   return {};
 }
 
@@ -92,9 +99,36 @@ QVariant LibraryModel::headerData(int section, Qt::Orientation orientation, int 
   return {};
 }
 
+QString LibraryModel::cellText(int row, int column) const {
+  const size_t r = static_cast<size_t>(row);
+  if (row < 0 || r >= ctx_->libraryView.size() || column < 0 || column >= kColumns) return {};
+  if (column < kFileColumns) return Q(ctx_->libraryView[r]->columnText[column]);
+  return Q(column == kLoudnessColumn ? LoudnessCellText(Measured(r)) : TruePeakCellText(Measured(r)));
+}
+
+const LIBRARY_LOUDNESS* LibraryModel::Measured(size_t row) const {
+  auto it = loudness_.find(ctx_->libraryView[row]->fullPath);
+  return it == loudness_.end() ? nullptr : &it->second;
+}
+
+void LibraryModel::setLoudness(const LIBRARY_LOUDNESS& measured) {
+  for (size_t r = 0; r < ctx_->libraryView.size() && static_cast<int>(r) < rows_; ++r) {
+    if (ctx_->libraryView[r]->fullPath != measured.path) continue;
+    loudness_[measured.path] = measured;
+    const int row = static_cast<int>(r);
+    emit dataChanged(index(row, kLoudnessColumn), index(row, kTruePeakColumn), {Qt::DisplayRole});
+  }
+}
+
 void LibraryModel::reload() {
   beginResetModel();
   rows_ = static_cast<int>(ctx_->libraryView.size());
+  std::unordered_map<std::u16string, LIBRARY_LOUDNESS> kept;
+  for (const WAV_LIBRARY_ENTRY* entry : ctx_->libraryView) {
+    auto it = loudness_.find(entry->fullPath);
+    if (it != loudness_.end()) kept.insert(*it);
+  }
+  loudness_ = std::move(kept);
   endResetModel();
 }
 
@@ -159,8 +193,8 @@ void LibraryView::fitColumns() {
   for (int c = 0; c < LibraryModel::kColumns; ++c) {
     const int headerWidth = headerMetrics.horizontalAdvance(Q(LibraryModel::kHeaders[c])) + inset;
     int width = std::max(LibraryModel::kWidths[c], headerWidth);
-    for (const WAV_LIBRARY_ENTRY* entry : ctx_->libraryView) {
-      width = std::max(width, rowMetrics.horizontalAdvance(Q(entry->columnText[c])) + inset);
+    for (int r = 0; r < model_->rowCount(); ++r) {
+      width = std::max(width, rowMetrics.horizontalAdvance(model_->cellText(r, c)) + inset);
     }
     setColumnWidth(c, width);
   }

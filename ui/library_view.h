@@ -1,14 +1,19 @@
 // The WAV library list: a table over APP_CONTEXT::libraryView that asks for
 // each cell's text only when it is drawn (the texts were formatted once,
-// when the file was added), with ten fixed columns, rows coloured by their
-// assigned and selected state, and the selection handed to the main window
-// after every change.
+// when the file was added), with ten fixed columns and the two loudness
+// columns that fill in as the list thread measures each file, rows coloured
+// by their assigned and selected state, and the selection handed to the
+// main window after every change.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QTableView>
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <vector>
+
+#include "ui/library_loudness.h"
 
 struct APP_CONTEXT;
 
@@ -20,16 +25,27 @@ class LibraryModel : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-  // The rows follow libraryView again (after an add, a delete or a sort).
+  // The rows follow libraryView again (after an add, a delete or a sort);
+  // the figures of files no longer listed are dropped.
   void reload();
+  // A file's figures arrived: its rows show them.
+  void setLoudness(const LIBRARY_LOUDNESS& measured);
+  // The text a cell shows.
+  QString cellText(int row, int column) const;
 
-  static constexpr int kColumns = 10;
+  static constexpr int kFileColumns = 10;  // the texts formatted when the file was added
+  static constexpr int kLoudnessColumn = 10;
+  static constexpr int kTruePeakColumn = 11;
+  static constexpr int kColumns = 12;
   static const int kWidths[kColumns];
   static const char16_t* const kHeaders[kColumns];
 
  private:
+  const LIBRARY_LOUDNESS* Measured(size_t row) const;
+
   const APP_CONTEXT* ctx_;
   int rows_ = 0;
+  std::unordered_map<std::u16string, LIBRARY_LOUDNESS> loudness_;  // by full path
 };
 
 class LibraryView : public QTableView {

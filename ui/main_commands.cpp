@@ -59,19 +59,25 @@ void MainWindow::RunCommand(int id) {
     case cmd::kSetOut: OpenRangeEdit(1); break;
     case cmd::kUndoRewrap:
       if (state_->ctx.fileLoaded) undo_ui::RunUndo(this, *services_.messages, state_->ctx.mxfPath);
+      RefreshUndoItem();
       break;
-    case cmd::kUndoSettings: undo_ui::SettingsDialog::Edit(this); break;
-    case cmd::kUndoMenuShown: {
-      bool enabled = false;
-      QAction* undo = commands_->action(cmd::kUndoRewrap);
-      undo->setText(undo_ui::MenuText(state_->ctx.fileLoaded ? state_->ctx.mxfPath : std::u16string(), &enabled));
-      undo->setEnabled(enabled);
-      break;
-    }
+    case cmd::kUndoSettings: undo_ui::SettingsDialog::Edit(this, *services_.shell); break;
+    case cmd::kUndoMenuShown: RefreshUndoItem(); break;
     default:
       if (id >= cmd::kSortFirst && id <= cmd::kSortLast) CmdSort(id);
       break;
   }
+}
+
+// The undo item names the newest rewrap of the loaded file; it is read again
+// whenever that can have changed (load, unload, a job, an undo) so that
+// Ctrl+Z works without the menu having been opened, and when the menu opens
+// (another program may have changed the journals).
+void MainWindow::RefreshUndoItem() {
+  bool enabled = false;
+  QAction* undo = commands_->action(cmd::kUndoRewrap);
+  undo->setText(undo_ui::MenuText(state_->ctx.fileLoaded ? state_->ctx.mxfPath : std::u16string(), &enabled));
+  undo->setEnabled(enabled);
 }
 
 // --- Loading ---------------------------------------------------------------
@@ -135,6 +141,7 @@ void MainWindow::RunAnalysisDialog() {
 void MainWindow::FinishLoad() {
   state_->AcceptLoadedFile();
   undo_ui::OfferRollBack(this, *services_.messages, state_->ctx.mxfPath);
+  RefreshUndoItem();
   RefreshInfo();
   RefreshRange();
   RefreshTracks();
@@ -170,6 +177,7 @@ void MainWindow::UnloadAndRefresh(bool wakeList) {
   RefreshTracks();
   if (wakeList) SignalList();
   SignalMenu();
+  RefreshUndoItem();
   range_->closeEdits();
   openEdit_ = -1;
   info_->update();
@@ -208,8 +216,8 @@ void MainWindow::CmdRewrap() {
     return;
   }
   bool withoutJournal = false;
-  if (!undo_ui::ConfirmBeforeRewrap(this, *services_.messages, ctx.mxfPath, state_->plan, state_->mxf.base,
-                                    &withoutJournal)) {
+  if (!undo_ui::ConfirmBeforeRewrap(this, *services_.messages, *services_.shell, ctx.mxfPath, state_->plan,
+                                    state_->mxf.base, &withoutJournal)) {
     return;
   }
   if (ShowMessage(*services_.messages, this, txt::kBackupQuestion, txt::kAppCaption, MsgIcon::Information,
@@ -220,6 +228,7 @@ void MainWindow::CmdRewrap() {
   if (withoutJournal) UndoSettings().journal = false;  // this job only
   RunProgressDialog();
   UndoSettings().journal = journal;
+  RefreshUndoItem();
 }
 
 bool MainWindow::RunProgressDialog() {

@@ -85,10 +85,12 @@ MainWindow::MainWindow(const APP_SERVICES& services, QWidget* parent)
 
   RefreshInfo();
   RefreshRange();
+  RefreshUndoItem();
   status_->setPartText(0, Q(txt::kNoPath));
   threads_ = std::make_unique<BackgroundThreads>(
       &state_->ctx, &listRows_, this, [this](const ENABLING& e) { ApplyEnabling(e); },
-      [this](const LIST_PASS_RESULT& r) { ApplyListPass(r); });
+      [this](const LIST_PASS_RESULT& r) { ApplyListPass(r); },
+      [this](const LIBRARY_LOUDNESS& m) { library_->libraryModel()->setLoudness(m); });
   PublishListRows();
   threads_->Start();
   dialogWatcher_ = new DialogCloseWatcher(this, [this] { TakeFocusBack(); });
@@ -193,7 +195,13 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::SignalMenu() { state_->menuEvent.Set(); }
-void MainWindow::SignalList() { state_->listEvent.Set(); }
+void MainWindow::SignalList() {
+  if (threads_) {
+    threads_->WakeList();
+  } else {
+    state_->listEvent.Set();
+  }
+}
 
 void MainWindow::ApplyEnabling(const ENABLING& enabling) {
   if (shutDown_) return;

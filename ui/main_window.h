@@ -113,6 +113,7 @@ class MainWindow : public QMainWindow {
   void RunAnalysisDialog();
   void FinishLoad();
   void UndoLoad();
+  void RefreshUndoItem();
   void CmdUnload();
   void UnloadAndRefresh(bool wakeList);
   void AddDroppedWavFiles(const std::vector<std::u16string>& paths);

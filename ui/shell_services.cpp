@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <QUrl>
 
+#include "platform/file_system.h"
 #include "ui/qt_text.h"
 #include "ui/ui_texts.h"
 #include "verify/report_texts.h"
@@ -82,6 +83,10 @@ QString QtShellServices::ChooseFolder(QWidget* owner, const QString& title, cons
 
 bool QtShellServices::OpenFolder(const QString& folder) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+bool QtShellServices::FreeDiskSpace(const std::u16string& folder, uint64_t* bytes) {
+  return plat::FreeDiskSpace(folder, bytes);
 }
 
 int QtShellServices::ChooseItem(QWidget* owner, const QString& title, const QStringList& items) {

@@ -1,9 +1,12 @@
+// The desktop's file dialogs, the file manager and the free space of a
+// volume, behind an interface that tests replace.
 // The desktop's file dialogs, the file manager and small choice menus,
 // behind an interface that tests replace.
 #pragma once
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,6 +26,9 @@ class ShellServices {
   // Shows a folder in the desktop's file manager; false when nothing could
   // open it (no file manager).
   virtual bool OpenFolder(const QString& folder) = 0;
+  // Bytes the user may still write on the volume that holds `folder`; false
+  // when it cannot be told.
+  virtual bool FreeDiskSpace(const std::u16string& folder, uint64_t* bytes) = 0;
   // A menu at the pointer headed by `title`; the index of the item chosen,
   // -1 when the user chose none.
   virtual int ChooseItem(QWidget* owner, const QString& title, const QStringList& items) = 0;
@@ -39,6 +45,7 @@ class QtShellServices : public ShellServices {
   QString SaveTextFile(QWidget* owner, const QString& title) override;
   QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) override;
   bool OpenFolder(const QString& folder) override;
+  bool FreeDiskSpace(const std::u16string& folder, uint64_t* bytes) override;
   int ChooseItem(QWidget* owner, const QString& title, const QStringList& items) override;
 };
 

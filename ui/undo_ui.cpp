@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -16,6 +15,7 @@
 #include "rewrap/undo_texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
+#include "ui/shell_services.h"
 #include "ui/ui_texts.h"
 
 namespace undo_ui {
@@ -60,11 +60,14 @@ bool OfferRollBack(QWidget* owner, MessageBoxes& boxes, const std::u16string& mx
   return true;
 }
 
-bool ConfirmBeforeRewrap(QWidget* owner, MessageBoxes& boxes, const std::u16string& mxfPath,
+bool ConfirmBeforeRewrap(QWidget* owner, MessageBoxes& boxes, ShellServices& shell, const std::u16string& mxfPath,
                          const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base, bool* withoutJournal) {
   *withoutJournal = false;
   UNDO_PREFLIGHT p;
-  switch (CheckUndoPreflight(mxfPath, plan, base, UndoSettings(), &p)) {
+  const FreeSpaceQuery freeSpace = [&shell](const std::u16string& folder, uint64_t* bytes) {
+    return shell.FreeDiskSpace(folder, bytes);
+  };
+  switch (CheckUndoPreflight(mxfPath, plan, base, UndoSettings(), &p, freeSpace)) {
     case UNDO_PREFLIGHT_PENDING:
       return OfferRollBack(owner, boxes, mxfPath);
     case UNDO_PREFLIGHT_NO_ROOM:
@@ -103,7 +106,7 @@ void RunUndo(QWidget* owner, MessageBoxes& boxes, const std::u16string& mxfPath)
   ShowMessage(boxes, owner, ComposeUndoDone(name, o, false), txt::kAppCaption, MsgIcon::Information);
 }
 
-SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
+SettingsDialog::SettingsDialog(QWidget* parent, ShellServices& shell) : QDialog(parent) {
   setObjectName(QStringLiteral("undoSettings"));
   setWindowTitle(Q(u"元に戻す設定"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -115,8 +118,8 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
   folder_ = new QLineEdit(Q(s.folder), this);
   folder_->setPlaceholderText(Q(u"MXFファイルと同じフォルダ"));
   auto* browse = new QPushButton(Q(u"参照..."), this);
-  connect(browse, &QPushButton::clicked, this, [this] {
-    const QString dir = QFileDialog::getExistingDirectory(this, Q(u"ジャーナルの保存先"), folder_->text());
+  connect(browse, &QPushButton::clicked, this, [this, &shell] {
+    const QString dir = shell.ChooseFolder(this, Q(u"ジャーナルの保存先"), folder_->text());
     if (!dir.isEmpty()) folder_->setText(dir);
   });
   keep_ = new QSpinBox(this);
@@ -149,8 +152,8 @@ void SettingsDialog::Store() const {
   s.keep = static_cast<uint32_t>(keep_->value());
 }
 
-bool SettingsDialog::Edit(QWidget* parent) {
-  SettingsDialog dialog(parent);
+bool SettingsDialog::Edit(QWidget* parent, ShellServices& shell) {
+  SettingsDialog dialog(parent, shell);
   if (dialog.exec() != QDialog::Accepted) return false;
   dialog.Store();
   return true;

@@ -14,6 +14,7 @@
 #include "engine/track_plan.h"
 
 class MessageBoxes;
+class ShellServices;
 class QCheckBox;
 class QLineEdit;
 class QSpinBox;
@@ -28,7 +29,8 @@ QString MenuText(const std::u16string& mxfPath, bool* enabled);
 // Before a rewrap. False when the rewrap must not start: an interrupted
 // rewrap was not settled, or the journal does not fit and the user chose
 // not to go on without it. *withoutJournal: go on, journal off for this job.
-bool ConfirmBeforeRewrap(QWidget* owner, MessageBoxes& boxes, const std::u16string& mxfPath,
+// The journal folder's free space is asked through `shell`.
+bool ConfirmBeforeRewrap(QWidget* owner, MessageBoxes& boxes, ShellServices& shell, const std::u16string& mxfPath,
                          const AUDIOTRACK_IO_INFO& plan, const MXF_BASE_INFO& base, bool* withoutJournal);
 
 // After a file was loaded: asks whether an interrupted rewrap is rolled
@@ -39,12 +41,12 @@ bool OfferRollBack(QWidget* owner, MessageBoxes& boxes, const std::u16string& mx
 // interrupted one) and tells the outcome.
 void RunUndo(QWidget* owner, MessageBoxes& boxes, const std::u16string& mxfPath);
 
-// Journal on/off, folder, journals kept, read-back.
+// Journal on/off, folder (chosen through `shell`), journals kept, read-back.
 class SettingsDialog : public QDialog {
  public:
-  explicit SettingsDialog(QWidget* parent);
+  SettingsDialog(QWidget* parent, ShellServices& shell);
   // Shows the dialog; on OK stores the settings. True on OK.
-  static bool Edit(QWidget* parent);
+  static bool Edit(QWidget* parent, ShellServices& shell);
 
  private:
   void Store() const;

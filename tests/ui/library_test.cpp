@@ -1,20 +1,27 @@
 // The WAV library in the desktop application: adding by command with the
 // refusals, the rows of the list, assigning files to tracks with every
-// rule, deleting files and assignments, and sorting by header clicks.
+// rule, deleting files and assignments, sorting by header clicks, and the
+// loudness columns the list thread fills in.
 #include <QAction>
 #include <QFontMetrics>
 #include <algorithm>
 #include <QContextMenuEvent>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QTest>
 
 #include "engine/track_plan.h"
+#if VELMORA_HAVE_LOUDNESS
+#include "loudness/wav_loudness.h"
+#endif
 #include "tests/ui/support/test_main.h"
 #include "tests/ui/support/ui_fixture.h"
 #include "ui/command_ids.h"
 #include "ui/command_table.h"
 #include "ui/library_view.h"
+#include "ui/qt_text.h"
 #include "ui/status_bar.h"
 #include "ui/track_area.h"
 
@@ -75,6 +82,7 @@ class LibraryTest : public QObject {
   void listKeysMoveTheRow();
   void columnsShowTheirWholeTexts();
   void multichannelFileOffersItsChannels();
+  void loudnessColumnsFillInFromTheListThread();
 };
 
 void LibraryTest::addAssignAndRefuse() {
@@ -453,6 +461,53 @@ void LibraryTest::multichannelFileOffersItsChannels() {
   QCOMPARE(plan.wavEntry[0], e);
   QCOMPARE(int(plan.wavChannel[0]), 4);
   QCOMPARE(int(plan.wavChannel[1]), 0);
+}
+
+// Each file's integrated loudness and true peak appear once the list thread
+// has measured it, as the loudness library measures the file; the files are
+// only read.
+void LibraryTest::loudnessColumnsFillInFromTheListThread() {
+  UiFixture f;
+  const QString clip = f.writeMxf(QStringLiteral("L.mxf"), Clip16());
+  const QString tone = f.writeWav(QStringLiteral("tone.wav"), 1, 24, 48000, 3 * 48000, 997);
+  const QString silent = f.writeWav(QStringLiteral("silent.wav"), 2, 16);
+  const QByteArray toneBytes = UiFixture::readFile(tone);
+  const QDateTime toneTime = QFileInfo(tone).lastModified();
+  MainWindow& w = f.open();
+  f.loadByCommand(clip);
+  f.shell.wavChoices.push_back({tone, silent});
+  w.RunCommand(cmd::kAddWav);
+  LibraryModel* model = w.libraryView()->libraryModel();
+  QCOMPARE(model->headerData(LibraryModel::kLoudnessColumn, Qt::Horizontal, Qt::DisplayRole).toString(),
+           QStringLiteral("ラウドネス"));
+  QCOMPARE(model->headerData(LibraryModel::kTruePeakColumn, Qt::Horizontal, Qt::DisplayRole).toString(),
+           QStringLiteral("トゥルーピーク"));
+  const int toneRow = ViewNames(f).indexOf(QStringLiteral("tone.wav"));
+  const int silentRow = ViewNames(f).indexOf(QStringLiteral("silent.wav"));
+  QVERIFY(toneRow >= 0 && silentRow >= 0);
+  auto cell = [model](int row, int column) { return model->index(row, column).data().toString(); };
+#if VELMORA_HAVE_LOUDNESS
+  LOUDNESS_RESULT expected;
+  QCOMPARE(MeasureWavLoudness(U16(tone), nullptr, &expected), int{LOUDNESS_OK});
+  QVERIFY(qAbs(expected.integrated + 23.0) < 0.1);  // 997 Hz at -20 dBFS, mono
+  QTRY_COMPARE_WITH_TIMEOUT(cell(toneRow, LibraryModel::kLoudnessColumn),
+                            QStringLiteral("%1 LKFS").arg(expected.integrated, 0, 'f', 1), 20000);
+  QCOMPARE(cell(toneRow, LibraryModel::kTruePeakColumn), QStringLiteral("%1 dBTP").arg(expected.truePeak, 0, 'f', 1));
+  // 100 ms of silence: nothing above the gates, no peak.
+  QTRY_COMPARE_WITH_TIMEOUT(cell(silentRow, LibraryModel::kLoudnessColumn), QStringLiteral("-inf LKFS"), 20000);
+  QCOMPARE(cell(silentRow, LibraryModel::kTruePeakColumn), QStringLiteral("-inf dBTP"));
+  // The figures stay with their file through a sort, and the list stays usable.
+  QTest::mouseClick(w.libraryView()->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                    QPoint(w.libraryView()->horizontalHeader()->sectionViewportPosition(0) + 5, 5));
+  f.settle();
+  QCOMPARE(cell(ViewNames(f).indexOf(QStringLiteral("tone.wav")), LibraryModel::kLoudnessColumn),
+           QStringLiteral("%1 LKFS").arg(expected.integrated, 0, 'f', 1));
+#else
+  f.settle();
+  QCOMPARE(cell(toneRow, LibraryModel::kLoudnessColumn), QString());
+#endif
+  QVERIFY(UiFixture::readFile(tone) == toneBytes);
+  QCOMPARE(QFileInfo(tone).lastModified(), toneTime);
 }
 
 VELMORA_UI_TEST_MAIN(LibraryTest)

@@ -36,12 +36,6 @@ mxfgen::Options Clip() {
   return o;
 }
 
-QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return {};
-  return f.readAll();
-}
-
 bool AllZero(const QByteArray& bytes, uint64_t offset, uint32_t size) {
   for (uint32_t i = 0; i < size; ++i) {
     if (bytes.at(static_cast<qsizetype>(offset + i)) != 0) return false;
@@ -321,7 +315,7 @@ void RewrapDialogTest::rewrapWritesTheRangeAndTheLog() {
   std::string error;
   const QString clip = f.path(QStringLiteral("REWRAP.mxf"));
   QVERIFY(mxfgen::WriteMxf(clip.toStdString(), Clip(), &layout, &error));
-  const QByteArray original = ReadFile(clip);
+  const QByteArray original = UiFixture::readFile(clip);
   MainWindow& w = f.open();
   f.loadByCommand(clip);
   QVERIFY(f.state().ctx.fileLoaded);
@@ -351,7 +345,7 @@ void RewrapDialogTest::rewrapWritesTheRangeAndTheLog() {
   f.messages.clear();
   w.RunCommand(cmd::kRewrap);
   QCOMPARE(f.messages.shown.size(), size_t{1});
-  QCOMPARE(ReadFile(clip), original);
+  QCOMPARE(UiFixture::readFile(clip), original);
 
   // Yes: the dialog runs the job; the log is offered and written.
   const QString logPath = f.path(QStringLiteral("detail.txt"));
@@ -392,7 +386,7 @@ void RewrapDialogTest::rewrapWritesTheRangeAndTheLog() {
 
   // Track 2 is silent in frames 10..19 and nowhere else; the size and every
   // other byte stay.
-  const QByteArray after = ReadFile(clip);
+  const QByteArray after = UiFixture::readFile(clip);
   QCOMPARE(after.size(), original.size());
   for (int64_t frame = 0; frame < 50; ++frame) {
     for (int track = 0; track < 4; ++track) {
@@ -411,7 +405,7 @@ void RewrapDialogTest::rewrapWritesTheRangeAndTheLog() {
   }
   QVERIFY(after == expected);
 
-  const QString log = QString::fromUtf8(ReadFile(logPath));
+  const QString log = QString::fromUtf8(UiFixture::readFile(logPath));
   QVERIFY(log.contains(QStringLiteral("********     Track 2     ********\r\nNULLデータ(無音)を書込みました。")));
   QVERIFY(log.contains(QStringLiteral("IN  10:00:00:10\r\nOUT 10:00:00:19\r\nDUR 00:00:00:10")));
   QVERIFY(log.contains(QStringLiteral("メモリマッピング")));
@@ -431,14 +425,14 @@ void RewrapDialogTest::rewrapWritesTheRangeAndTheLog() {
   QCOMPARE(f.messages.shown[2].text, QStringLiteral("詳細ログを作成しますか？"));
   QCOMPARE(f.shell.saveTitles.size(), 2);
   // "リラップ処理ログ": katakana as CP932 writes them, then the kanji.
-  const QByteArray sjis = ReadFile(sjisLogPath);
+  const QByteArray sjis = UiFixture::readFile(sjisLogPath);
   QVERIFY2(sjis.startsWith(QByteArray("\x83\x8A\x83\x89\x83\x62\x83\x76")), sjis.left(16).toHex().constData());
   QVERIFY(!sjis.contains(QByteArray("\xE3\x83")));  // no UTF-8 katakana
   for (int64_t frame = 10; frame <= 19; ++frame) {
     const auto& e = layout.Sound(frame, 3);
     expected.replace(static_cast<qsizetype>(e.valueOffset), e.valueSize, QByteArray(e.valueSize, '\0'));
   }
-  QVERIFY(ReadFile(clip) == expected);
+  QVERIFY(UiFixture::readFile(clip) == expected);
   QCOMPARE(w.statusParts()->partText(0), QStringLiteral("詳細ログの作成完了"));
 }
 
@@ -448,7 +442,7 @@ void RewrapDialogTest::cancelledRewrapStopsAndOffersNoLog() {
   engines.rewrapFile = WaitForCancel;
   UiFixture f;
   const QString clip = f.writeMxf(QStringLiteral("C.mxf"), Clip());
-  const QByteArray original = ReadFile(clip);
+  const QByteArray original = UiFixture::readFile(clip);
   MainWindow& w = f.open(&engines);
   f.loadByCommand(clip);
   w.RunCommand(cmd::kSetIn);
@@ -491,7 +485,7 @@ void RewrapDialogTest::cancelledRewrapStopsAndOffersNoLog() {
   QCOMPARE(stateAtOutcome, QStringLiteral("ラッピング処理を中断しました。"));
   QCOMPARE(w.statusParts()->partText(0), QStringLiteral("ラッピング処理を中断しました。"));
   QVERIFY(f.shell.saveTitles.isEmpty());
-  QCOMPARE(ReadFile(clip), original);
+  QCOMPARE(UiFixture::readFile(clip), original);
   QVERIFY(f.state().ctx.fileLoaded);
 }
 

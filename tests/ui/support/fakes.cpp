@@ -1,5 +1,7 @@
 #include "tests/ui/support/fakes.h"
 
+#include "platform/file_system.h"
+
 MsgAnswer ScriptedMessageBoxes::Show(QWidget*, const MessageRequest& request) {
   ShownMessage m{request.text, request.caption, request.icon, request.buttons};
   shown.push_back(m);
@@ -55,6 +57,12 @@ QString FakeShell::ChooseFolder(QWidget*, const QString&, const QString& start) 
 bool FakeShell::OpenFolder(const QString& folder) {
   openedFolders << folder;
   return folderOpens;
+}
+
+bool FakeShell::FreeDiskSpace(const std::u16string& folder, uint64_t* bytes) {
+  if (freeBytes < 0) return plat::FreeDiskSpace(folder, bytes);
+  *bytes = static_cast<uint64_t>(freeBytes);
+  return true;
 }
 
 int FakeShell::ChooseItem(QWidget*, const QString& title, const QStringList& items) {

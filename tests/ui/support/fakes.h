@@ -42,6 +42,7 @@ class FakeShell : public ShellServices {
   QString SaveTextFile(QWidget* owner, const QString& title) override;
   QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) override;
   bool OpenFolder(const QString& folder) override;
+  bool FreeDiskSpace(const std::u16string& folder, uint64_t* bytes) override;
   int ChooseItem(QWidget* owner, const QString& title, const QStringList& items) override;
 
   std::deque<QString> mxfChoices;     // empty string: the user cancels
@@ -52,6 +53,7 @@ class FakeShell : public ShellServices {
   QStringList saveTitles;
   QStringList openedFolders;
   bool folderOpens = true;  // false: no file manager answers
+  int64_t freeBytes = -1;   // the free space every volume reports; -1: the real one
   int openMxfCalls = 0;
   std::deque<int> itemChoices;  // -1 (or none left): the user chooses nothing
   QStringList itemTitles;       // the heading of each menu shown

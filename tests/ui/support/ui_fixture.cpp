@@ -4,15 +4,22 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
+#include <cmath>
+#include <numbers>
 
 #include "ui/app_main.h"
+#include "ui/command_ids.h"
 #include "ui/command_table.h"
 #include "ui/job_notifier.h"
 #include "ui/qt_text.h"
+#include "ui/range_block.h"
 
 UiFixture::UiFixture() = default;
 
@@ -47,17 +54,17 @@ void UiFixture::close() {
   window_.reset();
 }
 
-QString UiFixture::writeMxf(const QString& name, const mxfgen::Options& options) {
+QString UiFixture::writeMxf(const QString& name, const mxfgen::Options& options, mxfgen::Layout* layout) {
   const QString file = dir_.filePath(name);
   std::string error;
-  if (!mxfgen::WriteMxf(file.toStdString(), options, nullptr, &error)) {
+  if (!mxfgen::WriteMxf(file.toStdString(), options, layout, &error)) {
     qWarning("mxfgen: %s", error.c_str());
     return {};
   }
   return file;
 }
 
-QString UiFixture::writeWav(const QString& name, int channels, int bits, int sampleRate, int frames) {
+QString UiFixture::writeWav(const QString& name, int channels, int bits, int sampleRate, int frames, int toneHz) {
   const QString file = dir_.filePath(name);
   const int blockAlign = channels * bits / 8;
   const quint32 dataSize = static_cast<quint32>(frames * blockAlign);
@@ -81,10 +88,23 @@ QString UiFixture::writeWav(const QString& name, int channels, int bits, int sam
   u16(static_cast<quint16>(bits));
   bytes.append("data");
   u32(dataSize);
-  bytes.append(QByteArray(static_cast<int>(dataSize), '\0'));
+  const double amplitude = 0.1 * std::ldexp(1.0, bits - 1);  // -20 dBFS
+  for (int i = 0; i < frames; ++i) {
+    const double x = toneHz == 0 ? 0 : amplitude * std::sin(2 * std::numbers::pi * toneHz * i / sampleRate);
+    const auto sample = static_cast<quint32>(static_cast<qint32>(std::lround(x)));
+    for (int c = 0; c < channels; ++c) {
+      for (int b = 0; b < bits / 8; ++b) bytes.append(static_cast<char>((sample >> (8 * b)) & 0xFF));
+    }
+  }
   QFile out(file);
   if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) return {};
   return file;
+}
+
+QByteArray UiFixture::readFile(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  return f.readAll();
 }
 
 void UiFixture::loadByCommand(const QString& file) {
@@ -117,4 +137,22 @@ void UiFixture::settle(bool wakeList) { SettleBackgroundThreads(*window_, wakeLi
 bool UiFixture::commandEnabled(int id) {
   QAction* a = window_->commands().action(id);
   return a != nullptr && a->isEnabled();
+}
+
+void UiFixture::enterRange(const QString& inDigits, const QString& outDigits) {
+  window_->RunCommand(cmd::kSetIn);
+  for (QLineEdit* edit : {window_->rangeBlock()->inEdit(), window_->rangeBlock()->outEdit()}) {
+    QVERIFY(edit->isVisible());
+    edit->setText(edit == window_->rangeBlock()->inEdit() ? inDigits : outDigits);
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+  settle();
+}
+
+QAction* UiFixture::openUndoMenu() {
+  QAction* undo = window_->commands().action(cmd::kUndoRewrap);
+  for (QMenu* menu : window_->menuBar()->findChildren<QMenu*>()) {
+    if (menu->actions().contains(undo)) emit menu->aboutToShow();
+  }
+  return undo;
 }

@@ -24,12 +24,16 @@ class UiFixture {
   AppState& state() { return window_->state(); }
 
   // Writes an MXF file; returns its path ("" with a test failure when
-  // mxfgen refuses the options).
-  QString writeMxf(const QString& name, const mxfgen::Options& options = mxfgen::Options());
-  // Writes a plain PCM WAV file (48 kHz unless told otherwise).
+  // mxfgen refuses the options). layout: where mxfgen put every element.
+  QString writeMxf(const QString& name, const mxfgen::Options& options = mxfgen::Options(),
+                   mxfgen::Layout* layout = nullptr);
+  // Writes a plain PCM WAV file (48 kHz unless told otherwise): silence, or
+  // with toneHz a sine of that frequency at -20 dBFS in every channel.
   QString writeWav(const QString& name, int channels = 1, int bits = 16, int sampleRate = 48000,
-                   int frames = 4800);
+                   int frames = 4800, int toneHz = 0);
   QString path(const QString& name) const { return dir_.filePath(name); }
+  // The whole file (empty when it cannot be read).
+  static QByteArray readFile(const QString& path);
   std::u16string placementRoot() const;
 
   // Loads through the load command with the open dialog answering `path`.
@@ -42,6 +46,12 @@ class UiFixture {
   void settle(bool wakeList = true);
 
   bool commandEnabled(int id);
+  // Types IN and OUT (digits, as keyed) into the range entry, which opens
+  // OUT after IN.
+  void enterRange(const QString& inDigits, const QString& outDigits);
+  // Opens the 操作 menu as a click does (its undo item is read then) and
+  // returns the undo item.
+  QAction* openUndoMenu();
 
   ScriptedMessageBoxes messages;
   FakeShell shell;
