@@ -7,7 +7,7 @@
 // remux of the file with the replaced audio (-c copy).
 //
 //   bench_rewrap [--dir PATH] [--only 5m|10m|1h] [--tracks N] [--runs R] [--engine mapping|file]
-//                [--no-ffmpeg] [--no-flush-runs] [--undo]
+//                [--no-ffmpeg] [--no-flush-runs] [--undo] [--loudness]
 //
 // The engine runs are made without the undo journal and read-back; --undo
 // adds flushed runs with the journal alone, the journal and read-back, and
@@ -15,6 +15,8 @@
 // takes), times the undo of the journaled runs, and ends each file with
 // every figure as a multiple of the durable floor (the same audio bytes
 // written into an existing file and fsynced), measured in the same run.
+// --loudness adds runs that measure the loudness of every track as it is
+// written (a build with libebur128).
 //
 // The picture elements are 200000 bytes each (about 50 Mbit/s), written as
 // holes (a sparse file), except the first frame's, which holds one real
@@ -50,6 +52,13 @@
 #include "rewrap/undo_restore.h"
 #include "rewrap/undo_settings.h"
 #include "tools/mxfgen/mxfgen.h"
+#if VELMORA_HAVE_LOUDNESS
+#include "loudness/rewrap_levels.h"
+#endif
+
+#ifndef VELMORA_HAVE_LOUDNESS
+#define VELMORA_HAVE_LOUDNESS 0
+#endif
 
 namespace {
 
@@ -66,11 +75,12 @@ struct Settings {
   bool noFlushRuns = true;
   bool engines[2] = {true, true};  // mapping, file I/O
   bool undo = false;               // also runs with the undo journal and read-back
+  bool loudness = false;           // also runs measuring the loudness while writing
 };
 
 // The undo journal and read-back of a run.
-enum UndoMode { kNoUndo, kJournalOnly, kJournalAndReadBack, kReadBackOnly, kUndoModes };
-const char* const kUndoModeNames[] = {"", " + journal", " + journal + read-back", " + read-back"};
+enum UndoMode { kNoUndo, kJournalOnly, kJournalAndReadBack, kReadBackOnly, kUndoModes, kLoudness = kUndoModes };
+const char* const kUndoModeNames[] = {"", " + journal", " + journal + read-back", " + read-back", " + loudness"};
 bool Journaled(int mode) { return mode == kJournalOnly || mode == kJournalAndReadBack; }
 bool ReadBack(int mode) { return mode == kJournalAndReadBack || mode == kReadBackOnly; }
 
@@ -218,6 +228,10 @@ RunResult RunInChild(const std::string& mxf, const std::string& wav, int tracks,
       UNDO_REPORT report;
       options.undo = &undo;
       options.undoReport = &report;
+#if VELMORA_HAVE_LOUDNESS
+      RewrapLevelsTap levels;
+      if (undoMode == kLoudness) options.tap = &levels;
+#endif
       const double cpu0 = CpuSeconds();
       const auto t0 = Clock::now();
       const std::u16string path = plat::Utf8ToUtf16(mxf);
@@ -363,10 +377,12 @@ int main(int argc, char** argv) {
       set.noFlushRuns = false;
     } else if (a == "--undo") {
       set.undo = true;
+    } else if (a == "--loudness" && VELMORA_HAVE_LOUDNESS) {
+      set.loudness = true;
     } else {
       std::fprintf(stderr,
                    "usage: bench_rewrap [--dir PATH] [--only 5m|10m|1h] [--tracks N] [--runs R] [--engine mapping|file] "
-                   "[--no-ffmpeg] [--no-flush-runs] [--undo]\n");
+                   "[--no-ffmpeg] [--no-flush-runs] [--undo] [--loudness]\n");
       return 2;
     }
   }
@@ -437,7 +453,10 @@ int main(int argc, char** argv) {
       for (int engine = 0; engine < 2; ++engine) {
         if (!set.engines[engine]) continue;
         for (int flush = set.noFlushRuns ? 0 : 1; flush < 2; ++flush) {
-          for (int mode = kNoUndo; mode < (flush == 1 && set.undo ? kUndoModes : kNoUndo + 1); ++mode) {
+          std::vector<int> modes = {kNoUndo};
+          for (int mode = kNoUndo + 1; flush == 1 && set.undo && mode < kUndoModes; ++mode) modes.push_back(mode);
+          if (set.loudness) modes.push_back(kLoudness);
+          for (int mode : modes) {
             for (int run = 0; run < set.runs; ++run) {
               Sync();
               const RunResult r = RunInChild(mxf, wav, tracks, engine == 0, flush == 1, static_cast<UndoMode>(mode));
@@ -454,7 +473,7 @@ int main(int argc, char** argv) {
                           name.c_str(), r.seconds, mb / r.seconds, static_cast<double>(frames) / r.seconds,
                           r.cpuSeconds, static_cast<double>(r.peakKb) / 1024,
                           static_cast<double>(r.peakKb - r.baselineKb) / 1024, r.seconds / floor);
-              if (mode != kNoUndo) {
+              if (Journaled(mode) || ReadBack(mode)) {
                 std::printf("  journal %.0f MB  verified %.0f MB", static_cast<double>(r.journalBytes) / 1e6,
                             static_cast<double>(r.bytesVerified) / 1e6);
               }
@@ -469,7 +488,7 @@ int main(int argc, char** argv) {
                               mb / r.undoSeconds, r.undoSeconds / floorFlush);
                 }
               }
-              if (flush == 1 && (ratio[engine][mode] < 0 || r.seconds / floorFlush < ratio[engine][mode])) {
+              if (flush == 1 && mode < kUndoModes && (ratio[engine][mode] < 0 || r.seconds / floorFlush < ratio[engine][mode])) {
                 ratio[engine][mode] = r.seconds / floorFlush;
               }
               if (Journaled(mode) && r.undoSeconds > 0 &&

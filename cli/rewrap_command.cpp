@@ -30,6 +30,9 @@
 #include "rewrap/track_assign.h"
 #include "rewrap/undo_settings.h"
 #include "rewrap/undo_texts.h"
+#if VELMORA_HAVE_LOUDNESS
+#include "loudness/rewrap_levels.h"
+#endif
 
 namespace cli {
 
@@ -45,10 +48,29 @@ struct RewrapOptions {
   std::string logEncoding;
   bool yes = false;
   bool json = false;
+  bool measure = false;  // --loudness: of what is written (where the build has a meter)
   UNDO_SETTINGS undo;
 };
 
 int UsageError(const std::string& what) { return cli::UsageError("rewrap", what); }
+
+// "loudness": one object per programme measured while writing, or null
+// when nothing was measured (no --loudness, a build without a meter, a job
+// that did not complete).
+void WriteLevelsJson(JsonWriter& j, const SOUND_LEVELS& levels) {
+  if (!levels.measured) {
+    j.Null("loudness");
+    return;
+  }
+  j.BeginArray("loudness");
+  for (const SOUND_LEVEL& level : levels.rows) {
+    j.BeginObject().BeginArray("tracks").Number({}, level.slot + 1);
+    if (level.secondSlot >= 0) j.Number({}, level.secondSlot + 1);
+    j.EndArray().Bool("stereo", level.secondSlot >= 0).Real("integrated", level.integrated);
+    j.Real("true_peak", level.truePeak).EndObject();
+  }
+  j.EndArray();
+}
 
 int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
   for (size_t i = 0; i < args.size(); ++i) {
@@ -67,6 +89,8 @@ int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
       opt->yes = true;
     } else if (a == "--json") {
       opt->json = true;
+    } else if (a == "--loudness") {
+      opt->measure = true;
     } else if (a == "--in" || a == "--out" || a == "--track" || a == "--silence" || a == "--io" ||
                a == "--buffer" || a == "--log" || a == "--log-encoding") {
       if (!value(&v)) return UsageError(a + " needs a value");
@@ -289,10 +313,16 @@ int RunRewrap(const std::vector<std::string>& args) {
                        FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapOut[0])) + u"  " +
                        FormatReachedTimecode(state.timecode, reached));
   };
+#if VELMORA_HAVE_LOUDNESS
+  // The samples pass through memory as they are written: measured there.
+  RewrapLevelsTap levelsTap;
+  if (opt.measure) InstalledSoundTap() = &levelsTap;
+#endif
   JobHooks hooks;
   hooks.cancel = [&plan] { plan->cancelRequest = 1; };
   if (showProgress) hooks.poll = [&] { report(plan->currentFrame); };
   const JobOutcome outcome = RunJob(ctx, hooks);
+  InstalledSoundTap() = nullptr;
   if (showProgress && outcome.final && outcome.final->message == WM_JOB_DONE) report(plan->frameCount);
   EndProgress();
   if (!outcome.final || outcome.final->message != WM_JOB_DONE) {
@@ -307,6 +337,7 @@ int RunRewrap(const std::vector<std::string>& args) {
     BeginJsonEnvelope(j, "rewrap");
     j.String("file", opt.path);
     WriteUndoJsonFields(j, undo, opt.undo);
+    WriteLevelsJson(j, LastSoundLevels());
     JsonResult result;
     result.code = m.message == WM_JOB_DONE ? 0 : m.code;
     result.exitStatus = m.message == WM_JOB_DONE ? kExitOk : m.code == kResultCancelled ? kExitCancelled : kExitRefused;
@@ -329,6 +360,7 @@ int RunRewrap(const std::vector<std::string>& args) {
     PrintInfo(m.text);
     PrintOut(opt.path);
     PrintInfo(ComposeUndoSummary(undo, opt.undo));
+    for (const SOUND_LEVEL& level : LastSoundLevels().rows) PrintInfo(ComposeLevelLine(level, CurrentTextLanguage()));
   }
   if (!opt.logPath.empty()) {
     plat::SysError err = 0;

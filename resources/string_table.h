@@ -31,6 +31,11 @@ inline constexpr int kStrPanelChannelsFrom = 436;    // last channel, first trac
 inline constexpr int kStrPanelOneChannel = 437;      // channel, track
 inline constexpr int kStrPanelChannelsTitle = 438;   // file name, channels
 
+// The loudness measured during a rewrap (detail log, command line).
+inline constexpr int kStrLevelsTrack = 470;  // track, integrated, true peak
+inline constexpr int kStrLevelsPair = 471;   // first track, second track, integrated, true peak
+inline constexpr int kStrLevelsLogHeading = 472;
+
 // Range entry refusals (IN / OUT), track assignment refusals, the
 // incomplete export files and the rewrap log's outcome.
 inline constexpr int kStrRangeInvalid = 440;

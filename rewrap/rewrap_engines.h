@@ -18,6 +18,9 @@
 // every written value is read back after the flush (base + 18 on a
 // mismatch, with the frame and track in the undo report).
 //
+// A sound-write tap (engine/sound_write_tap.h) sees every value as it is
+// written; LastSoundLevels() is cleared when a job starts.
+//
 // The MXF file is opened with an exclusive advisory lock: a second job of
 // ours on the same file is refused with the engine's open failure.
 #pragma once
@@ -25,6 +28,7 @@
 #include <string>
 
 #include "engine/mxf_records.h"
+#include "engine/sound_write_tap.h"
 #include "engine/track_plan.h"
 #include "rewrap/undo_settings.h"
 
@@ -76,6 +80,9 @@ struct REWRAP_OPTIONS {
   // null: the program's settings and report.
   const UNDO_SETTINGS* undo = nullptr;
   UNDO_REPORT* undoReport = nullptr;
+  // Sees every value as written (the loudness measured during the rewrap);
+  // null: the installed one (InstalledSoundTap), if any.
+  SoundWriteTap* tap = nullptr;
 };
 
 // Rewrap through positioned file I/O. The WAV files are read in blocks of

@@ -68,6 +68,7 @@ namespace {
 int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INFO* base,
            const REWRAP_OPTIONS& options) {
   REWRAP_RANGE range;
+  JobTap tap(options.tap != nullptr ? options.tap : InstalledSoundTap());
   if (int r = CheckRewrapJob(mxfPath, plan, base, &range); r != 0) return kStep + r;
   const MXF_TIMECODE_INFO& tc = *base->timecode;
   const MXF_AUDIO_INFO& audio = *base->audio;
@@ -161,6 +162,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
     return kStep + r;
   }
 
+  tap.Begin(*plan, audio, targets.data(), targetCount, range.maxSamples);
   plan->currentFrame = 0;
   plan->jobPhase = JOB_PHASE_WRITE;
 
@@ -217,6 +219,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
         const uint64_t avail = s != nullptr && s->valid > s->position ? s->valid - s->position : 0;
         FillTargetValue(out, valueBytes, t, avail ? s->region + s->position : nullptr, avail, e.audioSamples);
         undo.Wrote(frame, i, out, valueBytes);
+        tap.Wrote(i, out, e.audioSamples);
       };
       if (const FRAME_PACKING* pack = check.Packing(frame, e.audioSamples); pack != nullptr) {
         // One write per run of values, with the bytes between them as the
@@ -264,6 +267,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   if (!sizeUnchanged()) return fail(REWRAP_WRITE_FAILED);
   if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
   if (int r = undo.Finish(mxf, range.frameCount); r != 0) return kStep + r;
+  tap.Completed();
   return 0;
 }
 

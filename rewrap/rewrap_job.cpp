@@ -131,3 +131,23 @@ void FillTargetValue(uint8_t* out, uint64_t valueBytes, const REWRAP_TARGET& t, 
   }
   ConvertSamples(out, available ? source : nullptr, available, samples, t.layout);
 }
+
+void JobTap::Begin(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audio, const REWRAP_TARGET* targets,
+                   int count, uint32_t maxSamples) {
+  if (tap_ == nullptr) return;
+  std::array<SOUND_TAP_TARGET, kTrackSlots> out;
+  for (int i = 0; i < count; ++i) out[static_cast<size_t>(i)] = SOUND_TAP_TARGET{targets[i].slot, -1};
+  for (int i = 0; i + 1 < count; ++i) {
+    const REWRAP_TARGET& l = targets[i];
+    const REWRAP_TARGET& r = targets[i + 1];
+    const WAV_LIBRARY_ENTRY* e = l.source >= 0 ? plan.wavEntry[l.source] : nullptr;
+    if (e == nullptr || e->format.channels != 2 || r.source != l.source || r.slot != l.slot + 1 ||
+        l.layout.srcChannel != 0 || r.layout.srcChannel != 1) {
+      continue;
+    }
+    out[static_cast<size_t>(i)].partner = i + 1;
+    out[static_cast<size_t>(i + 1)].partner = i;
+    ++i;
+  }
+  tap_->Begin(out.data(), count, audio.blockAlign, maxSamples);
+}

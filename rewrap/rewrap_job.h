@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/mxf_records.h"
+#include "engine/sound_write_tap.h"
 #include "engine/track_plan.h"
 #include "platform/file.h"
 #include "rewrap/sample_convert.h"
@@ -101,4 +102,25 @@ class WavFiles {
  private:
   AUDIOTRACK_IO_INFO& plan_;
   std::array<plat::File, kTrackSlots> files_;
+};
+
+// The job's side of a sound-write tap: clears the last levels when the job
+// starts, and tells the tap (when there is one) the targets, each value
+// written and the completion. A stereo file's two targets in a row (its
+// channels 0 and 1 on a pair's slots) are one stereo programme; every other
+// target, silence included, is measured alone.
+class JobTap {
+ public:
+  explicit JobTap(SoundWriteTap* tap) : tap_(tap) { LastSoundLevels() = SOUND_LEVELS{}; }
+  void Begin(const AUDIOTRACK_IO_INFO& plan, const MXF_AUDIO_INFO& audio, const REWRAP_TARGET* targets, int count,
+             uint32_t maxSamples);
+  void Wrote(int target, const uint8_t* value, uint32_t samples) {
+    if (tap_ != nullptr) tap_->Wrote(target, value, samples);
+  }
+  void Completed() {
+    if (tap_ != nullptr) tap_->Completed();
+  }
+
+ private:
+  SoundWriteTap* tap_;
 };

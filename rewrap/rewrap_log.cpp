@@ -1,6 +1,7 @@
 #include "rewrap/rewrap_log.h"
 
 #include "bwf/wav_library.h"
+#include "engine/sound_write_tap.h"
 #include "engine/text_format.h"
 #include "engine/track_plan.h"
 #include "platform/file.h"
@@ -61,6 +62,25 @@ std::u16string TrackPiece(const MXF_TIMECODE_INFO& tc, const std::vector<INDEX_E
 
 }  // namespace
 
+std::u16string ComposeLevelLine(const SOUND_LEVEL& level, TextLanguage language) {
+  if (level.secondSlot >= 0) {
+    return FormatText(LoadString(kStrLevelsPair, language),
+                      {static_cast<int64_t>(level.slot + 1), static_cast<int64_t>(level.secondSlot + 1),
+                       std::u16string_view(level.integratedText), std::u16string_view(level.truePeakText)});
+  }
+  return FormatText(LoadString(kStrLevelsTrack, language),
+                    {static_cast<int64_t>(level.slot + 1), std::u16string_view(level.integratedText),
+                     std::u16string_view(level.truePeakText)});
+}
+
+std::u16string ComposeLevelsLogPiece(const SOUND_LEVELS& levels) {
+  // Only a build with a loudness meter measures; the others leave the piece out.
+  if (!levels.measured) return {};
+  std::u16string text = LoadString(kStrLevelsLogHeading, TextLanguage::Japanese) + u"\r\n";
+  for (const SOUND_LEVEL& level : levels.rows) text += ComposeLevelLine(level, TextLanguage::Japanese) + u"\r\n";
+  return text + u"\r\n";
+}
+
 std::u16string ComposeRewrapLog(std::u16string_view mxfPath, int ioMethod, const MXF_BASE_INFO& base,
                                 const std::vector<INDEX_ENTRY_ARRAY>& entries, const AUDIOTRACK_IO_INFO& plan,
                                 const plat::LocalTime& now) {
@@ -81,6 +101,7 @@ std::u16string ComposeRewrapLog(std::u16string_view mxfPath, int ioMethod, const
          Tc(tc, static_cast<int32_t>(plan.wrapOut[0])) + u"\r\nDUR " + Tc(tc, dur) + u"\r\n\r\n";
   log += FormatText(u"< %dトラックへの割当て詳細 >\r\n", {static_cast<int64_t>(trackCount)});
   for (int slot = 0; slot < trackCount && slot < kTrackSlots; ++slot) log += TrackPiece(tc, entries, plan, slot);
+  log += ComposeLevelsLogPiece(LastSoundLevels());
   log += ComposeUndoLogPiece(LastUndoReport(), UndoSettings());
   log += u"\r\n完了\r\n";
   return log;

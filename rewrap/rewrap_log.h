@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "engine/mxf_records.h"
+#include "engine/sound_write_tap.h"
+#include "resources/string_table.h"
 #include "platform/sys_error.h"
 #include "platform/time.h"
 
@@ -34,6 +36,12 @@ bool WriteRewrapLog(const std::u16string& logPath, std::u16string_view mxfPath, 
 bool WriteRewrapLog(plat::File& file, std::u16string_view mxfPath, int ioMethod, const MXF_BASE_INFO& base,
                     const std::vector<INDEX_ENTRY_ARRAY>& entries, const AUDIOTRACK_IO_INFO& plan,
                     const char* encoding, const plat::LocalTime& now, plat::SysError* err);
+
+// One measured programme's line ("トラック3: 統合ラウドネス -23.0 LKFS ...").
+std::u16string ComposeLevelLine(const SOUND_LEVEL& level, TextLanguage language);
+// The log's loudness piece: a heading and one line per programme of a
+// completed, measured rewrap; empty when nothing was measured.
+std::u16string ComposeLevelsLogPiece(const SOUND_LEVELS& levels);
 
 // Messages around the log.
 inline constexpr const char16_t* kRewrapLogSaveTitle = u"ラッピング詳細ログの保存";

@@ -142,6 +142,7 @@ namespace {
 int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INFO* base,
            const REWRAP_OPTIONS& options) {
   REWRAP_RANGE range;
+  JobTap tap(options.tap != nullptr ? options.tap : InstalledSoundTap());
   if (int r = CheckRewrapJob(mxfPath, plan, base, &range); r != 0) return kStep + r;
   const MXF_AUDIO_INFO& audio = *base->audio;
   const std::vector<INDEX_ENTRY_ARRAY>& entries = *base->indexEntries;
@@ -215,6 +216,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
     return kStep + r;
   }
 
+  tap.Begin(*plan, audio, targets.data(), targetCount, range.maxSamples);
   plan->currentFrame = 0;
   plan->jobPhase = JOB_PHASE_WRITE;
 
@@ -284,6 +286,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
           FillTargetValue(value, SoundValueBytes(e, audio.blockAlign), t, avail ? s->data + s->position : nullptr,
                           avail, e.audioSamples);
           undo.Wrote(f, i, value, SoundValueBytes(e, audio.blockAlign));
+          tap.Wrote(i, value, e.audioSamples);
         }
       });
       if (!written) {
@@ -310,6 +313,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   if (!mxf.Size(&sizeAtEnd) || sizeAtEnd != fileSize) return finish(kStep + REWRAP_WRITE_FAILED);
   if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
   if (int r = undo.Finish(mxf, range.frameCount); r != 0) return kStep + r;
+  tap.Completed();
   // The time of completion, in whole seconds, as both access and write time.
   const int64_t second = 1000000000LL;
   const plat::FileTime now{plat::Now().unixNanos / second * second};

@@ -66,7 +66,7 @@ TEST_F(RewrapCli, WritesTheWavAndSilenceIntoTheRangeOnly) {
   WriteWav(dir.path / "a.wav", 1, 24, 1920 * 3, 0x100000);
   const std::string before = ReadAll(mxf);
   const CliResult r = RunCli(Args("--in 01:00:00:10 --out 01:00:00:12 --track 2=" + (dir.path / "a.wav").string() +
-                                  " --silence 4 --io file --yes --log " + (dir.path / "log.txt").string()),
+                                  " --silence 4 --io file --yes --loudness --log " + (dir.path / "log.txt").string()),
                              dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("ラッピングが完了しました。"), std::string::npos) << r.err;
@@ -91,6 +91,11 @@ TEST_F(RewrapCli, WritesTheWavAndSilenceIntoTheRangeOnly) {
   EXPECT_NE(log.find("NULLデータ(無音)を書込みました。"), std::string::npos);
   EXPECT_NE(log.find("IN  01:00:00:10\r\nOUT 01:00:00:12\r\nDUR 00:00:00:03"), std::string::npos) << log;
   EXPECT_NE(log.find("読み返し確認 = 34560 bytes 一致"), std::string::npos) << log;  // 3 frames, 2 tracks
+#ifndef VELMORA_NO_LOUDNESS
+  // Measured as written: the silent track has no level.
+  EXPECT_NE(log.find("< 書込んだ音声のラウドネス (ITU-R BS.1770-4) >\r\nトラック2: 統合ラウドネス "), std::string::npos) << log;
+  EXPECT_NE(log.find("トラック4: 統合ラウドネス -inf LKFS  トゥルーピーク -inf dBTP\r\n"), std::string::npos) << log;
+#endif
 
   // The rewrap is undone byte for byte.
   const CliResult u = RunCli("undo " + mxf.string() + " --json", dir.path);
@@ -104,15 +109,20 @@ TEST_F(RewrapCli, WritesTheWavAndSilenceIntoTheRangeOnly) {
 TEST_F(RewrapCli, JournalReportAndInterruptedRewrap) {
   const std::string before = ReadAll(mxf);
   const std::string journal = mxf.string() + ".velmora-undo";
-  CliResult r = RunCli(Args("--in 01:00:00:01 --out 01:00:00:02 --silence 1 --yes --json --no-journal"), dir.path);
+  CliResult r = RunCli(Args("--in 01:00:00:01 --out 01:00:00:02 --silence 1 --yes --json --no-journal --loudness"), dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("\"journal\":null"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"bytes_verified\":11520"), std::string::npos) << r.out;
+#ifndef VELMORA_NO_LOUDNESS
+  EXPECT_NE(r.out.find("\"loudness\":[{\"tracks\":[1],\"stereo\":false,\"integrated\":null,\"true_peak\":null}]"),
+            std::string::npos) << r.out;
+#endif
   EXPECT_FALSE(std::filesystem::exists(journal));
   const std::string silenced = ReadAll(mxf);
 
   r = RunCli(Args("--in 01:00:00:03 --out 01:00:00:04 --silence 2 --yes --json --no-read-back"), dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"loudness\":null"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"read_back\":false"), std::string::npos) << r.out;
   ASSERT_TRUE(std::filesystem::exists(journal));
   {

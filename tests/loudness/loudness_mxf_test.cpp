@@ -4,11 +4,14 @@
 // whose elements are not where the index says gives no figure at all.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "loudness/mxf_loudness.h"
+#include "loudness/rewrap_levels.h"
 #include "loudness/wav_loudness.h"
 #include "tests/export/export_fixture.h"
+#include "tests/rewrap/rewrap_fixture.h"
 
 namespace {
 
@@ -117,6 +120,65 @@ TEST_F(MxfLoudness, CancelStopsWithoutFigures) {
   std::vector<LOUDNESS_RESULT> results;
   EXPECT_EQ(Measure({{0, 1}}, &results, &progress), LOUDNESS_CANCELLED);
   EXPECT_TRUE(results.empty());
+}
+
+// Measured while writing, by both engines: the figures of the rewritten
+// file's tracks as a measurement of the file afterwards finds them (mono,
+// a stereo pair, silence, one channel of a multichannel file, 16 bits
+// widened); a job that does not complete leaves no figure.
+TEST(RewrapLevels, FiguresOfTheBytesWrittenByBothEngines) {
+  using rewrap_test::Engine;
+  for (Engine engine : {Engine::Mapping, Engine::File}) {
+    SCOPED_TRACE(rewrap_test::EngineName(engine));
+    rewrap_test::RewrapCase c;
+    ASSERT_TRUE(c.Make(rewrap_test::SmallClip(120)));
+    WAV_LIBRARY_ENTRY* mono = c.AddNoiseWav("mono.wav", 1, 24, 200000, 51);
+    WAV_LIBRARY_ENTRY* stereo = c.AddNoiseWav("stereo.wav", 2, 16, 200000, 52);
+    WAV_LIBRARY_ENTRY* poly = c.AddNoiseWav("poly.wav", 4, 24, 200000, 53);
+    ASSERT_TRUE(mono && stereo && poly);
+    c.Assign(0, mono);
+    c.Assign(2, stereo);               // tracks 3 and 4, one programme
+    c.plan.trackSwitch[5] = TRACK_ON;  // silence
+    c.AssignChannel(6, poly, 2);
+    c.SetRange(10, 109);
+    RewrapLevelsTap tap;
+    REWRAP_OPTIONS options;
+    options.tap = &tap;
+    const std::u16string path = plat::Utf8ToUtf16(c.path);
+    const int rc = engine == Engine::Mapping ? RewrapByMapping(path, &c.plan, &c.state.base, options)
+                                             : RewrapByFile(path, &c.plan, &c.state.base, options);
+    ASSERT_EQ(rc, 0);
+    ASSERT_TRUE(c.FileIs(c.Expected()));
+    const SOUND_LEVELS levels = LastSoundLevels();
+    ASSERT_TRUE(levels.measured);
+
+    const std::vector<LOUDNESS_PROGRAMME> programmes = {{0, -1}, {2, 3}, {5, -1}, {6, -1}};
+    size_t first = 0;
+    uint32_t count = 0;
+    ASSERT_EQ(LoudnessRangeFrames(c.state.base, c.plan.wrapIn, c.plan.wrapOut, &first, &count), LOUDNESS_OK);
+    std::vector<LOUDNESS_RESULT> file;
+    ASSERT_EQ(MeasureMxfLoudness(path, c.state.base, first, count, programmes, nullptr, &file), LOUDNESS_OK);
+    ASSERT_EQ(levels.rows.size(), programmes.size());
+    for (size_t i = 0; i < programmes.size(); ++i) {
+      SCOPED_TRACE("programme " + std::to_string(i));
+      EXPECT_EQ(levels.rows[i].slot, programmes[i].left);
+      EXPECT_EQ(levels.rows[i].secondSlot, programmes[i].right);
+      EXPECT_DOUBLE_EQ(levels.rows[i].integrated, file[i].integrated);
+      EXPECT_DOUBLE_EQ(levels.rows[i].truePeak, file[i].truePeak);
+    }
+    EXPECT_EQ(levels.rows[2].integratedText, u"-inf");
+    EXPECT_TRUE(std::isfinite(levels.rows[1].integrated));
+
+    // Refused before the first write (the OUT point past the file): the
+    // figures of the job before are gone, none are given.
+    c.Restore();
+    c.SetRange(10, 500);
+    EXPECT_NE(engine == Engine::Mapping ? RewrapByMapping(path, &c.plan, &c.state.base, options)
+                                        : RewrapByFile(path, &c.plan, &c.state.base, options),
+              0);
+    EXPECT_FALSE(LastSoundLevels().measured);
+    EXPECT_TRUE(LastSoundLevels().rows.empty());
+  }
 }
 
 }  // namespace
