@@ -1,35 +1,97 @@
 #include "loudness/rewrap_levels.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
-#include <new>
+#include <mutex>
+#include <string>
+#include <thread>
 
+#include "loudness/loudness_meter.h"
 #include "loudness/loudness_target.h"
 
-// One measured programme. A pair's first value of a frame waits in `held`
-// until the other half of the frame arrives (the engines may write either
-// first).
+namespace {
+
+constexpr size_t kBatchSamples = 48000;  // one second of audio per hand-over
+
+}  // namespace
+
+// One measured programme and its thread. The engine thread fills
+// batch[filling]; a full batch is handed over (handedSamples > 0) and
+// measured on the programme's thread, which sets handedSamples back to 0.
 struct RewrapLevelsTap::Programme {
-  explicit Programme(int channels) : meter(channels) {}
-  LoudnessMeter meter;
+  explicit Programme(int channelCount) : meter(channelCount), channels(channelCount) {}
+  LoudnessMeter meter;  // used by the programme's thread only, until it is joined
+  int channels = 1;
   int slot = 0;
   int secondSlot = -1;
-  int firstTarget = 0;          // the left half's target index
-  std::vector<uint8_t> held;    // one value of the half that came first
-  int heldTarget = -1;          // which half is held; -1: none
-  uint32_t heldSamples = 0;
-  bool failed = false;          // the meter could not be set up or fed
+  int firstTarget = 0;  // the left (or only) channel's target index
+  std::vector<uint8_t> batch[2][2];  // [batch][channel]
+  size_t filled[2] = {};             // samples of each channel in batch[filling]
+  int filling = 0;
+  std::atomic<int> handedBatch{0};
+  std::atomic<size_t> handedSamples{0};
+  std::atomic<bool> stop{false};
+  std::atomic<bool> failed{false};
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::thread thread;
+
+  void Run(int bytesPerSample) {
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+      changed.wait(lock, [&] { return handedSamples.load() != 0 || stop.load(); });
+      const size_t n = handedSamples.load();
+      if (n == 0) return;  // stopped with nothing left to measure
+      lock.unlock();
+      const int b = handedBatch.load();
+      const uint8_t* channel[2] = {batch[b][0].data(), batch[b][channels > 1 ? 1 : 0].data()};
+      if (!meter.Add(channel, n, bytesPerSample, static_cast<size_t>(bytesPerSample))) failed = true;
+      lock.lock();
+      handedSamples = 0;
+      changed.notify_all();
+    }
+  }
+
+  // Hands batch[filling] over once the thread is done with the one before.
+  void HandOver() {
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [&] { return handedSamples.load() == 0; });
+    handedBatch = filling;
+    handedSamples = filled[0];
+    changed.notify_all();
+    lock.unlock();
+    filling ^= 1;
+    filled[0] = filled[1] = 0;
+  }
+
+  void Stop() {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      stop = true;
+    }
+    changed.notify_all();
+    if (thread.joinable()) thread.join();
+  }
 };
 
 RewrapLevelsTap::RewrapLevelsTap() = default;
-RewrapLevelsTap::~RewrapLevelsTap() = default;
+RewrapLevelsTap::~RewrapLevelsTap() { StopAll(); }
+
+void RewrapLevelsTap::StopAll() {
+  for (auto& p : programmes_) p->Stop();
+}
 
 void RewrapLevelsTap::Begin(const SOUND_TAP_TARGET* targets, int count, uint32_t bytesPerSample,
                             uint32_t maxSamples) {
+  StopAll();
   programmes_.clear();
   programmeOf_.assign(static_cast<size_t>(count > 0 ? count : 0), -1);
-  bytesPerSample_ = static_cast<int>(bytesPerSample);
-  // Everything is allocated here: the write loop that calls Wrote must not
-  // fail for want of memory.
+  bytesPerSample_ = bytesPerSample;
+  // Everything is set up here: the write loop that calls Wrote must not
+  // fail for want of memory or threads. A batch takes one frame beyond its
+  // second, so that a frame never has to be split.
+  const size_t batchBytes = (kBatchSamples + maxSamples) * bytesPerSample;
   try {
     for (int i = 0; i < count; ++i) {
       const SOUND_TAP_TARGET& t = targets[i];
@@ -40,12 +102,20 @@ void RewrapLevelsTap::Begin(const SOUND_TAP_TARGET* targets, int count, uint32_t
       p->secondSlot = pair ? targets[t.partner].slot : -1;
       p->firstTarget = i;
       p->failed = !p->meter.valid();
-      if (pair) p->held.resize(static_cast<size_t>(maxSamples) * bytesPerSample);
+      for (auto& b : p->batch) {
+        for (int c = 0; c < p->channels; ++c) b[c].resize(batchBytes);
+      }
       programmeOf_[static_cast<size_t>(i)] = static_cast<int>(programmes_.size());
       if (pair) programmeOf_[static_cast<size_t>(t.partner)] = static_cast<int>(programmes_.size());
       programmes_.push_back(std::move(p));
     }
-  } catch (const std::bad_alloc&) {
+    const int bps = static_cast<int>(bytesPerSample);
+    for (auto& p : programmes_) {
+      Programme* raw = p.get();
+      p->thread = std::thread([raw, bps] { raw->Run(bps); });
+    }
+  } catch (...) {
+    StopAll();
     programmes_.clear();
     programmeOf_.assign(programmeOf_.size(), -1);
   }
@@ -54,33 +124,18 @@ void RewrapLevelsTap::Begin(const SOUND_TAP_TARGET* targets, int count, uint32_t
 void RewrapLevelsTap::Wrote(int target, const uint8_t* value, uint32_t samples) {
   if (target < 0 || static_cast<size_t>(target) >= programmeOf_.size() || programmeOf_[target] < 0) return;
   Programme& p = *programmes_[static_cast<size_t>(programmeOf_[target])];
-  if (p.failed) return;
-  const size_t stride = static_cast<size_t>(bytesPerSample_);
-  if (p.secondSlot < 0) {
-    const uint8_t* channel[1] = {value};
-    p.failed = !p.meter.Add(channel, samples, bytesPerSample_, stride);
+  if (p.failed.load()) return;
+  const int c = target == p.firstTarget ? 0 : 1;
+  const size_t bytes = static_cast<size_t>(samples) * bytesPerSample_;
+  std::vector<uint8_t>& into = p.batch[p.filling][c];
+  if ((p.filled[c] * bytesPerSample_) + bytes > into.size()) {
+    p.failed = true;  // a frame larger than the job said
     return;
   }
-  if (p.heldTarget < 0) {
-    const size_t bytes = static_cast<size_t>(samples) * stride;
-    if (bytes > p.held.size()) {
-      p.failed = true;
-      return;
-    }
-    std::memcpy(p.held.data(), value, bytes);
-    p.heldTarget = target;
-    p.heldSamples = samples;
-    return;
-  }
-  // Both halves of one frame hold the same number of samples.
-  if (p.heldTarget == target || p.heldSamples != samples) {
-    p.failed = true;
-    return;
-  }
-  const bool heldIsLeft = p.heldTarget == p.firstTarget;
-  const uint8_t* channel[2] = {heldIsLeft ? p.held.data() : value, heldIsLeft ? value : p.held.data()};
-  p.failed = !p.meter.Add(channel, samples, bytesPerSample_, stride);
-  p.heldTarget = -1;
+  std::memcpy(into.data() + p.filled[c] * bytesPerSample_, value, bytes);
+  p.filled[c] += samples;
+  // Handed over between frames only: both halves of a pair even.
+  if (p.filled[0] >= kBatchSamples && (p.channels == 1 || p.filled[0] == p.filled[1])) p.HandOver();
 }
 
 void RewrapLevelsTap::Completed() {
@@ -93,13 +148,17 @@ void RewrapLevelsTap::Completed() {
 }
 
 void RewrapLevelsTap::Publish() {
-  SOUND_LEVELS levels;
-  for (const auto& p : programmes_) {
-    // A meter that failed, or a pair left with half a frame, gives no figure.
-    if (p->failed || p->heldTarget >= 0) return;
+  if (programmes_.empty() && !programmeOf_.empty()) return;  // never set up
+  bool whole = true;
+  for (auto& p : programmes_) {
+    // A pair left with half a frame gives no figure.
+    if (p->channels == 2 && p->filled[0] != p->filled[1]) whole = false;
+    if (whole && !p->failed.load() && p->filled[0] > 0) p->HandOver();
   }
-  if (programmes_.empty() && !programmeOf_.empty()) return;
-  for (const auto& p : programmes_) {
+  StopAll();
+  SOUND_LEVELS levels;
+  for (auto& p : programmes_) {
+    if (!whole || p->failed.load()) return;
     const LOUDNESS_RESULT r = p->meter.Result();
     auto text = [](const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); };
     levels.rows.push_back(SOUND_LEVEL{p->slot, p->secondSlot, r.integrated, r.truePeak, text(LoudnessText(r.integrated)),

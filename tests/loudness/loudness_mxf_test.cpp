@@ -178,6 +178,18 @@ TEST(RewrapLevels, FiguresOfTheBytesWrittenByBothEngines) {
               0);
     EXPECT_FALSE(LastSoundLevels().measured);
     EXPECT_TRUE(LastSoundLevels().rows.empty());
+
+    // Cancelled: no figure for a partial range, and the meters' threads end.
+    c.SetRange(10, 109);
+    ASSERT_EQ(engine == Engine::Mapping ? RewrapByMapping(path, &c.plan, &c.state.base, options)
+                                        : RewrapByFile(path, &c.plan, &c.state.base, options),
+              0);
+    ASSERT_TRUE(LastSoundLevels().measured);
+    c.plan.cancelRequest = 1;
+    EXPECT_EQ(engine == Engine::Mapping ? RewrapByMapping(path, &c.plan, &c.state.base, options)
+                                        : RewrapByFile(path, &c.plan, &c.state.base, options),
+              99);
+    EXPECT_FALSE(LastSoundLevels().measured);
   }
 }
 
