@@ -106,6 +106,9 @@ int UndoRecorder::WriteJournal(const plat::File& mxf, const UNDO_DESCRIPTION& d)
   uint64_t at = 0;
   auto flushOut = [&] {
     if (journal_.WriteAt(at, out.data(), out.size(), &err) != static_cast<int64_t>(out.size())) return false;
+    // The disk takes each block while the next is gathered: the Sync below
+    // then waits for the last block rather than for the whole journal.
+    journal_.StartWriteBack(at, out.size());
     at += out.size();
     out.clear();
     return true;
