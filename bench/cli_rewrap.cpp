@@ -7,7 +7,7 @@
 // within one run because the machine's load changes from run to run.
 //
 //   bench_cli_rewrap [--dir PATH] [--cli PATH] [--compare PATH] [--runs R] [--frames N] [--io mmap|file]
-//                    [--strace] [--keep]
+//                    [--no-journal] [--no-read-back] [--strace] [--keep]
 //
 // --compare times a second build of the tool (e.g. before a change) in the
 // same rounds; --strace runs the tool once more under `strace -c -f` and
@@ -151,6 +151,8 @@ bool ParseArgs(int argc, char** argv, Settings* set) {
       set->keep = true;
     } else if (a == "--io" && hasValue) {
       set->extra += std::string(" --io ") + argv[++i];
+    } else if (a == "--no-journal" || a == "--no-read-back") {
+      set->extra += " " + a;  // the undo journal and the read-back, off
     } else {
       return false;
     }
@@ -187,10 +189,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   const uint64_t samples = static_cast<uint64_t>(set.frames / 5 + 1) * 8008;
-  // The whole file: from 00:00:00;00 to the last frame's label, as digits.
-  std::string out = mxfgen::FormatLabel(mxfgen::FramesToLabel(set.frames - 1, 30, true), true);
-  out.erase(std::remove_if(out.begin(), out.end(), [](char c) { return c < '0' || c > '9'; }), out.end());
-  std::string args = Quote(mxf) + " --in 00000000 --out " + out + " --yes" + set.extra;
+  // The whole file: from 00:00:00;00 to the last frame's label (the tool
+  // takes whole labels only).
+  const std::string out = mxfgen::FormatLabel(mxfgen::FramesToLabel(set.frames - 1, 30, true), true);
+  std::string args = Quote(mxf) + " --in '00:00:00;00' --out " + Quote(out) + " --yes" + set.extra;
   std::vector<std::string> wavs;
   for (int t = 1; t <= kTracks; ++t) {
     wavs.push_back(set.dir + "/velmora-bench-cli-" + std::to_string(t) + ".wav");

@@ -2,7 +2,8 @@
 // minutes and 1 hour with 8 and 24 tracks of 24-bit audio, every track
 // rewritten over the whole file, with and without the final flush; beside
 // them, in the same run, the floor (the same number of audio bytes written
-// sequentially into an existing file on the same file system) and ffmpeg's
+// sequentially into an existing file on the same file system), the
+// in-place floor (the audio values written where they lie) and ffmpeg's
 // remux of the file with the replaced audio (-c copy).
 //
 //   bench_rewrap [--dir PATH] [--only 5m|10m|1h] [--tracks N] [--runs R] [--engine mapping|file]
@@ -291,6 +292,35 @@ double FloorSeconds(const std::string& path, uint64_t bytes, bool flush) {
   return s;
 }
 
+// The in-place floor: the audio values written where they lie in the MXF
+// file, one positioned write per frame over its sound elements (their keys
+// and lengths read first and kept), then fsync. An in-place rewrap can be
+// no faster than this; the sequential floor above is what a rewrap would
+// take if the audio lay in one piece.
+double InPlaceFloorSeconds(const std::string& mxf, const mxfgen::Layout& layout) {
+  const int fd = ::open(mxf.c_str(), O_RDWR);
+  if (fd < 0) return -1;
+  std::vector<uint8_t> span;
+  const auto t0 = Clock::now();
+  bool ok = true;
+  for (size_t f = 0; f < layout.frames.size() && ok; ++f) {
+    const auto& first = layout.Sound(static_cast<int64_t>(f), 0);
+    const auto& last = layout.Sound(static_cast<int64_t>(f), layout.tracks - 1);
+    const uint64_t lo = first.keyOffset;
+    span.resize(static_cast<size_t>(last.valueOffset + last.valueSize - lo));
+    ok = ::pread(fd, span.data(), span.size(), static_cast<off_t>(lo)) == static_cast<ssize_t>(span.size());
+    for (int t = 0; t < layout.tracks && ok; ++t) {
+      const auto& e = layout.Sound(static_cast<int64_t>(f), t);
+      std::memset(span.data() + (e.valueOffset - lo), 0x5A, e.valueSize);
+    }
+    ok = ok && ::pwrite(fd, span.data(), span.size(), static_cast<off_t>(lo)) == static_cast<ssize_t>(span.size());
+  }
+  ok = ok && ::fsync(fd) == 0;
+  const double s = SecondsSince(t0);
+  ::close(fd);
+  return ok ? s : -1;
+}
+
 bool MakeFloorFile(const std::string& path, uint64_t bytes) {
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
   if (fd < 0) return false;
@@ -412,6 +442,10 @@ int main(int argc, char** argv) {
       std::filesystem::remove(floorPath);
       std::printf("  %-34s %8.2f s  %8.0f MB/s\n", "floor, sequential write", floorNoFlush, mb / floorNoFlush);
       std::printf("  %-34s %8.2f s  %8.0f MB/s\n", "floor, sequential write + fsync", floorFlush, mb / floorFlush);
+      Sync();
+      const double floorInPlace = InPlaceFloorSeconds(mxf, layout);
+      std::printf("  %-34s %8.2f s  %8.0f MB/s  %.2f x floor\n", "floor, values in place + fsync", floorInPlace,
+                  mb / floorInPlace, floorInPlace / floorFlush);
 
       double best[2][2] = {{-1, -1}, {-1, -1}};  // [engine][flush]
       double ratio[2][kUndoModes] = {{-1, -1, -1, -1}, {-1, -1, -1, -1}};  // flushed runs / durable floor
@@ -478,6 +512,16 @@ int main(int argc, char** argv) {
             std::printf("  %s %.2f x", mode == kNoUndo ? "plain" : kUndoModeNames[mode] + 3, ratio[engine][mode]);
           }
           std::printf("  undo %.2f x\n", undoRatio[engine]);
+        }
+        std::printf("  against the in-place floor (%.2f s):\n", floorInPlace);
+        for (int engine = 0; engine < 2; ++engine) {
+          if (!set.engines[engine]) continue;
+          std::printf("    %-9s", engine == 0 ? "mapping" : "file I/O");
+          for (int mode = kNoUndo; mode < kUndoModes; ++mode) {
+            std::printf("  %s %.2f x", mode == kNoUndo ? "plain" : kUndoModeNames[mode] + 3,
+                        ratio[engine][mode] * floorFlush / floorInPlace);
+          }
+          std::printf("  undo %.2f x\n", undoRatio[engine] * floorFlush / floorInPlace);
         }
       }
 

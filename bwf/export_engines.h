@@ -90,6 +90,7 @@ struct BWF_EXPORT_REPORT {
   int32_t stepCode = 0;       // 4000 or 5000; 0 before the first export
   int32_t result = 0;         // the engine's return value
   uint64_t fileSize = 0;      // the size every complete file has (header + data size)
+  uint64_t timeReference = 0; // the BWF time reference every file's header holds
   std::vector<BWF_EXPORT_FILE> files;  // in track order
 
   std::vector<std::u16string> IncompleteFiles() const;

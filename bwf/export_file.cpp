@@ -37,7 +37,8 @@ int Export(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   uint64_t completeSize = 0;
   auto finish = [&](int result) {
     if (result != 0) outputs.Abandon();
-    outputs.Publish(result, completeSize);
+    if (result != 0 && result != kExportCancelled) NoteOsCause(plan, outputs.cause().path, outputs.cause().error);
+    outputs.Publish(result, completeSize, s.timeReference);
     return result;
   };
   if (plan != nullptr) {
@@ -63,10 +64,16 @@ int Export(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   std::unique_ptr<size_t[]> sizes(new (std::nothrow) size_t[blockFrames]);
   if (!buffer || !begins || !sizes) return finish(kStep + EXPORT_NO_BUFFER);
 
-  plat::File mxf = plat::File::Open(mxfPath, plat::Access::Read, plat::Share::Shared);
-  if (!mxf.valid()) return finish(kExportFileOpenFailed);
+  plat::SysError err = 0;
+  // A failed system call on the MXF file: its cause goes with the code.
+  auto osFailure = [&](int result) {
+    NoteOsCause(plan, mxfPath, err);
+    return finish(result);
+  };
+  plat::File mxf = plat::File::Open(mxfPath, plat::Access::Read, plat::Share::Shared, &err);
+  if (!mxf.valid()) return osFailure(kExportFileOpenFailed);
   uint64_t fileSize = 0;
-  if (!mxf.Size(&fileSize)) return finish(kStep + EXPORT_READ_FAILED);
+  if (!mxf.Size(&fileSize, &err)) return osFailure(kStep + EXPORT_READ_FAILED);
 
   if (int r = CheckRange(s, mxf, fileSize, plan, buffer.get(), span * blockFrames); r != 0) {
     if (r != kExportCancelled) return finish(kStep + r);
@@ -85,7 +92,8 @@ int Export(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       begins[j] = r.begin;
       sizes[j] = static_cast<size_t>(r.end - r.begin);
       uint8_t* at = buffer.get() + static_cast<size_t>(span) * j;
-      if (mxf.ReadAt(r.begin, at, sizes[j]) != static_cast<int64_t>(sizes[j])) {
+      if (mxf.ReadAt(r.begin, at, sizes[j], &err) != static_cast<int64_t>(sizes[j])) {
+        NoteOsCause(plan, mxfPath, err);
         return finish(kStep + EXPORT_READ_FAILED);
       }
     }

@@ -80,6 +80,7 @@ int PrepareExport(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_B
   if (first + count > static_cast<int64_t>(base->indexEntries->size())) return EXPORT_BAD_RANGE;
   plan->frameCount = static_cast<uint32_t>(count);
 
+  out->mxfPath = mxfPath;
   out->tc = &tc;
   out->audio = &audio;
   out->entries = base->indexEntries;
@@ -97,7 +98,8 @@ int PrepareExport(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_B
   if (timeReference < 0) return EXPORT_BAD_RATE;
 
   BWF_HEADER_FIELDS fields;
-  fields.timeReference = static_cast<uint64_t>(timeReference);
+  out->timeReference = static_cast<uint64_t>(timeReference);
+  fields.timeReference = out->timeReference;
   fields.dataSize = static_cast<uint32_t>(out->dataSize);
   fields.sampleRate = audio.sampleRate;
   fields.avgBytesPerSec = audio.avgBytesPerSec;
@@ -150,7 +152,9 @@ int CheckRange(const ExportSetup& s, const plat::File& file, uint64_t fileSize, 
     const FILE_RANGE r = SoundHeaderRange(e, s.slots.data(), count, fileSize);
     const uint64_t n = r.end - r.begin;
     if (n == 0 || n > scratchSize) return EXPORT_ELEMENT_MISMATCH;
-    if (file.ReadAt(r.begin, scratch, static_cast<size_t>(n)) != static_cast<int64_t>(n)) {
+    plat::SysError err = 0;
+    if (file.ReadAt(r.begin, scratch, static_cast<size_t>(n), &err) != static_cast<int64_t>(n)) {
+      NoteOsCause(plan, s.mxfPath, err);
       return EXPORT_READ_FAILED;
     }
     if (CheckFrame(s, e, scratch, r.begin, static_cast<size_t>(n), fileSize, nullptr) != SOUND_CHECK_OK) {
@@ -198,13 +202,20 @@ int BwfOutputs::Create(const AUDIOTRACK_IO_INFO& plan, const ExportSetup& setup,
   outputs_.reserve(planned.size());
   for (Output& o : planned) {
     o.replaced = plat::PathExists(o.path);
-    o.file = plat::File::Open(o.path, plat::Access::Write, plat::Share::Exclusive);
-    if (!o.file.valid()) return createFailedCode;
+    plat::SysError err = 0;
+    o.file = plat::File::Open(o.path, plat::Access::Write, plat::Share::Exclusive, &err);
+    if (!o.file.valid()) {
+      NoteFailure(o.path, err);
+      return createFailedCode;
+    }
     outputs_.push_back(std::move(o));
     Output& added = outputs_.back();
-    const int64_t w = added.file.WriteAt(0, setup.header, kBwfHeaderSize);
+    const int64_t w = added.file.WriteAt(0, setup.header, kBwfHeaderSize, &err);
     if (w > 0) added.written = static_cast<uint64_t>(w);
-    if (w != static_cast<int64_t>(kBwfHeaderSize)) return step_ + EXPORT_WRITE_FAILED;
+    if (w != static_cast<int64_t>(kBwfHeaderSize)) {
+      NoteFailure(added.path, err);
+      return step_ + EXPORT_WRITE_FAILED;
+    }
   }
   for (Output& o : outputs_) {
     o.buffer.resize(kOutputBufferBytes);
@@ -213,11 +224,17 @@ int BwfOutputs::Create(const AUDIOTRACK_IO_INFO& plan, const ExportSetup& setup,
   return 0;
 }
 
+void BwfOutputs::NoteFailure(const std::u16string& path, plat::SysError err) {
+  if (err != 0 && cause_.error == 0) cause_ = JOB_OS_CAUSE{path, err};
+}
+
 bool BwfOutputs::Drain(Output& o) {
   if (o.used == 0) return true;
-  const int64_t w = o.file.WriteAt(o.written, o.buffer.data(), o.used);
+  plat::SysError err = 0;
+  const int64_t w = o.file.WriteAt(o.written, o.buffer.data(), o.used, &err);
   if (w > 0) o.written += static_cast<uint64_t>(w);
   const bool ok = w == static_cast<int64_t>(o.used);
+  if (!ok) NoteFailure(o.path, err);
   o.used = 0;
   return ok;
 }
@@ -227,8 +244,10 @@ bool BwfOutputs::Append(size_t i, const uint8_t* data, size_t n) {
   if (o.used + n > o.buffer.size()) {
     if (!Drain(o)) return false;
     if (n >= o.buffer.size()) {
-      const int64_t w = o.file.WriteAt(o.written, data, n);
+      plat::SysError err = 0;
+      const int64_t w = o.file.WriteAt(o.written, data, n, &err);
       if (w > 0) o.written += static_cast<uint64_t>(w);
+      if (w != static_cast<int64_t>(n)) NoteFailure(o.path, err);
       return w == static_cast<int64_t>(n);
     }
   }
@@ -244,7 +263,11 @@ bool BwfOutputs::Finish() {
   }
   if (!ok) return false;
   for (Output& o : outputs_) {
-    if (!o.file.Sync()) return false;
+    plat::SysError err = 0;
+    if (!o.file.Sync(&err)) {
+      NoteFailure(o.path, err);
+      return false;
+    }
     o.complete = true;
   }
   for (Output& o : outputs_) o.file.Close();
@@ -278,11 +301,12 @@ void BwfOutputs::ShortenToWritten(Output& o) {
   o.file.Sync();
 }
 
-void BwfOutputs::Publish(int result, uint64_t fileSize) const {
+void BwfOutputs::Publish(int result, uint64_t fileSize, uint64_t timeReference) const {
   std::lock_guard<std::mutex> lock(g_reportMutex);
   g_report.stepCode = step_;
   g_report.result = result;
   g_report.fileSize = fileSize;
+  g_report.timeReference = timeReference;
   g_report.files.clear();
   for (const Output& o : outputs_) {
     BWF_EXPORT_FILE f;

@@ -17,6 +17,7 @@ namespace bwf_export {
 
 // The job as both engines see it after the checks.
 struct ExportSetup {
+  std::u16string mxfPath;
   const MXF_TIMECODE_INFO* tc = nullptr;
   const MXF_AUDIO_INFO* audio = nullptr;
   const std::vector<INDEX_ENTRY_ARRAY>* entries = nullptr;
@@ -25,6 +26,7 @@ struct ExportSetup {
   std::vector<int> slots;     // selected track slots, ascending
   uint32_t blockAlign = 0;
   uint64_t dataSize = 0;      // sample bytes per file
+  uint64_t timeReference = 0; // samples from midnight to IN, as the header says
   uint8_t header[kBwfHeaderSize] = {};
 
   const INDEX_ENTRY_ARRAY& Entry(uint32_t k) const { return (*entries)[first + k]; }
@@ -88,12 +90,17 @@ class BwfOutputs {
   void Abandon();
 
   // Publishes the job's files and its result as the last export report.
-  void Publish(int result, uint64_t fileSize) const;
+  void Publish(int result, uint64_t fileSize, uint64_t timeReference) const;
+
+  // The first failed system call on an output file (path and error), if any.
+  const JOB_OS_CAUSE& cause() const { return cause_; }
 
  private:
   struct Output;
   bool Drain(Output& o);
   void ShortenToWritten(Output& o);
+  void NoteFailure(const std::u16string& path, plat::SysError err);
+  JOB_OS_CAUSE cause_;
   int step_;
   uint32_t blockAlign_ = 0;
   std::vector<Output> outputs_;

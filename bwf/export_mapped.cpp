@@ -77,7 +77,8 @@ int Export(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   uint64_t completeSize = 0;
   auto finish = [&](int result) {
     if (result != 0) outputs.Abandon();
-    outputs.Publish(result, completeSize);
+    if (result != 0 && result != kExportCancelled) NoteOsCause(plan, outputs.cause().path, outputs.cause().error);
+    outputs.Publish(result, completeSize, s.timeReference);
     return result;
   };
   auto cancelled = [&] {
@@ -92,12 +93,18 @@ int Export(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   completeSize = kBwfHeaderSize + s.dataSize;
   if (s.slots.empty()) return finish(0);  // nothing selected: nothing to write
 
-  plat::File mxf = plat::File::Open(mxfPath, plat::Access::Read, plat::Share::Shared);
-  if (!mxf.valid()) return finish(kExportMapOpenFailed);
+  plat::SysError err = 0;
+  // A failed system call on the MXF file: its cause goes with the code.
+  auto osFailure = [&](int result) {
+    NoteOsCause(plan, mxfPath, err);
+    return finish(result);
+  };
+  plat::File mxf = plat::File::Open(mxfPath, plat::Access::Read, plat::Share::Shared, &err);
+  if (!mxf.valid()) return osFailure(kExportMapOpenFailed);
   uint64_t fileSize = 0;
-  if (!mxf.Size(&fileSize)) return finish(kStep + EXPORT_READ_FAILED);
-  plat::FileMapping mapping = plat::FileMapping::Create(mxf, false, "fmMXF_2");
-  if (!mapping.valid()) return finish(kExportMapMappingFailed);
+  if (!mxf.Size(&fileSize, &err)) return osFailure(kStep + EXPORT_READ_FAILED);
+  plat::FileMapping mapping = plat::FileMapping::Create(mxf, false, "fmMXF_2", &err);
+  if (!mapping.valid()) return osFailure(kExportMapMappingFailed);
   fileSize = std::min(fileSize, mapping.size());
 
   const RunPlanner planner(s, *base, fileSize, SoundElementSize(mxf, fileSize, s.Entry(0)));
@@ -120,8 +127,8 @@ int Export(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   for (uint32_t k = 0; k < s.frameCount; k += run.count) {
     if (!planner.At(k, &run)) return finish(kStep + EXPORT_ELEMENT_MISMATCH);
     const plat::MappedView view =
-        plat::MappedView::Map(mapping, run.viewOffset, static_cast<size_t>(run.end - run.viewOffset));
-    if (!view.valid()) return finish(kExportMapViewFailed);
+        plat::MappedView::Map(mapping, run.viewOffset, static_cast<size_t>(run.end - run.viewOffset), &err);
+    if (!view.valid()) return osFailure(kExportMapViewFailed);
     for (uint32_t j = run.first; j < run.first + run.count; ++j) {
       // A file cut short under the view (by another program) is a read
       // failure, not the end of the process. The copies into the outputs

@@ -41,7 +41,7 @@ int ParseArgs(const std::vector<std::string>& args, AnalyzeOptions* opt) {
     const std::string& a = args[i];
     auto value = [&](const char* name) -> const std::string* {
       if (i + 1 >= args.size()) {
-        UsageError((std::string(name) + " needs a value").c_str());
+        UsageError(UsageText(kStrUsageNeedsValue, std::string(name)).c_str());
         return nullptr;
       }
       return &args[++i];
@@ -52,7 +52,7 @@ int ParseArgs(const std::vector<std::string>& args, AnalyzeOptions* opt) {
       const std::string* v = value("--io");
       if (!v) return kExitUsage;
       opt->ioMethod = ParseIoMethod(*v);
-      if (opt->ioMethod < 0) return UsageError("--io takes mmap or file");
+      if (opt->ioMethod < 0) return UsageError(UsageText(kStrUsageIo).c_str());
     } else if (a == "--error-log") {
       const std::string* v = value("--error-log");
       if (!v) return kExitUsage;
@@ -62,14 +62,14 @@ int ParseArgs(const std::vector<std::string>& args, AnalyzeOptions* opt) {
       if (!v) return kExitUsage;
       opt->logEncoding = *v;
     } else if (!a.empty() && a[0] == '-') {
-      return UsageError(("unknown option " + a).c_str());
+      return UsageError(UsageText(kStrUsageUnknownOption, a).c_str());
     } else if (opt->path.empty()) {
       opt->path = plat::AbsolutePath(plat::Utf8ToUtf16(a));
     } else {
-      return UsageError("only one FILE may be given");
+      return UsageError(UsageText(kStrUsageOneFile).c_str());
     }
   }
-  if (opt->path.empty()) return UsageError("FILE is missing");
+  if (opt->path.empty()) return UsageError(UsageText(kStrUsageNoFile).c_str());
   return -1;
 }
 

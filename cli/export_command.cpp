@@ -1,5 +1,6 @@
 // velmora-cli export: write chosen audio tracks of a range as mono BWF
 // files, as the desktop application's export dialog does.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "bwf/export_engines.h"
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "cli/json_envelope.h"
 #include "cli/load_file.h"
 #include "cli/range_args.h"
 #include "cli/terminal.h"
@@ -40,7 +42,25 @@ struct ExportOptions {
   int ioMethod = IO_MAPPING;
   int buffer = static_cast<int>(kDefaultWavBufferIndex);
   uint32_t runNumber = 1;  // the first export of this run
+  bool json = false;
 };
+
+// What an export established, for --json: each part only once it is known.
+struct ExportFacts {
+  bool rangeKnown = false;
+  std::u16string inLabel, outLabel;
+  uint32_t inFrame = 0, outFrame = 0;
+  int64_t frames = 0;
+  bool engineRan = false;
+  BWF_EXPORT_REPORT report;
+  int code = 0;  // the job's result code, or the tool's own exit status
+  FailureCause cause;
+  double analysisSeconds = -1;  // < 0: not reached
+  double exportSeconds = -1;
+};
+
+using Clock = std::chrono::steady_clock;
+double SecondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
 int UsageError(const std::string& what) { return cli::UsageError("export", what); }
 
@@ -49,9 +69,11 @@ int ParseArgs(const std::vector<std::string>& args, ExportOptions* opt) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string v;
-    if (a == "--in" || a == "--out" || a == "--tracks" || a == "--dir" || a == "--prefix" || a == "--io" ||
+    if (a == "--json") {
+      opt->json = true;
+    } else if (a == "--in" || a == "--out" || a == "--tracks" || a == "--dir" || a == "--prefix" || a == "--io" ||
         a == "--buffer" || a == "--run-number") {
-      if (i + 1 >= args.size()) return UsageError(a + " needs a value");
+      if (i + 1 >= args.size()) return UsageError(UsageText(kStrUsageNeedsValue, a));
       v = args[++i];
       if (a == "--in") {
         opt->in = v;
@@ -60,46 +82,45 @@ int ParseArgs(const std::vector<std::string>& args, ExportOptions* opt) {
       } else if (a == "--tracks") {
         opt->tracks = v;
       } else if (a == "--dir") {
-        if (v.empty()) return UsageError("--dir needs a folder");
+        if (v.empty()) return UsageError(UsageText(kStrUsageDirEmpty));
         opt->folder = plat::AbsolutePath(plat::Utf8ToUtf16(v));
         haveDir = true;
       } else if (a == "--prefix") {
         opt->prefix = plat::Utf8ToUtf16(v);
       } else if (a == "--io") {
         opt->ioMethod = ParseIoMethod(v);
-        if (opt->ioMethod < 0) return UsageError("--io takes mmap or file");
+        if (opt->ioMethod < 0) return UsageError(UsageText(kStrUsageIo));
       } else if (a == "--buffer") {
         uint64_t n = 0;
-        if (!ParseUnsigned(v, kWavBufferIndexCount - 1, &n)) return UsageError("--buffer takes 0 to 13");
+        if (!ParseUnsigned(v, kWavBufferIndexCount - 1, &n)) return UsageError(UsageText(kStrUsageBuffer));
         opt->buffer = static_cast<int>(n);
       } else {
         uint64_t n = 0;
-        if (!ParseUnsigned(v, UINT32_MAX, &n)) return UsageError("--run-number takes 0 to 4294967295");
+        if (!ParseUnsigned(v, UINT32_MAX, &n)) return UsageError(UsageText(kStrUsageRunNumber));
         opt->runNumber = static_cast<uint32_t>(n);
       }
     } else if (!a.empty() && a[0] == '-') {
-      return UsageError("unknown option " + a);
+      return UsageError(UsageText(kStrUsageUnknownOption, a));
     } else if (opt->path.empty()) {
       opt->path = plat::AbsolutePath(plat::Utf8ToUtf16(a));
     } else {
-      return UsageError("only one FILE may be given");
+      return UsageError(UsageText(kStrUsageOneFile));
     }
   }
-  if (opt->path.empty()) return UsageError("FILE is missing");
-  if (opt->in.empty() || opt->out.empty()) return UsageError("--in and --out are required");
-  if (opt->tracks.empty()) return UsageError("--tracks is required");
+  if (opt->path.empty()) return UsageError(UsageText(kStrUsageNoFile));
+  if (opt->in.empty() || opt->out.empty()) return UsageError(UsageText(kStrUsageInOut));
+  if (opt->tracks.empty()) return UsageError(UsageText(kStrUsageTracksMissing));
   if (!RangeLabelForms(opt->in, opt->out)) return kExitUsage;
-  if (!haveDir) return UsageError("--dir is required");
+  if (!haveDir) return UsageError(UsageText(kStrUsageDirMissing));
   // The plan holds the folder and the prefix in fixed fields; nothing is cut.
   if (opt->folder.size() >= kExportFolderUnits) {
-    return UsageError("--dir is too long (at most " + std::to_string(kExportFolderUnits - 1) + " UTF-16 units)");
+    return UsageError(UsageText(kStrUsageTooLong, {u"--dir", static_cast<int64_t>(kExportFolderUnits - 1)}));
   }
   if (opt->prefix.size() >= kExportPrefixUnits) {
-    return UsageError("--prefix is too long (at most " + std::to_string(kExportPrefixUnits - 1) +
-                      " UTF-16 units)");
+    return UsageError(UsageText(kStrUsageTooLong, {u"--prefix", static_cast<int64_t>(kExportPrefixUnits - 1)}));
   }
   if (!plat::IsDirectory(opt->folder)) {
-    return UsageError("--dir: " + plat::Utf16ToUtf8(opt->folder) + " is not an existing folder");
+    return UsageError(UsageText(kStrUsageNotAFolder, {std::u16string_view(opt->folder)}));
   }
   if (!BwfPrefixIsPlain(opt->prefix)) {
     PrintErr(FormatText(LoadString(kStrPrefixHasPath), {std::u16string_view(opt->prefix)}));
@@ -126,10 +147,68 @@ int32_t ReachedFrame(const MXF_TIMECODE_INFO& tc, uint32_t in, uint32_t done) {
   return static_cast<int32_t>(f);
 }
 
+void WriteJson(const ExportOptions& opt, const ExportFacts& f, int status, double totalSeconds) {
+  JsonWriter j;
+  BeginJsonEnvelope(j, "export");
+  if (!opt.path.empty()) {
+    j.String("file", plat::FileNamePart(opt.path));
+    j.String("path", opt.path);
+  }
+  if (f.rangeKnown) {
+    j.BeginObject("range");
+    j.BeginObject("in").String("timecode", f.inLabel).Number("frame", f.inFrame).EndObject();
+    j.BeginObject("out").String("timecode", f.outLabel).Number("frame", f.outFrame).EndObject();
+    j.Number("frames", f.frames);
+    j.EndObject();
+  }
+  if (f.engineRan) {
+    j.BeginArray("files");
+    for (const BWF_EXPORT_FILE& file : f.report.files) {
+      j.BeginObject();
+      j.Number("track", file.track);
+      j.String("path", file.path);
+      // The size as the file system has it now, not as planned.
+      plat::DirRecord rec;
+      if (plat::StatPath(file.path, &rec)) j.Number("size", static_cast<int64_t>(rec.size));
+      j.Number("time_reference", static_cast<int64_t>(f.report.timeReference));
+      j.Bool("complete", file.complete);
+      j.Bool("replaced_existing", file.replacedExisting);
+      j.EndObject();
+    }
+    j.EndArray();
+  }
+  j.BeginObject("timings");
+  if (f.analysisSeconds >= 0) j.Real("analysis_seconds", f.analysisSeconds, 3);
+  if (f.exportSeconds >= 0) j.Real("export_seconds", f.exportSeconds, 3);
+  j.Real("total_seconds", totalSeconds, 3);
+  j.EndObject();
+  JsonResult result;
+  result.code = status == kExitOk ? 0 : f.code != 0 ? f.code : status;
+  result.exitStatus = status;
+  result.message = ErrorsPrinted();
+  result.cause = f.cause;
+  WriteJsonResult(j, result);
+  PrintJsonEnvelope(j);
+}
+
+int Export(const std::vector<std::string>& args, ExportOptions& opt, ExportFacts& facts);
+
 }  // namespace
 
 int RunExport(const std::vector<std::string>& args) {
+  const Clock::time_point start = Clock::now();
   ExportOptions opt;
+  ExportFacts facts;
+  // A usage error before --json was read still answers in JSON.
+  for (const std::string& a : args) opt.json |= a == "--json";
+  const int status = Export(args, opt, facts);
+  if (opt.json) WriteJson(opt, facts, status, SecondsSince(start));
+  return status;
+}
+
+namespace {
+
+int Export(const std::vector<std::string>& args, ExportOptions& opt, ExportFacts& facts) {
   if (int usage = ParseArgs(args, &opt); usage >= 0) return usage;
   bool allTracks = false;
   std::set<int> tracks;
@@ -141,10 +220,14 @@ int RunExport(const std::vector<std::string>& args) {
   plat::IgnoreFileSizeSignal();
 
   MxfState state;
+  const Clock::time_point loadStart = Clock::now();
   const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, ProgressWanted());
+  facts.analysisSeconds = SecondsSince(loadStart);
   FreeTimecodeErrors(state);
   if (!loaded.loadable) {
     PrintLoadFailure(loaded, opt.path);
+    facts.code = loaded.resultCode;
+    facts.cause = loaded.cause;
     return loaded.exitCode == kExitCancelled ? kExitCancelled : kExitRefused;
   }
 
@@ -154,11 +237,11 @@ int RunExport(const std::vector<std::string>& args) {
   }
   for (int t : tracks) {
     if (t > trackCount) {
-      return UsageError("--tracks: track " + std::to_string(t) + " does not exist: the file has " +
-                        std::to_string(trackCount) + " audio track" + (trackCount == 1 ? "" : "s"));
+      return UsageError("--tracks: " + UsageText(trackCount == 1 ? kStrUsageNoSuchTrackOne : kStrUsageNoSuchTrack,
+                                                 {static_cast<int64_t>(t), static_cast<int64_t>(trackCount)}));
     }
   }
-  if (tracks.empty()) return UsageError("--tracks: the file has no audio tracks");
+  if (tracks.empty()) return UsageError("--tracks: " + UsageText(kStrUsageNoAudioTracks));
 
   // IN and OUT as the export dialog's entry checks them.
   uint32_t rangeIn[2];
@@ -167,6 +250,13 @@ int RunExport(const std::vector<std::string>& args) {
       status >= 0) {
     return status;
   }
+  facts.rangeKnown = true;
+  facts.inLabel = RangePointLabel(state.timecode, rangeIn[0]);
+  facts.outLabel = RangePointLabel(state.timecode, rangeOut[0]);
+  facts.inFrame = rangeIn[0];
+  facts.outFrame = rangeOut[0];
+  const uint32_t sel = RangeSelector(state.timecode);
+  facts.frames = static_cast<int64_t>(rangeOut[sel]) - rangeIn[sel] + 1;
 
   auto plan = std::make_unique<AUDIOTRACK_IO_INFO>();
   InitTrackPlan(*plan);
@@ -200,26 +290,39 @@ int RunExport(const std::vector<std::string>& args) {
   JobHooks hooks;
   hooks.cancel = [&plan] { plan->cancelRequest = 1; };
   if (showProgress) hooks.poll = [&] { step(plan->currentFrame); };
+  const Clock::time_point jobStart = Clock::now();
   const JobOutcome outcome = RunJob(ctx, hooks);
+  facts.exportSeconds = SecondsSince(jobStart);
   if (showProgress && outcome.final && outcome.final->message == WM_JOB_DONE) step(plan->frameCount);
   EndProgress();
   const BWF_EXPORT_REPORT report = LastBwfExportReport();
+  facts.engineRan = outcome.final.has_value();
+  facts.report = report;
   for (const BWF_EXPORT_FILE& f : report.files) {
     if (f.replacedExisting) PrintInfo(FormatText(LoadString(kStrCliReplacedFile), {std::u16string_view(f.path)}));
   }
   if (!outcome.final) return kExitRefused;
   const JobMessage& m = *outcome.final;
   if (m.message != WM_JOB_DONE) {
+    facts.code = m.code;
     PrintErr(m.text);
+    if (m.code != kResultCancelled) {
+      facts.cause = JobFailureCause(m, opt.path);
+      PrintErr(FailureLine(facts.cause, m.code));
+    }
     const std::u16string incomplete = IncompleteFilesText(report);
     if (!incomplete.empty()) PrintErr(incomplete);
     return report.result == kExportCancelled ? kExitCancelled : kExitRefused;
   }
-  // The files written are the result (standard output); the outcome text is
-  // a status line, as for every command.
+  // The files written are the result (standard output, or the JSON object);
+  // the outcome text is a status line, as for every command.
   PrintInfo(m.text);
-  for (const BWF_EXPORT_FILE& f : report.files) PrintOut(f.path);
+  if (!opt.json) {
+    for (const BWF_EXPORT_FILE& f : report.files) PrintOut(f.path);
+  }
   return kExitOk;
 }
+
+}  // namespace
 
 }  // namespace cli

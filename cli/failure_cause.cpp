@@ -4,6 +4,11 @@
 
 namespace cli {
 
+FailureCause JobFailureCause(const JobMessage& m, const std::u16string& jobFile) {
+  if (m.causeError == 0) return FailureCause{jobFile, 0};
+  return FailureCause{m.causePath, m.causeError};
+}
+
 std::u16string CauseText(const FailureCause& cause) {
   if (!cause.known()) return {};
   // The system's code in decimal, as the user would look it up.

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "engine/job_runner.h"
 #include "platform/sys_error.h"
 
 namespace cli {
@@ -14,6 +15,10 @@ struct FailureCause {
   plat::SysError error = 0;  // 0: no OS cause known
   bool known() const { return error != 0; }
 };
+
+// The cause a failed rewrap or export job reported: the file and the
+// system error from inside the engine, or `jobFile` without a system cause.
+FailureCause JobFailureCause(const JobMessage& m, const std::u16string& jobFile);
 
 // "Permission denied (errno 13)" ("(error 5)" on Windows); empty without a cause.
 std::u16string CauseText(const FailureCause& cause);

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <iterator>
 
+#include "cli/help.h"
 #include "cli/language.h"
 #include "cli/terminal.h"
+#include "resources/string_table.h"
 
 namespace cli {
 
@@ -29,7 +31,7 @@ bool SplitValues(std::vector<std::string>* args, std::string* why) {
     }
     const std::string name = a.substr(0, eq);
     if (IsFlag(name)) {
-      *why = name + " takes no value";
+      *why = UsageText(kStrUsageTakesNoValue, name);
       return false;
     }
     out.push_back(name);
@@ -56,7 +58,7 @@ bool TakeGlobalOptions(std::vector<std::string>* args, std::string* why) {
     } else if (a == "--progress") {
       const std::string value = i + 1 < args->size() ? (*args)[i + 1] : std::string();
       if (value != "bar" && value != "plain") {
-        *why = "--progress takes bar or plain";
+        *why = UsageText(kStrUsageProgress);
         return false;
       }
       style = value == "plain" ? ProgressStyle::Plain : ProgressStyle::Bar;

@@ -79,8 +79,18 @@ void PrintHelp(std::FILE* out, const std::string& command) {
   std::fflush(out);
 }
 
+std::string UsageText(int id, std::initializer_list<FormatArg> args) {
+  return plat::Utf16ToUtf8(FormatText(LoadString(id), args));
+}
+
+std::string UsageText(int id, const std::string& arg) {
+  const std::u16string text = plat::Utf8ToUtf16(arg);
+  return UsageText(id, {std::u16string_view(text)});
+}
+
 int UsageError(const std::string& command, const std::string& what) {
   EndProgress();
+  NoteErrorText(plat::Utf8ToUtf16(what));
   const std::string name = command.empty() ? "velmora-cli" : "velmora-cli " + command;
   std::fprintf(stderr, "%s: %s\n%s\n(velmora-cli %s--help)\n", name.c_str(), what.c_str(),
                plat::Utf16ToUtf8(LoadString(UsageId(command))).c_str(),

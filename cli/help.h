@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
+
+#include "engine/text_format.h"
 
 namespace cli {
 
@@ -19,5 +22,11 @@ void PrintHelp(std::FILE* out, const std::string& command);
 // "velmora-cli COMMAND: WHAT", the command's usage and a pointer to its
 // --help, on standard error. Returns kExitUsage.
 int UsageError(const std::string& command, const std::string& what);
+
+// A usage error's reason from the string table, in the chosen language
+// (UTF-8, for UsageError).
+std::string UsageText(int id, std::initializer_list<FormatArg> args = {});
+// The same with one UTF-8 argument (an option name or what was typed).
+std::string UsageText(int id, const std::string& arg);
 
 }  // namespace cli

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "cli/help.h"
 #include "resources/string_table.h"
 
 namespace cli {
@@ -21,13 +22,14 @@ TextLanguage FromLocale() {
 
 bool ChooseLanguage(std::vector<std::string>* args, std::string* why) {
   TextLanguage language = FromLocale();
+  SetTextLanguage(language);  // a refusal of --lang itself is told in the locale's language
   for (size_t i = 0; i < args->size();) {
     std::string& a = (*args)[i];
     std::string value;
     size_t taken = 1;
     if (a == "--lang") {
       if (i + 1 >= args->size()) {
-        *why = "--lang needs a value (en or ja)";
+        *why = UsageText(kStrUsageLangMissing);
         return false;
       }
       value = (*args)[i + 1];
@@ -39,7 +41,7 @@ bool ChooseLanguage(std::vector<std::string>* args, std::string* why) {
       continue;
     }
     if (value != "en" && value != "ja") {
-      *why = "--lang takes en or ja, not '" + value + "'";
+      *why = UsageText(kStrUsageLang, value);
       return false;
     }
     language = value == "ja" ? TextLanguage::Japanese : TextLanguage::English;

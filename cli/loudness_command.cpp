@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/help.h"
 #include "cli/load_file.h"
 #include "cli/loudness_report.h"
 #include "cli/range_args.h"
@@ -24,6 +25,7 @@
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/text.h"
+#include "resources/string_table.h"
 #include "rewrap/progress_texts.h"
 #include "timecode/timecode.h"
 
@@ -40,20 +42,10 @@ struct LoudnessOptions {
   LOUDNESS_TARGET target = kTargetTrB32;
 };
 
-constexpr const char* kUsage =
-    "usage: velmora-cli loudness FILE [--in TC --out TC] [--tracks LIST] [--pairs 1-2,3-4] [--json]\n"
-    "                            [--preset arib|r128] [--target LKFS] [--tolerance LU] [--true-peak dBTP]\n"
-    "                            [--io mmap|file]\n"
-    "       FILE: an MXF file (every track mono unless --tracks/--pairs choose) or a WAV/BWF file\n"
-    "       defaults: ARIB TR-B32, -24 LKFS +/-1 LU, true peak at most -1 dBTP (r128: -23 +/-0.5)\n"
-    "       exit status: 0 every row passes, 5 some row fails, 1 refused, 2 usage, 4 cancelled\n";
-
 constexpr int kExitSomeFail = 5;
 
-int UsageError(const std::string& what) {
-  std::fprintf(stderr, "velmora-cli loudness: %s\n%s", what.c_str(), kUsage);
-  return kExitUsage;
-}
+// The usage line comes from the string table, as for every command.
+int UsageError(const std::string& what) { return cli::UsageError("loudness", what); }
 
 bool ParseLevel(const std::string& text, double low, double high, double* value) {
   char* end = nullptr;
@@ -66,15 +58,15 @@ bool ParseLevel(const std::string& text, double low, double high, double* value)
 // The preset first, then the figures given, whatever their order.
 int ParseTarget(const std::string& preset, const std::string& target, const std::string& tolerance,
                 const std::string& truePeak, LOUDNESS_TARGET* out) {
-  if (!preset.empty() && !LoudnessPreset(preset, out)) return UsageError("--preset takes arib or r128");
+  if (!preset.empty() && !LoudnessPreset(preset, out)) return UsageError(UsageText(kStrUsagePreset));
   if (!target.empty() && !ParseLevel(target, -70, 0, &out->integrated)) {
-    return UsageError("--target takes a loudness from -70 to 0 LKFS");
+    return UsageError(UsageText(kStrUsageTarget));
   }
   if (!tolerance.empty() && !ParseLevel(tolerance, 0, 10, &out->tolerance)) {
-    return UsageError("--tolerance takes 0 to 10 LU");
+    return UsageError(UsageText(kStrUsageTolerance));
   }
   if (!truePeak.empty() && !ParseLevel(truePeak, -30, 3, &out->truePeak)) {
-    return UsageError("--true-peak takes -30 to 3 dBTP");
+    return UsageError(UsageText(kStrUsageTruePeak));
   }
   return -1;
 }
@@ -91,22 +83,22 @@ int ParseArgs(const std::vector<std::string>& args, LoudnessOptions* opt) {
                        : a == "--pairs" ? &opt->pairs : a == "--preset" ? &preset : a == "--target" ? &target
                        : a == "--tolerance" ? &tolerance : a == "--true-peak" ? &truePeak : nullptr;
     if (value != nullptr) {
-      if (i + 1 >= args.size() || args[i + 1].empty()) return UsageError(a + " needs a value");
+      if (i + 1 >= args.size() || args[i + 1].empty()) return UsageError(UsageText(kStrUsageNeedsValue, a));
       *value = args[++i];
     } else if (a == "--io") {
       if (i + 1 >= args.size() || (opt->ioMethod = ParseIoMethod(args[++i])) < 0) {
-        return UsageError("--io takes mmap or file");
+        return UsageError(UsageText(kStrUsageIo));
       }
     } else if (!a.empty() && a[0] == '-' && a != "-") {
-      return UsageError("unknown option " + a);
+      return UsageError(UsageText(kStrUsageUnknownOption, a));
     } else if (opt->path.empty()) {
       opt->path = plat::AbsolutePath(plat::Utf8ToUtf16(a));
     } else {
-      return UsageError("only one FILE may be given");
+      return UsageError(UsageText(kStrUsageOneFile));
     }
   }
-  if (opt->path.empty()) return UsageError("FILE is missing");
-  if (opt->in.empty() != opt->out.empty()) return UsageError("--in and --out go together");
+  if (opt->path.empty()) return UsageError(UsageText(kStrUsageNoFile));
+  if (opt->in.empty() != opt->out.empty()) return UsageError(UsageText(kStrUsageInOutTogether));
   return ParseTarget(preset, target, tolerance, truePeak, &opt->target);
 }
 
@@ -118,7 +110,7 @@ bool ParsePairs(const std::string& text, std::vector<LOUDNESS_PROGRAMME>* pairs,
     uint64_t r = 0;
     if (dash == std::string::npos || !ParseUnsigned(Trim(item.substr(0, dash)), kTrackSlots, &l) ||
         !ParseUnsigned(Trim(item.substr(dash + 1)), kTrackSlots, &r) || l < 1 || r < 1 || l == r) {
-      *why = "--pairs: '" + item + "' is not a pair of two different tracks such as 1-2 (left-right)";
+      *why = UsageText(kStrUsagePairs, item);
       return false;
     }
     pairs->push_back({static_cast<int>(l) - 1, static_cast<int>(r) - 1});
@@ -172,7 +164,7 @@ int Finish(int status, const LoudnessReport& report, bool json) {
 
 int RunWav(const LoudnessOptions& opt, LoudnessReport& report) {
   if (!opt.in.empty() || !opt.tracks.empty() || !opt.pairs.empty()) {
-    return UsageError("--in/--out, --tracks and --pairs apply to MXF files; a WAV file is measured whole");
+    return UsageError(UsageText(kStrUsageWavWhole));
   }
   report.wav = true;
   WAV_FORMAT_INFO info;
@@ -202,11 +194,11 @@ int ChooseProgrammes(const LoudnessOptions& opt, int trackCount, std::vector<LOU
   for (const LOUDNESS_PROGRAMME& p : *out) {
     const int highest = std::max(p.left, p.right) + 1;
     if (highest > trackCount) {
-      return UsageError("track " + std::to_string(highest) + " does not exist: the file has " +
-                        std::to_string(trackCount) + " audio track" + (trackCount == 1 ? "" : "s"));
+      return UsageError(UsageText(trackCount == 1 ? kStrUsageNoSuchTrackOne : kStrUsageNoSuchTrack,
+                                  {static_cast<int64_t>(highest), static_cast<int64_t>(trackCount)}));
     }
   }
-  if (out->empty()) return UsageError("the file has no audio tracks");
+  if (out->empty()) return UsageError(UsageText(kStrUsageNoAudioTracks));
   return -1;
 }
 

@@ -10,6 +10,7 @@
 #include "cli/terminal.h"
 #include "platform/console.h"
 #include "platform/text.h"
+#include "resources/string_table.h"
 #include "resources/version.h"
 
 int main(int argc, char** argv) {
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
     cli::PrintHelp(stdout, args.empty() ? "" : args.front());
     return cli::kExitOk;
   }
-  if (!cli::IsCommand(command)) return cli::UsageError("", "unknown command '" + command + "'");
+  if (!cli::IsCommand(command)) return cli::UsageError("", cli::UsageText(kStrUsageUnknownCommand, command));
   if (cli::WantsHelp(args)) {
     cli::PrintHelp(stdout, command);
     return cli::kExitOk;

@@ -21,6 +21,7 @@
 #include "cli/undo_options.h"
 #include "engine/text_format.h"
 #include "engine/track_plan.h"
+#include "platform/console.h"
 #include "platform/path.h"
 #include "platform/text.h"
 #include "resources/string_table.h"
@@ -93,7 +94,7 @@ int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
       opt->measure = true;
     } else if (a == "--in" || a == "--out" || a == "--track" || a == "--silence" || a == "--io" ||
                a == "--buffer" || a == "--log" || a == "--log-encoding") {
-      if (!value(&v)) return UsageError(a + " needs a value");
+      if (!value(&v)) return UsageError(UsageText(kStrUsageNeedsValue, a));
       if (a == "--in") {
         opt->in = v;
       } else if (a == "--out") {
@@ -101,19 +102,17 @@ int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
       } else if (a == "--track" || a == "--silence") {
         TrackOption t;
         if (!ParseTrackOption(v, a == "--silence", &t)) {
-          return UsageError(a == "--track" ? "--track takes N=WAV, N-M=WAV or N=WAV:C with N <= M from 1 to 24 and "
-                                             "C a channel from 1"
-                                           : "--silence takes a track number from 1 to 24");
+          return UsageError(UsageText(a == "--track" ? kStrUsageTrack : kStrUsageSilence));
         }
         opt->tracks.push_back(t);
       } else if (a == "--io") {
         opt->ioMethod = ParseIoMethod(v);
-        if (opt->ioMethod < 0) return UsageError("--io takes mmap or file");
+        if (opt->ioMethod < 0) return UsageError(UsageText(kStrUsageIo));
       } else if (a == "--buffer") {
         char* end = nullptr;
         const long n = std::strtol(v.c_str(), &end, 10);
         if (v.empty() || *end != 0 || n < 0 || n >= static_cast<long>(kWavBufferIndexCount)) {
-          return UsageError("--buffer takes 0 to 13");
+          return UsageError(UsageText(kStrUsageBuffer));
         }
         opt->buffer = static_cast<int>(n);
       } else if (a == "--log") {
@@ -122,21 +121,23 @@ int ParseArgs(const std::vector<std::string>& args, RewrapOptions* opt) {
         opt->logEncoding = v;
       }
     } else if (!a.empty() && a[0] == '-') {
-      return UsageError("unknown option " + a);
+      return UsageError(UsageText(kStrUsageUnknownOption, a));
     } else if (opt->path.empty()) {
       opt->path = plat::AbsolutePath(plat::Utf8ToUtf16(a));
     } else {
-      return UsageError("only one FILE may be given");
+      return UsageError(UsageText(kStrUsageOneFile));
     }
   }
-  if (opt->path.empty()) return UsageError("FILE is missing");
-  if (opt->in.empty() || opt->out.empty()) return UsageError("--in and --out are required");
+  if (opt->path.empty()) return UsageError(UsageText(kStrUsageNoFile));
+  if (opt->in.empty() || opt->out.empty()) return UsageError(UsageText(kStrUsageInOut));
   if (!RangeLabelForms(opt->in, opt->out)) return kExitUsage;
   if (!RefuseOverlappingTracks(opt->tracks, false)) return kExitUsage;
   if (!opt->logEncoding.empty()) {
     std::string probe;
-    if (!plat::Utf16ToMultibyte(u"ログ", opt->logEncoding.c_str(), &probe)) {
-      return UsageError("--log-encoding: unknown encoding " + opt->logEncoding);
+    // The log is Japanese: an encoding that cannot hold its words is no use.
+    if (!plat::Utf16ToMultibyte(LoadString(kStrOperationRewrap, TextLanguage::Japanese), opt->logEncoding.c_str(),
+                                &probe)) {
+      return UsageError(UsageText(kStrUsageLogEncoding, opt->logEncoding));
     }
   }
   return -1;
@@ -181,8 +182,12 @@ int RunRewrap(const std::vector<std::string>& args) {
   RewrapOptions opt;
   if (int usage = ParseArgs(args, &opt); usage >= 0) return usage;
   if (!opt.yes && !StdinIsTerminal()) {
-    return UsageError("no terminal to confirm the backup question: pass --yes to rewrite the file");
+    return UsageError(UsageText(kStrUsageNoTerminal));
   }
+
+  // A file-size limit fails the journal's write (reported with its cause)
+  // instead of ending the process.
+  plat::IgnoreFileSizeSignal();
 
   // Locked from here to the end of the write: nothing of ours changes the
   // file between the analysis, the check and the write.
@@ -222,7 +227,7 @@ int RunRewrap(const std::vector<std::string>& args) {
     const int slot = t.track - 1;
     if (t.silence) {
       if (slot >= state.audio.trackCount) {
-        PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(LoadString(kStrAssignCaption)),
+        PrintErr(FormatText(LoadString(kStrCliTrackRefusal), {std::u16string_view(LoadString(kStrAssignCaption)),
                                                     static_cast<int64_t>(t.track),
                                                     std::u16string_view(TrackAssignMessage(TRACK_ASSIGN_NO_TRACK))}));
         return kExitRefused;
@@ -238,7 +243,7 @@ int RunRewrap(const std::vector<std::string>& args) {
                                              t.channel != 0 ? t.channel - 1 : 0, t.TrackCount())
                             : AssignTrack(*plan, stereo, state.audio, t.entry, slot);
       if (r.code != TRACK_ASSIGN_OK) {
-        PrintErr(FormatText(u"%s (track %d): %s", {std::u16string_view(LoadString(kStrAssignCaption)),
+        PrintErr(FormatText(LoadString(kStrCliTrackRefusal), {std::u16string_view(LoadString(kStrAssignCaption)),
                                                     static_cast<int64_t>(t.track), std::u16string_view(r.message)}));
         return kExitRefused;
       }
@@ -309,7 +314,7 @@ int RunRewrap(const std::vector<std::string>& args) {
     // The range is checked first (nothing written yet), then written.
     const bool checking = plan->jobPhase.load() == JOB_PHASE_CHECK;
     ReportProgress(done, plan->frameCount, ReachedLabel(state.timecode, plan->wrapIn[0], done),
-                   std::u16string(checking ? u"確認中 " : u"書込み中 ") + FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapIn[0])) + u" - " +
+                   LoadString(checking ? kStrCliChecking : kStrCliWriting) + u" " + FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapIn[0])) + u" - " +
                        FormatProgressTimecode(state.timecode, static_cast<int32_t>(plan->wrapOut[0])) + u"  " +
                        FormatReachedTimecode(state.timecode, reached));
   };
@@ -342,13 +347,15 @@ int RunRewrap(const std::vector<std::string>& args) {
     result.code = m.message == WM_JOB_DONE ? 0 : m.code;
     result.exitStatus = m.message == WM_JOB_DONE ? kExitOk : m.code == kResultCancelled ? kExitCancelled : kExitRefused;
     result.message = m.text;
+    if (m.message != WM_JOB_DONE && m.code != kResultCancelled) result.cause = JobFailureCause(m, opt.path);
     WriteJsonResult(j, result);
     PrintJsonEnvelope(j);
   }
   if (m.message != WM_JOB_DONE) {
     PrintErr(m.text);
+    if (m.code != kResultCancelled) PrintErr(FailureLine(JobFailureCause(m, opt.path), m.code));
     if (undo.mismatchFrame >= 0) {
-      PrintErr(FormatText(u"読み返し不一致: トラック %d, %s", {static_cast<int64_t>(undo.mismatchSlot + 1),
+      PrintErr(FormatText(LoadString(kStrCliReadBackMismatch), {static_cast<int64_t>(undo.mismatchSlot + 1),
                   std::u16string_view(FormatProgressTimecode(state.timecode,
                       static_cast<int32_t>(plan->wrapIn[0] + undo.mismatchFrame)))}));
     }

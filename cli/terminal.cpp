@@ -68,15 +68,33 @@ void PrintOut(std::u16string_view text) {
   std::fputc('\n', stdout);
 }
 
-void PrintInfo(std::u16string_view text) {
-  if (!g_quiet) PrintErr(text);
-}
+namespace {
 
-void PrintErr(std::u16string_view text) {
+std::u16string g_errorsPrinted;  // every PrintErr text of this run, for --json
+
+void WriteErrLine(std::u16string_view text) {
   EndProgress();
   std::string s = plat::Utf16ToUtf8(text);
   std::fwrite(s.data(), 1, s.size(), stderr);
   std::fputc('\n', stderr);
 }
+
+}  // namespace
+
+void PrintInfo(std::u16string_view text) {
+  if (!g_quiet) WriteErrLine(text);
+}
+
+void PrintErr(std::u16string_view text) {
+  WriteErrLine(text);
+  NoteErrorText(text);
+}
+
+void NoteErrorText(std::u16string_view text) {
+  if (!g_errorsPrinted.empty()) g_errorsPrinted += u'\n';
+  g_errorsPrinted += text;
+}
+
+const std::u16string& ErrorsPrinted() { return g_errorsPrinted; }
 
 }  // namespace cli

@@ -39,4 +39,9 @@ void PrintOut(std::u16string_view text);  // standard output, UTF-8, newline add
 void PrintErr(std::u16string_view text);  // standard error, UTF-8, newline added
 void PrintInfo(std::u16string_view text); // standard error unless --quiet
 
+// The refusals and failures told on standard error so far (PrintErr texts
+// and usage errors, one per line): the message of a --json result.
+void NoteErrorText(std::u16string_view text);
+const std::u16string& ErrorsPrinted();
+
 }  // namespace cli

@@ -1,6 +1,9 @@
 #include "cli/track_list.h"
 
+#include "cli/help.h"
 #include "engine/track_plan.h"
+#include "platform/text.h"
+#include "resources/string_table.h"
 
 namespace cli {
 
@@ -53,7 +56,8 @@ bool ParseTrackList(const std::string& text, bool* all, std::set<int>* tracks, s
            ParseUnsigned(Trim(item.substr(dash + 1)), kTrackSlots, &hi);
     }
     if (!ok || lo < 1 || hi < lo) {
-      *why = option + ": '" + item + "' is not a track number from 1 to 24 or a range such as 1-8";
+      const std::u16string o = plat::Utf8ToUtf16(option), typed = plat::Utf8ToUtf16(item);
+      *why = UsageText(kStrUsageTrackList, {std::u16string_view(o), std::u16string_view(typed)});
       return false;
     }
     for (uint64_t t = lo; t <= hi; ++t) tracks->insert(static_cast<int>(t));

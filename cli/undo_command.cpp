@@ -12,8 +12,11 @@
 #include "cli/load_file.h"
 #include "cli/terminal.h"
 #include "cli/undo_options.h"
+#include "engine/text_format.h"
+#include "platform/console.h"
 #include "platform/path.h"
 #include "platform/text.h"
+#include "resources/string_table.h"
 #include "rewrap/undo_restore.h"
 #include "rewrap/undo_texts.h"
 
@@ -74,14 +77,17 @@ int RunUndo(const std::vector<std::string>& args) {
     } else if (args[i] == "--json") {
       json = true;
     } else if (!args[i].empty() && args[i][0] == '-') {
-      return UsageError("unknown option " + args[i]);
+      return UsageError(UsageText(kStrUsageUnknownOption, args[i]));
     } else if (path.empty()) {
       path = plat::AbsolutePath(plat::Utf8ToUtf16(args[i]));
     } else {
-      return UsageError("only one FILE may be given");
+      return UsageError(UsageText(kStrUsageOneFile));
     }
   }
-  if (path.empty()) return UsageError("FILE is missing");
+  if (path.empty()) return UsageError(UsageText(kStrUsageNoFile));
+
+  // A file-size limit fails the undo's own journal instead of ending the process.
+  plat::IgnoreFileSizeSignal();
 
   // The newest journal decides: an interrupted rewrap is rolled back, a
   // complete one undone.
@@ -102,7 +108,7 @@ int RunUndo(const std::vector<std::string>& args) {
   const std::u16string name = plat::FileNamePart(path);
   const std::u16string message =
       rc != UNDO_OK ? ComposeUndoRefusal(name, rc, o)
-      : leave       ? name + u"\n\n中断されたラッピングのジャーナルを削除しました。ファイルはこのままです。"
+      : leave       ? FormatText(LoadString(kStrCliJournalDropped), {std::u16string_view(name)})
                     : ComposeUndoDone(name, o, interrupted);
   if (json) {
     PrintJson(path, action, rc, o, message);

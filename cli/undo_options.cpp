@@ -2,12 +2,14 @@
 
 #include <cstdlib>
 
+#include "cli/help.h"
 #include "cli/json_writer.h"
 #include "cli/load_file.h"
 #include "cli/terminal.h"
 #include "engine/text_format.h"
 #include "platform/path.h"
 #include "platform/text.h"
+#include "resources/string_table.h"
 #include "rewrap/undo_preflight.h"
 #include "rewrap/undo_restore.h"
 #include "rewrap/undo_texts.h"
@@ -26,14 +28,14 @@ int ParseUndoOption(const std::vector<std::string>& args, size_t& i, UNDO_SETTIN
   }
   if (a != "--journal-dir" && a != "--keep-journals") return 0;
   if (i + 1 >= args.size()) {
-    *error = a + " needs a value";
+    *error = UsageText(kStrUsageNeedsValue, a);
     return 2;
   }
   const std::string& v = args[++i];
   if (a == "--journal-dir") {
     settings->folder = plat::AbsolutePath(plat::Utf8ToUtf16(v));
     if (!plat::IsDirectory(settings->folder)) {
-      *error = "--journal-dir must name an existing folder";
+      *error = UsageText(kStrUsageJournalDir);
       return 2;
     }
     return 1;
@@ -41,7 +43,7 @@ int ParseUndoOption(const std::vector<std::string>& args, size_t& i, UNDO_SETTIN
   char* end = nullptr;
   const long n = std::strtol(v.c_str(), &end, 10);
   if (v.empty() || *end != 0 || n < 1 || n > static_cast<long>(kMaxJournalsKept)) {
-    *error = "--keep-journals takes 1 to " + std::to_string(kMaxJournalsKept);
+    *error = UsageText(kStrUsageKeepJournals, {static_cast<int64_t>(kMaxJournalsKept)});
     return 2;
   }
   settings->keep = static_cast<uint32_t>(n);
@@ -53,7 +55,7 @@ bool TellInterruptedRewrap(const std::u16string& mxfPath, const UNDO_SETTINGS& s
   UNDO_OUTCOME o;
   InspectUndo(mxfPath, settings, &o);
   PrintErr(ComposeInterruptedQuestion(plat::FileNamePart(mxfPath), o));
-  PrintErr(u"velmora-cli undo FILE でロールバック、velmora-cli undo FILE --leave でこのままにします。");
+  PrintErr(LoadString(kStrCliUndoHowTo));
   return true;
 }
 
@@ -66,7 +68,7 @@ int CheckBeforeRewrap(const std::u16string& mxfPath, const AUDIOTRACK_IO_INFO& p
       return kExitRefused;
     case UNDO_PREFLIGHT_NO_ROOM:
       PrintErr(ComposeJournalNoRoom(p.bytesNeeded, p.bytesFree));
-      PrintErr(u"ジャーナルなしで実行するには --no-journal を付けてください。");
+      PrintErr(LoadString(kStrCliNoJournalHowTo));
       return kExitRefused;
     default:
       return -1;

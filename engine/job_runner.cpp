@@ -116,6 +116,7 @@ void RunEngine(APP_CONTEXT* ctx, const JOB_ENGINES& engines) {
   }
   if (ctx->baseInfo != nullptr) ctx->baseInfo->stepCode = stepCode;
 
+  if (ctx->trackPlan != nullptr) ctx->trackPlan->osCause = JOB_OS_CAUSE();
   // An engine this build lacks cannot find what it needs to run.
   int result = engine != nullptr ? engine(ctx->mxfPath, ctx->trackPlan, ctx->baseInfo) : stepCode + 2;
 
@@ -130,6 +131,10 @@ void RunEngine(APP_CONTEXT* ctx, const JOB_ENGINES& engines) {
   } else {
     m.message = WM_JOB_FAILED;
     m.first = OperationName(ctx->jobMode);
+    if (result != kResultCancelled && ctx->trackPlan != nullptr) {
+      m.causePath = ctx->trackPlan->osCause.path;
+      m.causeError = ctx->trackPlan->osCause.error;
+    }
     m.text = result == kResultCancelled
                  ? ComposeJobCancelled(fileName, ctx->jobMode, ctx->ioMethod)
                  : ComposeJobFailure(fileName, ctx->jobMode, stepCode, result, ctx->ioMethod);

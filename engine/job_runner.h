@@ -25,6 +25,9 @@ struct JobMessage {
   std::u16string first;
   bool hasText = false;
   std::u16string text;
+  // The system cause of an engine failure (JOB_OS_CAUSE), when there is one.
+  std::u16string causePath;
+  int32_t causeError = 0;
 };
 
 // Implemented by whoever started the job. Notify must not return before the

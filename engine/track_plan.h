@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "engine/mxf_records.h"
 #include "timecode/timecode.h"
@@ -48,6 +49,15 @@ enum TRACK_SWITCH : uint8_t {
   TRACK_ABSENT = 2,  // the loaded file has no such track (or no file is loaded)
 };
 
+// The system's reason behind an engine failure: the file the failing call
+// was about and the system error code (errno, GetLastError()); 0 when the
+// failure had no system cause (a bad range, a mismatching element). The
+// result codes stay the engines' own; this only tells the user why.
+struct JOB_OS_CAUSE {
+  std::u16string path;
+  int32_t error = 0;
+};
+
 struct AUDIOTRACK_IO_INFO {
   WAV_LIBRARY_ENTRY* wavEntry[kTrackSlots] = {};  // file feeding each slot in a rewrap; null: none
   plat::File* fileHandle[kTrackSlots] = {};        // rewrap engines' work slots during a job
@@ -74,6 +84,9 @@ struct AUDIOTRACK_IO_INFO {
   // rewrap, so nothing changes it between the check and the write); the
   // rewrap engines write through it. Null: the engine opens the file.
   plat::File* heldMxf = nullptr;
+  // Written by the engine on the worker thread before it returns a failure;
+  // read after the job (the runner hands it on with the job's message).
+  JOB_OS_CAUSE osCause;
 
   // A new record is in the start-up state (see InitTrackPlan).
   AUDIOTRACK_IO_INFO();
@@ -101,6 +114,13 @@ inline void ClearTrackPlanForUnload(AUDIOTRACK_IO_INFO& plan) {
   plan.cancelRequest.store(0);
   plan.jobPhase.store(JOB_PHASE_CHECK);
   plan.heldMxf = nullptr;
+  plan.osCause = JOB_OS_CAUSE();
+}
+
+// Records the system cause of the failure under way; the first one noted
+// is kept (a later call is usually the clean-up after it).
+inline void NoteOsCause(AUDIOTRACK_IO_INFO* plan, const std::u16string& path, int32_t error) {
+  if (plan != nullptr && error != 0 && plan->osCause.error == 0) plan->osCause = JOB_OS_CAUSE{path, error};
 }
 
 // The state at start-up: as after an unload, with buffer index 4, no export

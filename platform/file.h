@@ -71,6 +71,10 @@ class File {
   // Tells the system whether the file is read sparsely (true: no
   // read-ahead) or as usual (false). Only a hint; Windows takes none.
   void AdviseRandomAccess(bool random) const;
+  // Starts putting [offset, offset + bytes) on the disk without waiting for
+  // it, so that the disk writes while the caller prepares more and a later
+  // Sync has less left to do. Only a hint; Windows takes none.
+  void StartWriteBack(uint64_t offset, uint64_t bytes) const;
 
   bool Size(uint64_t* size, SysError* err = nullptr) const;
   bool Truncate(uint64_t size, SysError* err = nullptr);

@@ -294,6 +294,17 @@ void File::AdviseRandomAccess(bool random) const {
   if (handle_ >= 0) ::posix_fadvise(handle_, 0, 0, random ? POSIX_FADV_RANDOM : POSIX_FADV_NORMAL);
 }
 
+void File::StartWriteBack(uint64_t offset, uint64_t bytes) const {
+#ifdef __linux__
+  if (handle_ >= 0) {
+    ::sync_file_range(handle_, static_cast<off_t>(offset), static_cast<off_t>(bytes), SYNC_FILE_RANGE_WRITE);
+  }
+#else
+  (void)offset;
+  (void)bytes;
+#endif
+}
+
 bool File::Size(uint64_t* size, SysError* err) const {
   SetErr(err, 0);
   StatResult st;

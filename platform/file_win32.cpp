@@ -212,6 +212,8 @@ int64_t File::Write(const void* buf, size_t n, SysError* err) {
 // The access pattern is chosen when a file is opened on Windows.
 void File::AdviseRandomAccess(bool) const {}
 
+void File::StartWriteBack(uint64_t, uint64_t) const {}
+
 bool File::Size(uint64_t* size, SysError* err) const {
   SetErr(err, 0);
   LARGE_INTEGER li;

@@ -1,6 +1,7 @@
 #include "rewrap/progress_texts.h"
 
 #include "engine/text_format.h"
+#include "resources/string_table.h"
 #include "timecode/timecode.h"
 
 std::u16string FormatProgressTimecode(const MXF_TIMECODE_INFO& tc, int32_t frames) {
@@ -20,7 +21,7 @@ int32_t EnteredFormFrame(const MXF_TIMECODE_INFO& tc, uint32_t sel, int32_t fram
 }
 
 std::u16string FormatReachedTimecode(const MXF_TIMECODE_INFO& tc, int32_t frames) {
-  return FormatProgressTimecode(tc, frames) + u"まで完了";
+  return FormatText(LoadString(kStrReachedTimecode), {std::u16string_view(FormatProgressTimecode(tc, frames))});
 }
 
 int ProgressPercent(uint32_t currentFrame, uint32_t frameCount) {

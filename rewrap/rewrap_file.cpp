@@ -129,7 +129,10 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   }
   plat::File& mxf = plan->heldMxf != nullptr ? *plan->heldMxf : opened;
   uint64_t fileSize = 0;
-  if (!mxf.valid() || !mxf.Size(&fileSize)) return kStep + 7;
+  if (!mxf.valid() || !mxf.Size(&fileSize, &err)) {
+    NoteOsCause(plan, mxfPath, err);
+    return kStep + 7;
+  }
 
   // Every assigned file must open, whether its track is switched on or not.
   WavFiles wavs(*plan);
@@ -157,9 +160,14 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
 
   UndoRecorder undo(options.undo != nullptr ? *options.undo : UndoSettings(),
                     options.undoReport != nullptr ? options.undoReport : &LastUndoReport());
+  // A failed journal: the journal file's system cause goes with the code.
+  auto undoFailure = [&](int column) {
+    NoteOsCause(plan, undo.cause().path, undo.cause().error);
+    return kStep + column;
+  };
   if (int r = undo.Begin(mxf, mxfPath, fileSize, *base, *plan, range, check, targets.data(), targetCount, IO_FILE);
       r != 0) {
-    return kStep + r;
+    return undoFailure(r);
   }
 
   tap.Begin(*plan, audio, targets.data(), targetCount, range.maxSamples);
@@ -167,22 +175,33 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   plan->jobPhase = JOB_PHASE_WRITE;
 
   auto fail = [&](int column) {
+    NoteOsCause(plan, mxfPath, err);
     if (options.flush) mxf.Sync();  // keep what was written
     return kStep + column;
+  };
+  // A failed read of a WAV file: its cause goes with the code.
+  auto wavFailure = [&](int slot) {
+    NoteOsCause(plan, plan->wavEntry[slot]->fullPath, err);
+    return fail(REWRAP_WAV_READ_FAILED);
+  };
+  // The file's size changed without a failed call: no system cause.
+  auto sizeChanged = [&] {
+    err = 0;
+    return fail(REWRAP_WRITE_FAILED);
   };
 
   // The file must still be the one checked: a write past the end of a file
   // that another program cut short would lengthen it again with a hole.
   auto sizeUnchanged = [&] {
     uint64_t sizeNow = 0;
-    return mxf.Size(&sizeNow) && sizeNow == fileSize;
+    return mxf.Size(&sizeNow, &err) && sizeNow == fileSize;
   };
 
   std::vector<BYTE_SPAN> spans;
   spans.reserve(kTrackSlots);
   for (uint32_t blockStart = 0; blockStart < range.frameCount; blockStart += blockFrames) {
     const uint32_t n = std::min(blockFrames, range.frameCount - blockStart);
-    if (!sizeUnchanged()) return fail(REWRAP_WRITE_FAILED);
+    if (!sizeUnchanged()) return sizeChanged();
     // Writing into a hole of a sparse file needs disk blocks: when the
     // block's part of the file has holes, each frame's space is allocated
     // before its first write, so a full disk fails a frame that is still
@@ -197,15 +216,16 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       s.valid = 0;
       s.position = 0;
       if (want == 0) continue;
-      const int64_t got = wavs.File(s.slot).ReadAt(f.dataOffset + s.consumed, s.region, static_cast<size_t>(want));
-      if (got < 0 || static_cast<uint64_t>(got) != want) return fail(REWRAP_WAV_READ_FAILED);
+      const int64_t got =
+          wavs.File(s.slot).ReadAt(f.dataOffset + s.consumed, s.region, static_cast<size_t>(want), &err);
+      if (got < 0 || static_cast<uint64_t>(got) != want) return wavFailure(s.slot);
       s.valid = want;
       s.consumed += want;
     }
 
     for (uint32_t k = 0; k < n; ++k) {
       const uint32_t frame = blockStart + k;
-      if (k % kFramesPerSizeCheck == kFramesPerSizeCheck - 1 && !sizeUnchanged()) return fail(REWRAP_WRITE_FAILED);
+      if (k % kFramesPerSizeCheck == kFramesPerSizeCheck - 1 && !sizeUnchanged()) return sizeChanged();
       const INDEX_ENTRY_ARRAY& e = entries[range.firstEntry + frame];
       const uint64_t valueBytes = SoundValueBytes(e, audio.blockAlign);
       if (holes) {
@@ -237,7 +257,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
             continue;
           }
           const size_t runBytes = static_cast<size_t>(out - frameBuffer.data());
-          if (mxf.WriteAt(runAt, frameBuffer.data(), runBytes) != static_cast<int64_t>(runBytes)) {
+          if (mxf.WriteAt(runAt, frameBuffer.data(), runBytes, &err) != static_cast<int64_t>(runBytes)) {
             return fail(REWRAP_WRITE_FAILED);
           }
           out = frameBuffer.data();
@@ -246,8 +266,8 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       } else {
         for (int i = 0; i < targetCount; ++i) {
           fill(i, elementBuffer.data());
-          if (mxf.WriteAt(check.ValueOffset(e, frame, i), elementBuffer.data(), static_cast<size_t>(valueBytes)) !=
-              static_cast<int64_t>(valueBytes)) {
+          if (mxf.WriteAt(check.ValueOffset(e, frame, i), elementBuffer.data(), static_cast<size_t>(valueBytes),
+                          &err) != static_cast<int64_t>(valueBytes)) {
             return fail(REWRAP_WRITE_FAILED);
           }
         }
@@ -257,16 +277,16 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       if (plan->cancelRequest.load() == 1) {
         plan->cancelRequest = 0;
         // Frames up to this one are new: the journal takes them back.
-        if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
-        if (int r = undo.Finish(mxf, frame + 1); r != 0) return kStep + r;
+        if (options.flush && !mxf.Sync(&err)) return fail(REWRAP_WRITE_FAILED);
+        if (int r = undo.Finish(mxf, frame + 1); r != 0) return undoFailure(r);
         return 99;
       }
     }
   }
 
-  if (!sizeUnchanged()) return fail(REWRAP_WRITE_FAILED);
-  if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
-  if (int r = undo.Finish(mxf, range.frameCount); r != 0) return kStep + r;
+  if (!sizeUnchanged()) return sizeChanged();
+  if (options.flush && !mxf.Sync(&err)) return fail(REWRAP_WRITE_FAILED);
+  if (int r = undo.Finish(mxf, range.frameCount); r != 0) return undoFailure(r);
   tap.Completed();
   return 0;
 }

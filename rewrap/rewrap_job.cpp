@@ -109,8 +109,12 @@ bool WavFiles::Open(int slot) {
   const WAV_LIBRARY_ENTRY* e = plan_.wavEntry[slot];
   if (e == nullptr) return false;
   plat::File& f = files_[static_cast<size_t>(slot)];
-  f = plat::File::Open(std::u16string(e->fullPath), plat::Access::Read, plat::Share::Shared);
-  if (!f.valid()) return false;
+  plat::SysError err = 0;
+  f = plat::File::Open(std::u16string(e->fullPath), plat::Access::Read, plat::Share::Shared, &err);
+  if (!f.valid()) {
+    NoteOsCause(&plan_, e->fullPath, err);
+    return false;
+  }
   plan_.fileHandle[slot] = &f;
   return true;
 }

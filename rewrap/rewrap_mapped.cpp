@@ -155,9 +155,14 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   }
   plat::File& mxf = plan->heldMxf != nullptr ? *plan->heldMxf : opened;
   uint64_t fileSize = 0;
-  if (!mxf.valid() || !mxf.Size(&fileSize)) return kStep + 6;
+  // A failed system call: its cause goes with the code.
+  auto osFailure = [&](const std::u16string& path, int result) {
+    NoteOsCause(plan, path, err);
+    return result;
+  };
+  if (!mxf.valid() || !mxf.Size(&fileSize, &err)) return osFailure(mxfPath, kStep + 6);
   plat::FileMapping mxfMapping = plat::FileMapping::Create(mxf, true, "fmMXF", &err);
-  if (!mxfMapping.valid()) return kStep + 7;
+  if (!mxfMapping.valid()) return osFailure(mxfPath, kStep + 7);
 
   std::array<REWRAP_TARGET, kTrackSlots> targets;
   const int targetCount = ListRewrapTargets(*plan, audio, targets);
@@ -182,7 +187,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
     char name[24];
     std::snprintf(name, sizeof name, "IDWAVTRK%02d", s + 1);
     src.mapping = plat::FileMapping::Create(wavs.File(s), false, name, &err);
-    if (!src.mapping.valid()) return kStep + 9;
+    if (!src.mapping.valid()) return osFailure(plan->wavEntry[s]->fullPath, kStep + 9);
     wavBytesPerSample += src.format->blockAlign;
     sourceIndex[s] = static_cast<int>(sources.size());
     sources.push_back(std::move(src));
@@ -210,10 +215,15 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
 
   UndoRecorder undo(options.undo != nullptr ? *options.undo : UndoSettings(),
                     options.undoReport != nullptr ? options.undoReport : &LastUndoReport());
+  // A failed journal: the journal file's system cause goes with the code.
+  auto undoFailure = [&](int column) {
+    NoteOsCause(plan, undo.cause().path, undo.cause().error);
+    return kStep + column;
+  };
   if (int r = undo.Begin(mxf, mxfPath, fileSize, *base, *plan, range, check, targets.data(), targetCount,
                          IO_MAPPING);
       r != 0) {
-    return kStep + r;
+    return undoFailure(r);
   }
 
   tap.Begin(*plan, audio, targets.data(), targetCount, range.maxSamples);
@@ -224,6 +234,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   // fsync of the file then puts all of it on the disk (cheaper than an
   // msync per view, which write-protects every page again on its own).
   auto finish = [&](int result) {
+    NoteOsCause(plan, mxfPath, err);
     if (options.flush) mxf.Sync();  // keep what was written
     return result;
   };
@@ -231,7 +242,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   for (uint32_t k = 0; k < range.frameCount;) {
     const Chunk c = walker.At(k);
     uint64_t sizeNow = 0;
-    if (!mxf.Size(&sizeNow) || sizeNow != fileSize) return finish(kStep + REWRAP_WRITE_FAILED);
+    if (!mxf.Size(&sizeNow, &err) || sizeNow != fileSize) return finish(kStep + REWRAP_WRITE_FAILED);
 
     // Writing a value that lies in a hole of a sparse file needs disk
     // blocks; they are allocated frame by frame before the frame is
@@ -255,6 +266,7 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
       if (!wavs.DataPresent(s.slot)) return finish(kStep + REWRAP_WAV_READ_FAILED);
       s.view = MapRange(s.mapping, begin, at + needed, &err);
       if (!s.view.valid()) {
+        NoteOsCause(plan, plan->wavEntry[s.slot]->fullPath, err);
         return finish(kStep + (err == plat::kErrOutOfRange ? REWRAP_WAV_READ_FAILED : 13));
       }
       s.data = s.view.data() + (at - begin);
@@ -299,8 +311,8 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
         view.Unmap();
         plan->cancelRequest = 0;
         // Frames up to this one are new: the journal takes them back.
-        if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
-        if (int r = undo.Finish(mxf, f + 1); r != 0) return kStep + r;
+        if (options.flush && !mxf.Sync(&err)) return osFailure(mxfPath, kStep + REWRAP_WRITE_FAILED);
+        if (int r = undo.Finish(mxf, f + 1); r != 0) return undoFailure(r);
         return 99;
       }
     }
@@ -310,9 +322,9 @@ int Rewrap(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INF
   for (Source& s : sources) s.view.Unmap();
   // A file cut short after its last chunk was written has lost frames.
   uint64_t sizeAtEnd = 0;
-  if (!mxf.Size(&sizeAtEnd) || sizeAtEnd != fileSize) return finish(kStep + REWRAP_WRITE_FAILED);
-  if (options.flush && !mxf.Sync()) return kStep + REWRAP_WRITE_FAILED;
-  if (int r = undo.Finish(mxf, range.frameCount); r != 0) return kStep + r;
+  if (!mxf.Size(&sizeAtEnd, &err) || sizeAtEnd != fileSize) return finish(kStep + REWRAP_WRITE_FAILED);
+  if (options.flush && !mxf.Sync(&err)) return osFailure(mxfPath, kStep + REWRAP_WRITE_FAILED);
+  if (int r = undo.Finish(mxf, range.frameCount); r != 0) return undoFailure(r);
   tap.Completed();
   // The time of completion, in whole seconds, as both access and write time.
   const int64_t second = 1000000000LL;

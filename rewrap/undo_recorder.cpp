@@ -93,14 +93,22 @@ int UndoRecorder::WriteJournal(const plat::File& mxf, const UNDO_DESCRIPTION& d)
     return REWRAP_JOURNAL_FAILED;
   }
   if (!PushUndoJournals(d.mxfPath, settings_, nullptr)) return REWRAP_JOURNAL_FAILED;
-  journal_ = plat::File::Open(path, plat::Access::CreateNew, plat::Share::Exclusive);
-  if (!journal_.valid()) return REWRAP_JOURNAL_FAILED;
+  plat::SysError err = 0;
+  auto failed = [&] {
+    if (err != 0) cause_ = JOB_OS_CAUSE{path, err};
+    return REWRAP_JOURNAL_FAILED;
+  };
+  journal_ = plat::File::Open(path, plat::Access::CreateNew, plat::Share::Exclusive, &err);
+  if (!journal_.valid()) return failed();
 
   std::vector<uint8_t> out = EncodeUndoHeader(UNDO_STATE_WRITING, 0, 0, 0);
   out.reserve(kWriteBlock + (size_t{1} << 20));
   uint64_t at = 0;
   auto flushOut = [&] {
-    if (journal_.WriteAt(at, out.data(), out.size()) != static_cast<int64_t>(out.size())) return false;
+    if (journal_.WriteAt(at, out.data(), out.size(), &err) != static_cast<int64_t>(out.size())) return false;
+    // The disk takes each block while the next is gathered: the Sync below
+    // then waits for the last block rather than for the whole journal.
+    journal_.StartWriteBack(at, out.size());
     at += out.size();
     out.clear();
     return true;
@@ -115,20 +123,20 @@ int UndoRecorder::WriteJournal(const plat::File& mxf, const UNDO_DESCRIPTION& d)
     out.insert(out.end(), value, value + r.length);
     return out.size() < kWriteBlock || flushOut();
   });
-  if (!ok || !flushOut()) return REWRAP_JOURNAL_FAILED;
+  if (!ok || !flushOut()) return failed();
   sealed.elementHeaderSum = headerSum;
   const std::vector<uint8_t> runTable = EncodeUndoRuns(runs_);
   const std::vector<uint8_t> desc = EncodeUndoDescription(sealed);
   out = runTable;
   out.insert(out.end(), desc.begin(), desc.end());
-  if (!flushOut() || !journal_.Sync()) return REWRAP_JOURNAL_FAILED;
+  if (!flushOut() || !journal_.Sync(&err)) return failed();
   // The journal is whole and on the disk: say so, and only then may the
   // MXF file change.
   const std::vector<uint8_t> header =
       EncodeUndoHeader(UNDO_STATE_IN_PROGRESS, desc.size() - 8, runs_.size(), dataBytes_);
-  if (journal_.WriteAt(0, header.data(), header.size()) != static_cast<int64_t>(header.size()) ||
-      !journal_.Sync() || !plat::SyncFolder(folder)) {
-    return REWRAP_JOURNAL_FAILED;
+  if (journal_.WriteAt(0, header.data(), header.size(), &err) != static_cast<int64_t>(header.size()) ||
+      !journal_.Sync(&err) || !plat::SyncFolder(folder)) {
+    return failed();
   }
   report_->journalBytes = at;
   return 0;
@@ -157,8 +165,10 @@ int UndoRecorder::Finish(const plat::File& mxf, uint32_t framesWritten) {
   }
   if (!journal_.valid()) return 0;
   const std::vector<uint8_t> done = EncodeUndoCompletion(runs_, report_->bytesVerified);
-  if (journal_.WriteAt(report_->journalBytes, done.data(), done.size()) != static_cast<int64_t>(done.size()) ||
-      !journal_.Sync() || !SetUndoJournalState(journal_, UNDO_STATE_COMPLETE, nullptr)) {
+  plat::SysError err = 0;
+  if (journal_.WriteAt(report_->journalBytes, done.data(), done.size(), &err) != static_cast<int64_t>(done.size()) ||
+      !journal_.Sync(&err) || !SetUndoJournalState(journal_, UNDO_STATE_COMPLETE, &err)) {
+    if (err != 0) cause_ = JOB_OS_CAUSE{report_->journalPath, err};
     return REWRAP_JOURNAL_FAILED;
   }
   report_->journalBytes += done.size();

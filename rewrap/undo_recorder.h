@@ -46,6 +46,10 @@ class UndoRecorder {
   // failing column (REWRAP_READBACK_FAILED, REWRAP_JOURNAL_FAILED).
   int Finish(const plat::File& mxf, uint32_t framesWritten);
 
+  // The journal file and the system error of the call that failed it (a
+  // failure without a system cause, e.g. too little space, has none).
+  const JOB_OS_CAUSE& cause() const { return cause_; }
+
  private:
   int WriteJournal(const plat::File& mxf, const UNDO_DESCRIPTION& d);
 
@@ -55,5 +59,6 @@ class UndoRecorder {
   int count_ = 0;
   std::vector<UNDO_RUN> runs_;
   plat::File journal_;
+  JOB_OS_CAUSE cause_;
   uint64_t dataBytes_ = 0;
 };

@@ -47,8 +47,11 @@ TEST_F(ConventionsCli, VersionHelpAndUsageErrors) {
       {"analyze --help --lang ja", 0, true, "終了ステータス: 0 完了"},
       {"analyze x.mxf --bogus --lang en", 2, false, "velmora-cli analyze: unknown option --bogus\nusage:"},
       {"analyze x.mxf --json=1 --lang en", 2, false, "--json takes no value"},
-      {"analyze x.mxf --lang fr", 2, false, "--lang takes en or ja"},
-      {"analyze x.mxf --progress=loud", 2, false, "--progress takes bar or plain"},
+      {"analyze x.mxf --lang fr", 2, false, "--lang には en か ja を指定します ('fr' は使えません)"},
+      {"analyze x.mxf --progress=loud", 2, false, "--progress には bar か plain を指定します"},
+      {"analyze x.mxf --progress=loud --lang en", 2, false, "--progress takes bar or plain"},
+      {"loudness --lang en", 2, false, "FILE is missing\nusage: velmora-cli loudness FILE"},
+      {"undo --lang ja", 2, false, "FILE が指定されていません\n使い方: velmora-cli undo FILE"},
       {"frobnicate --lang en", 2, false, "unknown command 'frobnicate'"},
   };
   for (const Case& c : cases) {
@@ -160,6 +163,10 @@ TEST_F(ConventionsCli, EveryDocumentedJsonFieldIsPresent) {
   opt.timecodeFaults = {{10, mxfgen::TimecodeFaultKind::Jump}};
   const std::filesystem::path jump = dir.path / "jump.mxf";
   ASSERT_EQ(MakeMxf(jump, opt), "");
+  // Folders where the export's second file would go (the plain name and
+  // the one it takes when the plain one exists).
+  std::filesystem::create_directory(dir.path / "f-2.wav");
+  std::filesystem::create_directory(dir.path / "f-2 1.wav");
   struct Case {
     const char* example;
     std::string args;
@@ -167,6 +174,11 @@ TEST_F(ConventionsCli, EveryDocumentedJsonFieldIsPresent) {
   } cases[] = {
       {"analyze", "analyze " + jump.string() + " --json", 3},
       {"analyze-missing", "analyze " + (dir.path / "none.mxf").string() + " --json", 1},
+      {"export", "export " + mxf.string() + " --in 01:00:00:00 --out 01:00:00:09 --tracks 1 --dir " +
+                     dir.path.string() + " --json", 0},
+      // f-2.wav cannot be created: f-1.wav is left with its header only.
+      {"export-failed", "export " + mxf.string() + " --in 01:00:00:00 --out 01:00:00:24 --tracks 1,2 --dir " +
+                            dir.path.string() + " --prefix f- --io file --json", 1},
   };
   for (const Case& c : cases) {
     const std::set<std::string> fields = DocumentedFields(c.example);

@@ -140,10 +140,10 @@ TEST_F(LoudnessMxfCli, RefusesWhatItCannotMeasure) {
     int status;
     const char* says;
   } const cases[] = {
-      {"--pairs 1-1", 2, "two different tracks"},
-      {"--tracks 5", 2, "track 5 does not exist"},
-      {"--pairs 3-5", 2, "track 5 does not exist"},
-      {"--in 01:00:00:00", 2, "go together"},
+      {"--pairs 1-1", 2, "のような異なる2トラックの組ではありません"},
+      {"--tracks 5", 2, "トラック 5 はありません"},
+      {"--pairs 3-5", 2, "トラック 5 はありません"},
+      {"--in 01:00:00:00", 2, "--in と --out は両方とも指定します"},
       {"--target loud", 2, "--target"},
       {"--preset atsc", 2, "--preset"},
       {"--in 01:00:05:00 --out 01:00:04:00", 1, "OUT"},

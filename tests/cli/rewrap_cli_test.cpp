@@ -240,8 +240,8 @@ TEST_F(RewrapCli, RefusalsLeaveTheFileUntouched) {
        "チャンネルを指定できるのは3チャンネル以上のファイルだけです。"},
       {"--in 01:00:00:01 --out 01:00:00:05 --track 1-3=" + poly + " --track 3=" + (dir.path / "mono.wav").string() +
            " --yes", 2, "が同じトラック3を指定しています。"},
-      {"--in 01:00:00:01 --out 01:00:00:05 --track 2-1=" + poly + " --yes", 2, "--track takes"},
-      {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + poly + ":0 --yes", 2, "--track takes"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 2-1=" + poly + " --yes", 2, "--track には N=WAV"},
+      {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + poly + ":0 --yes", 2, "--track には N=WAV"},
   };
   for (const Case& c : cases) {
 #if defined(_WIN32)
@@ -299,6 +299,32 @@ TEST_F(RewrapCli, LocksTheFileAndSharesTheWavs) {
                     Args("--in 01:00:00:01 --out 01:00:00:01 --track 1=" + (dir.path / "a.wav").string() + " --yes"),
                     dir.path),
             0);
+}
+
+// A journal that cannot be written (a 50 KB file-size limit) stops the
+// rewrap before the MXF file changes; the failure names the journal and the
+// system's cause, from inside the engine, on both I/O methods.
+TEST_F(RewrapCli, JournalWriteFailureNamesTheOsCause) {
+  const std::string before = ReadAll(mxf);
+  const std::string journal = mxf.string() + ".velmora-undo";
+  for (const char* io : {"mmap", "file"}) {
+    const int status =
+        RunHeld("sh -c 'ulimit -f 100; exec \"$0\" \"$@\"'",
+                Args(std::string("--in 01:00:00:00 --out 01:00:00:19 --silence 1 --silence 2 --yes --json --io ") + io),
+                dir.path);
+    EXPECT_EQ(status, 1) << io;
+    const std::string err = ReadAll(dir.path / "held.err");
+    const int code = (std::string(io) == "mmap" ? 2000 : 3000) + 17;  // the journal failed
+    const std::string line = journal + ": File too large (errno 27), code ";
+    EXPECT_NE(err.find(line), std::string::npos) << io << "\n" << err;
+    const std::string out = ReadAll(dir.path / "held.out");
+    EXPECT_NE(out.find("\"cause\":{\"path\":\"" + journal + "\",\"os_error\":27,\"os_text\":\"File too large\"}"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("\"code\":" + std::to_string(code)), std::string::npos) << out;
+    EXPECT_TRUE(ReadAll(mxf) == before) << io;
+    std::filesystem::remove(journal);
+  }
 }
 
 TEST(RewrapCliDropFrame, ASkippedLabelIsRefusedWithTheNextOne) {

@@ -16,6 +16,7 @@
 #include "export_fixture.h"
 #include "platform/path.h"
 #include "platform/text.h"
+#include "tests/support/json_value.h"
 #include "tests/support/process.h"
 #include "tests/support/scratch.h"
 
@@ -116,6 +117,28 @@ class ExportCli : public ::testing::Test {
     return "export " + Quote(mxf) + " --dir " + Quote(out) + " " + extra;
   }
 
+  // The one JSON object of a --json run.
+  static jsontest::Value Json(const CliResult& r) {
+    jsontest::Value v;
+    std::string error;
+    EXPECT_TRUE(jsontest::Parse(r.out, &v, &error)) << error << "\n" << r.out;
+    return v;
+  }
+
+  // ffprobe's reading of a WAV file's BWF time reference; "" without ffprobe.
+  static std::string ProbedTimeReference(const std::string& path) {
+    if (!testsupport::WhyNoOracle({"ffprobe"}).empty()) return "";
+    FILE* p = ::popen(("ffprobe -v error -show_entries format_tags=time_reference -of default=nw=1:nk=1 " +
+                       Quote(path) + " 2>/dev/null").c_str(), "r");
+    if (p == nullptr) return "";
+    std::string text;
+    char buf[256];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
+    ::pclose(p);
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+  }
+
   ScratchDir scratch;
   std::string mxf, out;
   mxfgen::Layout layout;
@@ -142,6 +165,39 @@ TEST_F(ExportCli, WritesTheFilesAndNamesThem) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, Shown(out + "/Track-5 123.wav") + "\n");
 
+  // --json: the resolved range, and per file what the file system and
+  // ffprobe find in it; nothing on standard output but the object.
+  r = Cli(Export("--in 01:00:00:10 --out 01:00:01:00 --tracks 2,5 --prefix j- --json --lang en"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  jsontest::Value v = Json(r);
+  EXPECT_EQ(v["schema"].number, 1);
+  EXPECT_EQ(v["command"].text, "export");
+  EXPECT_EQ(v["path"].text, mxf);
+  EXPECT_EQ(v["range"]["in"]["timecode"].text, "01:00:00:10");
+  EXPECT_EQ(v["range"]["in"]["frame"].number, 108010);
+  EXPECT_EQ(v["range"]["out"]["timecode"].text, "01:00:01:00");
+  EXPECT_EQ(v["range"]["out"]["frame"].number, 108030);
+  EXPECT_EQ(v["range"]["frames"].number, 21);
+  ASSERT_EQ(v["files"].items.size(), 2u) << r.out;
+  for (const jsontest::Value& f : v["files"].items) {
+    EXPECT_EQ(f["size"].number, static_cast<double>(std::filesystem::file_size(f["path"].text))) << f["path"].text;
+    EXPECT_EQ(f["size"].number, static_cast<double>(kBwfHeaderSize + 3 * samples));
+    EXPECT_TRUE(f["complete"].boolean);
+    const std::string probed = ProbedTimeReference(f["path"].text);
+    if (!probed.empty()) {
+      EXPECT_EQ(std::to_string(static_cast<int64_t>(f["time_reference"].number)), probed);
+    }
+  }
+  EXPECT_EQ(v["files"][0]["path"].text, out + "/j-2.wav");
+  EXPECT_EQ(v["files"][1]["track"].number, 5);
+  // 01:00:00:10 at 29.97: 108010 frames of 1601.6 samples.
+  EXPECT_EQ(v["files"][0]["time_reference"].number, 172988816);
+  EXPECT_GE(v["timings"]["analysis_seconds"].number, 0);
+  EXPECT_GE(v["timings"]["export_seconds"].number, 0);
+  EXPECT_EQ(v["result"]["code"].number, 0);
+  EXPECT_EQ(v["result"]["exit_status"].number, 0);
+  EXPECT_EQ(v["result"]["cause"].kind, jsontest::Value::Kind::Null);
+
   r = Cli(Export("--in 01:00:00:00 --out 01:00:00:00 --tracks all --prefix take_"));
   ASSERT_EQ(r.status, 0) << r.err;
   for (int t = 1; t <= 8; ++t) EXPECT_TRUE(std::filesystem::exists(out + "/take_" + std::to_string(t) + ".wav"));
@@ -164,11 +220,11 @@ TEST_F(ExportCli, UsageErrors) {
     EXPECT_NE(r.err.find("velmora-cli export FILE --in TC --out TC"), std::string::npos) << c;  // the usage line
   }
   CliResult r = Cli(Export("--in 01:00:00:00 --out 01:00:00:10 --tracks 2,9"));
-  EXPECT_NE(r.err.find("track 9 does not exist: the file has 8 audio tracks"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("トラック 9 はありません: このファイルのオーディオトラックは 8 本です"), std::string::npos) << r.err;
   r = Cli("export " + Quote(mxf) + " --dir " + Quote(scratch.File("nowhere")) +
           " --in 01:00:00:00 --out 01:00:00:10 --tracks 1");
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("is not an existing folder"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("は既存のフォルダではありません"), std::string::npos) << r.err;
   r = Cli(Export("--in 01:00:00:00 --out 01:00:00:10 --tracks 1 --prefix " + std::string(256, 'p')));
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(std::filesystem::is_empty(out));
@@ -217,6 +273,8 @@ TEST_F(ExportCli, RefusedFileAndFailedWrite) {
             std::string::npos)
       << r.err;
   EXPECT_TRUE(r.out.empty());
+  // The OS cause of the failed write, from inside the engine.
+  EXPECT_NE(r.err.find(out + "/Track-1.wav: File too large (errno 27), code 4015"), std::string::npos) << r.err;
   // Both files left behind are valid shorter WAVs: ffprobe reads the sizes.
   for (const char* name : {"/Track-1.wav", "/Track-2.wav"}) {
     const std::string left = Slurp(out + name);
@@ -225,6 +283,40 @@ TEST_F(ExportCli, RefusedFileAndFailedWrite) {
                           static_cast<uint8_t>(left[752]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(left[753])) << 24;
     EXPECT_EQ(data, left.size() - 754) << name;
   }
+
+  // The same failures with --json: one object on standard output with the
+  // real code, the OS cause, and only what was established.
+  r = Cli(Export("--in 01:00:00:00 --out 01:00:02:29 --tracks 1,2 --io file --prefix jf- --json --lang en"),
+          "ulimit -f 200; ");
+  EXPECT_EQ(r.status, 1);
+  jsontest::Value v = Json(r);
+  EXPECT_EQ(v["result"]["code"].number, 5015);
+  EXPECT_EQ(v["result"]["exit_status"].number, 1);
+  EXPECT_EQ(v["result"]["cause"]["path"].text, out + "/jf-1.wav");
+  EXPECT_EQ(v["result"]["cause"]["os_error"].number, 27);
+  EXPECT_EQ(v["result"]["cause"]["os_text"].text, "File too large");
+  EXPECT_NE(v["result"]["message"].text.find("Files left incomplete:\n" + out + "/jf-1.wav\n" + out + "/jf-2.wav"), std::string::npos) << r.out;
+  ASSERT_EQ(v["files"].items.size(), 2u);
+  for (const jsontest::Value& f : v["files"].items) {
+    EXPECT_FALSE(f["complete"].boolean);
+    EXPECT_EQ(f["size"].number, static_cast<double>(std::filesystem::file_size(f["path"].text)));
+  }
+  EXPECT_EQ(v["range"]["frames"].number, 90);
+
+  r = Cli("export " + Quote(scratch.File("none.mxf")) + " --dir " + Quote(out) +
+          " --in 01:00:00:00 --out 01:00:00:05 --tracks 1 --json --lang en");
+  EXPECT_EQ(r.status, 1);
+  v = Json(r);
+  EXPECT_EQ(v["result"]["code"].number, 1);
+  EXPECT_EQ(v["result"]["cause"]["os_error"].number, 2);
+  for (const char* unknown : {"range", "files", "size"}) EXPECT_FALSE(v.Has(unknown)) << unknown << r.out;
+  EXPECT_FALSE(v["timings"].Has("export_seconds"));
+
+  r = Cli(Export("--in 01:00:00:00 --out 01:00:00:10 --tracks 9 --json --lang en"));
+  EXPECT_EQ(r.status, 2);
+  v = Json(r);
+  EXPECT_EQ(v["result"]["code"].number, 2);
+  EXPECT_NE(v["result"]["message"].text.find("track 9 does not exist"), std::string::npos) << r.out;
 }
 
 TEST_F(ExportCli, PrefixFolderAndTimecodesCheckedFirst) {

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -206,6 +211,47 @@ TEST(StringTable, EveryIdHasBothLanguagesWithTheSameArguments) {
     EXPECT_TRUE(Conversions(jaText) == Conversions(enText)) << "format arguments differ, id " << id;
     // No Japanese left in the English column (kana, kanji, full-width forms).
     for (char16_t c : enText) EXPECT_LT(c, 0x3000) << "id " << id;
+  }
+}
+
+// Every message, status and usage line the command-line tool prints comes
+// from the table, so it has both columns: its sources (and the shared texts
+// it prints) hold no Japanese literal and no English sentence of their own.
+TEST(StringTable, TheCommandLineToolPrintsOnlyTableTexts) {
+  const std::filesystem::path root(VELMORA_SOURCE_DIR);
+  std::vector<std::filesystem::path> sources = {root / "rewrap" / "undo_texts.cpp",
+                                                root / "rewrap" / "progress_texts.cpp",
+                                                root / "loudness" / "loudness_status.cpp"};
+  for (const auto& entry : std::filesystem::directory_iterator(root / "cli")) {
+    // The loudness table is a result with fixed column headings, like the
+    // analysis's field labels: scripts read it, so it is not translated.
+    if (entry.path().extension() == ".cpp" && entry.path().filename() != "loudness_report.cpp") {
+      sources.push_back(entry.path());
+    }
+  }
+  ASSERT_GE(sources.size(), 12u);
+  const std::regex literal(R"re((?:u8|u)?"((?:[^"\\\n]|\\.)*)")re");
+  const std::regex sentence("[A-Za-z]{2,} [a-z]{2,} [a-z]{2,}");
+  for (const std::filesystem::path& path : sources) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::istringstream lines(text.str());
+    int number = 0;
+    for (std::string line; std::getline(lines, line);) {
+      ++number;
+      const size_t comment = line.find("//");
+      if (comment != std::string::npos) line.resize(comment);
+      for (auto it = std::sregex_iterator(line.begin(), line.end(), literal); it != std::sregex_iterator(); ++it) {
+        const std::string body = (*it)[1];
+        // Lead bytes 0xE3-0xEF: kana, kanji and full-width forms in UTF-8.
+        const bool japanese = std::any_of(body.begin(), body.end(), [](char c) {
+          return static_cast<unsigned char>(c) >= 0xE3 && static_cast<unsigned char>(c) <= 0xEF;
+        });
+        EXPECT_FALSE(japanese) << path.filename() << ":" << number << ": " << body;
+        EXPECT_FALSE(std::regex_search(body, sentence)) << path.filename() << ":" << number << ": " << body;
+      }
+    }
   }
 }
 
