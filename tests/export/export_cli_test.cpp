@@ -287,7 +287,7 @@ TEST_F(ExportCli, RefusedFileAndFailedWrite) {
   // The same failures with --json: one object on standard output with the
   // real code, the OS cause, and only what was established.
   r = Cli(Export("--in 01:00:00:00 --out 01:00:02:29 --tracks 1,2 --io file --prefix jf- --json --lang en"),
-          "ulimit -f 200; ");
+          200 * 512);
   EXPECT_EQ(r.status, 1);
   jsontest::Value v = Json(r);
   EXPECT_EQ(v["result"]["code"].number, 5015);
