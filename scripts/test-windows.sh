@@ -39,7 +39,7 @@ source scripts/wine-env.sh "$out"
 
 echo "== Tests under wine"
 status=0
-(cd "$out" && ctest --output-on-failure -j"$jobs" --timeout 600) || status=$?
+(cd "$out" && ctest --output-on-failure -j"$jobs" --timeout 1800) || status=$?
 wineserver --kill >/dev/null 2>&1 || true
 
 # The desktop application: its own build folder against the cached Qt for

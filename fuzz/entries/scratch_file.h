@@ -9,12 +9,19 @@
 // folder for that reason).
 #pragma once
 
+#if defined(_WIN32)
+#include <process.h>
+
+#include <filesystem>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -35,6 +42,12 @@ class ScratchFile {
   // cannot be written (the caller then skips the input).
   bool Write(const uint8_t* data, size_t size) {
     if (path_.empty()) return false;
+#if defined(_WIN32)
+    std::FILE* f = std::fopen(path_.c_str(), "wb");
+    if (f == nullptr) return false;
+    const bool whole = size == 0 || std::fwrite(data, 1, size, f) == size;
+    return std::fclose(f) == 0 && whole;
+#else
     const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     size_t done = 0;
@@ -48,6 +61,7 @@ class ScratchFile {
       done += static_cast<size_t>(n);
     }
     return ::close(fd) == 0;
+#endif
   }
 
   const std::string& path() const { return path_; }
@@ -56,11 +70,16 @@ class ScratchFile {
   ScratchFile(const ScratchFile&) = delete;
   ScratchFile& operator=(const ScratchFile&) = delete;
   ~ScratchFile() {
-    if (!path_.empty()) ::unlink(path_.c_str());
+    if (!path_.empty()) std::remove(path_.c_str());
   }
 
  private:
   ScratchFile() {
+#if defined(_WIN32)
+    std::error_code ec;
+    const std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
+    if (!ec) path_ = (tmp / ("velmora-fuzz-" + std::to_string(::_getpid()) + ".bin")).generic_string();
+#else
     const char* chosen = std::getenv("VELMORA_FUZZ_SCRATCH");
     std::string folder = (chosen != nullptr && chosen[0] == '/') ? chosen : "/dev/shm";
     struct stat st {};
@@ -69,6 +88,7 @@ class ScratchFile {
       folder = (tmp != nullptr && tmp[0] == '/') ? tmp : "/tmp";
     }
     path_ = folder + "/velmora-fuzz-" + std::to_string(::getpid()) + ".bin";
+#endif
   }
 
   std::string path_;

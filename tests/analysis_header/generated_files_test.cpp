@@ -16,6 +16,7 @@
 #include "platform/file.h"
 #include "timecode/timecode.h"
 #include "tools/mxfgen/mxfgen.h"
+#include "tests/support/process.h"
 
 namespace fs = std::filesystem;
 
@@ -281,7 +282,7 @@ TEST(GeneratedFiles, TruncatedFileWithItsPackKeptIs210) {
 }
 
 TEST(GeneratedFiles, FfmpegOutputIsRefusedWithoutARandomIndexPack) {
-  if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg is not installed";
+  if (const std::string why = testsupport::WhyNoOracle({"ffmpeg"}); !why.empty()) GTEST_SKIP() << why;
   ScratchDir dir;
   const std::string path = dir.File("CLIP0001.MXF");
   // ffmpeg's MXF writer takes 48 kHz audio only.
@@ -324,7 +325,7 @@ std::string Narrow(const std::u16string& s) { return std::string(s.begin(), s.en
 }  // namespace
 
 TEST(GeneratedFiles, HeaderFactsAgreeWithFfprobe) {
-  if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffprobe is not installed";
+  if (const std::string why = testsupport::WhyNoOracle({"ffprobe"}); !why.empty()) GTEST_SKIP() << why;
   struct Case {
     int cls;
     uint32_t num, den;

@@ -9,15 +9,11 @@
 
 #include "bwf/wav_reader.h"
 #include "tests/bwf/wav_test_support.h"
+#include "tests/support/process.h"
 
 namespace {
 
 using namespace wavtest;
-
-bool HaveTool(const char* tool) {
-  const std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
-  return std::system(cmd.c_str()) == 0;
-}
 
 // Runs a command and returns its standard output.
 std::string Capture(const std::string& cmd) {
@@ -54,7 +50,7 @@ class WavOracleTest : public WavDirTest {
  protected:
   void SetUp() override {
     WavDirTest::SetUp();
-    if (!HaveTool("ffprobe") || !HaveTool("ffmpeg")) GTEST_SKIP() << "ffmpeg/ffprobe not installed";
+    if (const std::string why = testsupport::WhyNoOracle({"ffprobe", "ffmpeg"}); !why.empty()) GTEST_SKIP() << why;
   }
 };
 

@@ -153,8 +153,10 @@ TEST_F(WavLibraryTest, FailedAddsLeaveTheLibraryAsItWas) {
   EXPECT_EQ(WavLibraryAdd(PathOf("missing.wav"), &head_, &tc25_), WAV_ADD_MISSING);
   EXPECT_EQ(WavLibraryAdd(plat::Utf8ToUtf16(dir()), &head_, &tc25_), WAV_ADD_FOLDER);
   EXPECT_EQ(WavLibraryAdd(u"", &head_, &tc25_), WAV_ADD_MISSING);
+#if !defined(_WIN32)  // Windows folders hold no FIFOs
   ASSERT_EQ(mkfifo(plat::Utf16ToUtf8(PathOf("fifo.wav")).c_str(), 0600), 0);
   EXPECT_EQ(WavLibraryAdd(PathOf("fifo.wav"), &head_, &tc25_), WAV_ADD_NOT_REGULAR);
+#endif
   Fmt f441;
   f441.rate = 44100;
   EXPECT_EQ(AddWav("cd.wav", f441, 10), WAV_ADD_BAD_FORMAT);

@@ -67,7 +67,12 @@ TEST_F(ConventionsCli, VersionHelpAndUsageErrors) {
 
 TEST_F(ConventionsCli, LanguageComesFromTheOptionOrTheLocale) {
   const std::string missing = (dir.path / "none.mxf").string();
+#if defined(_WIN32)
+  // The system's own text for ERROR_FILE_NOT_FOUND (FormatMessage).
+  const std::string cause = Shown(missing) + ": " + plat::DescribeError(2) + " (error 2), code 1";
+#else
   const std::string cause = missing + ": No such file or directory (errno 2), code 1";
+#endif
   struct Case {
     std::string env;
     std::string lang;

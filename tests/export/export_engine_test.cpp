@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
 
 #include "export_fixture.h"
 #include "timecode/timecode.h"

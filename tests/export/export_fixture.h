@@ -16,6 +16,7 @@
 
 #include <stdlib.h>
 
+#include "tests/support/scratch.h"
 #include "bwf/bwf_header.h"
 #include "bwf/export_engines.h"
 #include "engine/analysis_steps.h"
@@ -46,8 +47,7 @@ inline uint32_t LE32(const Bytes& b, size_t at) {
 class ScratchDir {
  public:
   ScratchDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "velmora-export-XXXXXX").string();
-    if (::mkdtemp(tmpl.data()) != nullptr) path_ = tmpl;
+    path_ = testsupport::MakeScratchFolder("velmora-export");
   }
   ~ScratchDir() {
     std::error_code ec;

@@ -9,13 +9,10 @@
 #include <string>
 
 #include "export_fixture.h"
+#include "tests/support/process.h"
 
 namespace export_test {
 namespace {
-
-bool HaveTool(const char* name) {
-  return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 // Standard output of a shell command, as bytes.
 Bytes Capture(const std::string& cmd, int* status) {
@@ -56,7 +53,7 @@ std::map<std::string, std::string> Probe(const std::string& path) {
 class ExportOracle : public ExportTest {
  protected:
   void SetUp() override {
-    if (!HaveTool("ffprobe") || !HaveTool("ffmpeg")) GTEST_SKIP() << "ffprobe/ffmpeg not installed";
+    if (const std::string why = testsupport::WhyNoOracle({"ffprobe", "ffmpeg"}); !why.empty()) GTEST_SKIP() << why;
   }
 
   // `timeReference`: the samples from midnight to the IN frame.

@@ -7,10 +7,11 @@
 // frames' system items and sound elements are read back, never the file.
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <fcntl.h>
-#include <unistd.h>
+#endif
 
 #include <filesystem>
 
@@ -42,20 +43,34 @@ void WriteRegion(const std::string& path, uint64_t at, const Bytes& b) {
   EXPECT_EQ(f.WriteAt(at, b.data(), b.size()), static_cast<int64_t>(b.size()));
 }
 
+// Bytes the file system gave the file (holes take none).
+uint64_t AllocatedBytes(const std::string& path) {
+#if defined(_WIN32)
+  DWORD high = 0;
+  const DWORD low = ::GetCompressedFileSizeW(reinterpret_cast<const wchar_t*>(plat::Utf8ToUtf16(path).c_str()), &high);
+  return low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR ? UINT64_MAX : (uint64_t{high} << 32) | low;
+#else
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_blocks) * 512 : UINT64_MAX;
+#endif
+}
+
 // Can this folder hold a sparse file of about 11 GiB with a few MB of data?
 bool SparseFilesFit(const std::string& dir, std::string* why) {
-  struct statvfs vfs;
-  if (::statvfs(dir.c_str(), &vfs) != 0 || uint64_t{vfs.f_bavail} * vfs.f_frsize < (uint64_t{256} << 20)) {
+  std::error_code ec;
+  const std::filesystem::space_info space = std::filesystem::space(dir, ec);
+  if (ec || space.available < (uint64_t{256} << 20)) {
     *why = "less than 256 MB free";
     return false;
   }
   const std::string probe = dir + "/probe";
-  const int fd = ::open(probe.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
-  bool ok = fd >= 0 && ::pwrite(fd, "x", 1, static_cast<off_t>(3 * k4G)) == 1;
-  struct stat st;
-  ok = ok && ::fstat(fd, &st) == 0 && static_cast<uint64_t>(st.st_blocks) * 512 < (uint64_t{16} << 20);
-  if (fd >= 0) ::close(fd);
-  ::unlink(probe.c_str());
+  bool ok = false;
+  {
+    plat::File f = plat::File::Open(plat::Utf8ToUtf16(probe), plat::Access::Write, plat::Share::Exclusive);
+    ok = f.valid() && f.WriteAt(3 * k4G, "x", 1) == 1;
+  }
+  ok = ok && AllocatedBytes(probe) < (uint64_t{16} << 20);
+  std::filesystem::remove(probe, ec);
   if (!ok) *why = "the file system does not keep holes in a 12 GiB file";
   return ok;
 }

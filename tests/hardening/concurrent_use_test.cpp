@@ -17,6 +17,8 @@
 namespace hardening {
 namespace {
 
+#if !defined(_WIN32)
+
 using rewrap_test::Engine;
 using rewrap_test::RewrapCase;
 
@@ -116,6 +118,10 @@ TEST_P(ConcurrentUse, OthersAreRefusedWhileARewrapRunsAndItCompletes) {
   EXPECT_TRUE(std::equal(exported.end() - 1000, exported.end(),
                          wavBytes.begin() + static_cast<long>(exported.size() - kBwfHeaderSize) - 1000));
 }
+
+#else
+TEST(ConcurrentUse, NotOnWindows) { GTEST_SKIP() << WINDOWS_HAS_NO_FORK; }
+#endif  // !_WIN32
 
 }  // namespace
 }  // namespace hardening

@@ -20,6 +20,8 @@
 namespace hardening {
 namespace {
 
+#if !defined(_WIN32)
+
 using rewrap_test::Engine;
 using rewrap_test::EngineName;
 using rewrap_test::RewrapCase;
@@ -248,6 +250,10 @@ TEST_P(ExportFault, FileUnlinkedPartWayIsReadToTheEnd) {
     EXPECT_TRUE(std::equal(file.begin() + kBwfHeaderSize, file.end(), want.begin()));
   }
 }
+
+#else
+TEST(EngineFaults, NotOnWindows) { GTEST_SKIP() << WINDOWS_HAS_NO_FORK; }
+#endif  // !_WIN32
 
 }  // namespace
 }  // namespace hardening

@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <signal.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -118,6 +120,7 @@ inline void SelectExport(rewrap_test::RewrapCase& c, const std::string& folder, 
   c.plan.exportPrefix[prefix.size()] = u'\0';
 }
 
+#if !defined(_WIN32)
 // A track plan in memory shared with child processes forked after it was
 // made: the child's engine writes currentFrame where the test reads it.
 class SharedPlan {
@@ -221,6 +224,12 @@ class Child {
   int status_ = 0;
   bool reaped_ = false;
 };
+#endif  // !_WIN32
+
+// Tests that run an engine call in a fork()ed child (to stop it part way, kill
+// it or cut its file short under it) have no counterpart on Windows, which
+// cannot fork a process that shares the test's memory.
+#define WINDOWS_HAS_NO_FORK "the engine runs in a fork()ed child sharing the test's memory; Windows has no fork()"
 
 // Polls until pred() holds or the time is up.
 inline bool WaitFor(const std::function<bool()>& pred, std::chrono::milliseconds limit = std::chrono::seconds(20)) {

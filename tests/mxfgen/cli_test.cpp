@@ -1,25 +1,44 @@
 // The mxfgen program maps its arguments onto the same file the library writes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
+#include <vector>
 
 #include "tests/mxfgen/mxf_bytes.h"
+#include "tests/support/process.h"
+#include "tests/support/scratch.h"
 #include "tools/mxfgen/mxfgen.h"
 
 namespace {
 
-const std::string kProgram = std::string(VELMORA_BIN_DIR) + "/mxfgen";
+const std::string kProgram = testsupport::ProgramPath("mxfgen");
 
+// args: separated by spaces ('...' quotes); *out gets standard output, then standard error.
 int RunProgram(const std::string& args, std::string* out) {
-  std::FILE* p = popen((kProgram + " " + args + " 2>&1").c_str(), "r");
-  if (!p) return -1;
-  char buf[1024];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out->append(buf, n);
-  const int status = pclose(p);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  // Words as a POSIX shell splits them: '...' keeps everything inside.
+  std::vector<std::string> words;
+  std::string w;
+  bool inWord = false, quoted = false;
+  for (char c : args) {
+    if (c == '\'') {
+      quoted = !quoted;
+      inWord = true;
+    } else if (c == ' ' && !quoted) {
+      if (inWord) words.push_back(w);
+      w.clear();
+      inWord = false;
+    } else {
+      w += c;
+      inWord = true;
+    }
+  }
+  if (inWord) words.push_back(w);
+  testsupport::ScratchFolder streams("mxfgen-streams");
+  const testsupport::ProcessResult r = testsupport::RunProgram(kProgram, words, streams.dir());
+  *out += r.out + r.err;
+  return r.status;
 }
 
 TEST(MxfgenProgram, WritesWhatTheLibraryWrites) {

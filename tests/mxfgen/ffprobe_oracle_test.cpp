@@ -10,15 +10,12 @@
 
 #include "tests/mxfgen/mxf_bytes.h"
 #include "tools/mxfgen/mxfgen.h"
+#include "tests/support/process.h"
 
 using mxfgen::IndexLayout;
 using mxfgen::Options;
 
 namespace {
-
-bool HaveFfmpeg() {
-  return std::system("command -v ffprobe >/dev/null 2>&1 && command -v ffmpeg >/dev/null 2>&1") == 0;
-}
 
 std::string Shell(const std::string& command) {
   std::string out;
@@ -106,7 +103,7 @@ std::vector<Case> Cases() {
 class FfprobeOracle : public ::testing::TestWithParam<Case> {};
 
 TEST_P(FfprobeOracle, SeesStreamsTimecodeFramesAndThePattern) {
-  if (!HaveFfmpeg()) GTEST_SKIP() << "ffprobe/ffmpeg not installed";
+  if (const std::string why = testsupport::WhyNoOracle({"ffprobe", "ffmpeg"}); !why.empty()) GTEST_SKIP() << why;
   const Options& o = GetParam().o;
   mxftest::TempDir dir;
   const std::string path = dir.File("o.mxf");

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch.h"
+
 namespace mxftest {
 
 using Key = std::array<uint8_t, 16>;
@@ -127,9 +129,7 @@ inline std::vector<Klv> WithKey(const std::vector<Klv>& items, const Key& patter
 class TempDir {
  public:
   TempDir() {
-    char tmpl[] = "/tmp/mxfgen_test_XXXXXX";
-    const char* made = mkdtemp(tmpl);
-    path_ = made ? made : "/tmp";
+    path_ = testsupport::MakeScratchFolder("mxfgen_test");
   }
   ~TempDir() {
     std::error_code ec;

@@ -2,7 +2,9 @@
 // file structure Velmora's reader expects (partitions, random index pack,
 // content packages, fills, KAG alignment).
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
 #include <sys/stat.h>
+#endif
 
 #include "tests/mxfgen/mxf_bytes.h"
 #include "tools/mxfgen/mxfgen.h"
@@ -248,9 +250,13 @@ TEST(MxfgenSparse, SparsePicturesGiveTheSameBytesWithHoles) {
   o.sparsePicture = true;
   const Written sparse = Generate(o, dir, "sparse.mxf");
   EXPECT_EQ(full.bytes, sparse.bytes);
+#if defined(_WIN32)
+  GTEST_SKIP() << "files here are not sparse unless marked so; only the bytes are compared";
+#else
   struct stat st {};
   ASSERT_EQ(stat(dir.File("sparse.mxf").c_str(), &st), 0);
   EXPECT_LT(static_cast<uint64_t>(st.st_blocks) * 512, sparse.layout.fileSize / 4) << "picture values are holes";
+#endif
 }
 
 }  // namespace

@@ -9,11 +9,10 @@
 #include "rewrap/track_assign.h"
 #include "tests/rewrap/rewrap_fixture.h"
 #include "tools/mxfgen/sample_pattern.h"
+#include "tests/support/process.h"
 
 namespace rewrap_test {
 namespace {
-
-bool HaveFfmpeg() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
 
 // Track `track` (0-based) of the file as 24-bit little-endian samples.
 std::vector<uint8_t> Decode(const std::string& path, int track) {
@@ -35,7 +34,7 @@ INSTANTIATE_TEST_SUITE_P(Engines, OracleTest, ::testing::Values(Engine::Mapping,
                          [](const auto& info) { return std::string(EngineName(info.param)); });
 
 TEST_P(OracleTest, FfmpegDecodesTheWavSamplesInTheRange) {
-  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  if (const std::string why = testsupport::WhyNoOracle({"ffmpeg"}); !why.empty()) GTEST_SKIP() << why;
   RewrapCase c;
   ASSERT_TRUE(c.Make(SmallClip(50, 4)));
   WAV_LIBRARY_ENTRY* m = c.AddNoiseWav("m.wav", 1, 24, 100000, 31);
@@ -88,7 +87,7 @@ std::vector<uint8_t> DecodeInterleaved(const std::string& path) {
 // into tracks 1..8: both engines write the same file, and every rewritten
 // sample is ffmpeg's decode of its channel.
 TEST(OracleMultichannel, EightChannelWavIntoEightTracks) {
-  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  if (const std::string why = testsupport::WhyNoOracle({"ffmpeg"}); !why.empty()) GTEST_SKIP() << why;
   RewrapCase c;
   ASSERT_TRUE(c.Make(SmallClip(30, 8)));
   const std::string wavPath = c.scratch.Path("poly8.wav");

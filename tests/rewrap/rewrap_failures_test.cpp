@@ -6,9 +6,11 @@
 #include <cerrno>
 #include <cstring>
 
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <unistd.h>
+#endif
 
 #include "tests/rewrap/rewrap_fixture.h"
 
@@ -223,6 +225,9 @@ TEST_P(FailureTest, FileHeldByAnotherJob) {
 // from the 12th on are holes (punched), and the file system is filled up, so
 // writing them needs blocks that are not there.
 TEST_P(FailureTest, FullDiskIsAFailureNotSuccess) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "a full disk is made with a small tmpfs, which Windows cannot mount";
+#else
   Scratch mountPoint;
   ASSERT_FALSE(mountPoint.dir().empty());
   if (::mount("tmpfs", mountPoint.dir().c_str(), "tmpfs", 0, "size=16m") != 0) {
@@ -312,6 +317,7 @@ TEST_P(FailureTest, FullDiskIsAFailureNotSuccess) {
   const auto differs = std::mismatch(got.begin() + static_cast<long>(failedAt), got.end(),
                                      c.original.begin() + static_cast<long>(failedAt));
   EXPECT_TRUE(differs.first == got.end()) << "changed at byte " << (differs.first - got.begin());
+#endif
 }
 
 }  // namespace

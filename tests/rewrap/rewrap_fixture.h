@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch.h"
 #include "bwf/wav_library.h"
 #include "engine/analysis_steps.h"
 #include "engine/mxf_state.h"
@@ -49,8 +50,7 @@ inline void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)
 class Scratch {
  public:
   Scratch() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "velmora-rewrap-XXXXXX").string();
-    if (::mkdtemp(tmpl.data()) != nullptr) dir_ = tmpl;
+    dir_ = testsupport::MakeScratchFolder("velmora-rewrap");
   }
   ~Scratch() {
     std::error_code ec;

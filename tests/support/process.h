@@ -2,7 +2,9 @@
 // standard input from a text, standard output and error captured.
 #pragma once
 
+#include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -185,6 +187,22 @@ class ChildProcess {
   pid_t pid_ = -1;
 #endif
 };
+
+// Why the oracle programs (ffmpeg, ffprobe) cannot be used here; empty when
+// they can. On Windows they are the build machine's Linux programs, which a
+// test under wine cannot start (and asking cmd.exe costs seconds each time).
+inline std::string WhyNoOracle(std::initializer_list<const char*> tools) {
+#if defined(_WIN32)
+  (void)tools;
+  return "ffmpeg/ffprobe are Linux programs here, which the Windows test cannot start";
+#else
+  for (const char* tool : tools) {
+    if (std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) != 0)
+      return std::string(tool) + " is not installed";
+  }
+  return {};
+#endif
+}
 
 // Runs program to its end; the files of its streams go in folder `dir`.
 inline ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,

@@ -1,8 +1,12 @@
 // The timecode error log, the MXF information block, the error list and the
 // texts shown around a verification.
-#include <gtest/gtest.h>
-
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
+
+#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <fstream>
@@ -27,8 +31,17 @@ std::string ReadAll(const std::string& path) {
 
 std::string Utf8(const std::u16string& s) { return plat::Utf16ToUtf8(s); }
 
-// iconv as an independent decoder of the written bytes.
+// The system's own decoder (iconv, or code page 932 on Windows) reads the
+// written bytes back independently of our encoder.
 std::string Cp932ToUtf8(const std::string& bytes) {
+#if defined(_WIN32)
+  const int n = ::MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                                      nullptr, 0);
+  EXPECT_TRUE(n > 0 || bytes.empty());
+  std::wstring w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) ::MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(), n);
+  return plat::Utf16ToUtf8(std::u16string(w.begin(), w.end()));
+#else
   iconv_t cd = iconv_open("UTF-8", "CP932");
   EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
   std::string out(bytes.size() * 3 + 16, '\0');
@@ -40,6 +53,7 @@ std::string Cp932ToUtf8(const std::string& bytes) {
   iconv_close(cd);
   out.resize(out.size() - outLeft);
   return out;
+#endif
 }
 
 const plat::LocalTime kNow{2025, 1, 2, 3, 4, 5};
@@ -186,9 +200,15 @@ TEST_F(SmallFileLog, FailuresAreReported) {
   // A folder that does not exist: the log cannot be created.
   EXPECT_FALSE(WriteTimecodeErrorLog(U16(dir_.File("missing/log.txt")), mxfPath_, s_.base, s_.indexEntries,
                                      "UTF-8", kNow, &err));
-  EXPECT_EQ(err, ENOENT);
+#if defined(_WIN32)
+  const plat::SysError missingFolder = ERROR_PATH_NOT_FOUND;  // 3
+#else
+  const plat::SysError missingFolder = ENOENT;  // 2
+#endif
+  EXPECT_EQ(err, missingFolder);
   EXPECT_EQ(Utf8(ComposeErrorLogCreateFailed(mxfPath_, err)),
-            "A001.mxf\n\nエラーログを作成できません。\n保存場所、接続デバイスを確認して下さい。\nERR: 2");
+            "A001.mxf\n\nエラーログを作成できません。\n保存場所、接続デバイスを確認して下さい。\nERR: " +
+                std::to_string(missingFolder));
 
   // An unknown encoding creates nothing.
   const std::string odd = dir_.File("odd.txt");
