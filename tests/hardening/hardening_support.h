@@ -132,10 +132,10 @@ class SharedPlan {
     if (r != MAP_FAILED) result_ = new (r) std::atomic<int>(-1);
   }
   ~SharedPlan() {
-    if (plan_ != nullptr) {
-      plan_->~AUDIOTRACK_IO_INFO();
-      ::munmap(plan_, sizeof(AUDIOTRACK_IO_INFO));
-    }
+    // Not destroyed: a child's engine may have left its failure cause here,
+    // a string on the child's heap that this process must not free. This
+    // process never stores anything on the heap through the shared record.
+    if (plan_ != nullptr) ::munmap(plan_, sizeof(AUDIOTRACK_IO_INFO));
     if (result_ != nullptr) ::munmap(result_, sizeof(std::atomic<int>));
   }
   SharedPlan(const SharedPlan&) = delete;
