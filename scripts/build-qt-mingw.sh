@@ -64,6 +64,11 @@ fi
 # in one place; the feature check there must ask for OpenGL too.
 sed -i '/^static inline bool isSoftwareGl()/,/^#endif/ s/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
   "$SRC/src/plugins/platforms/windows/qwindowswindow.cpp"
+# Without Direct2D the Gui library leaves out the DirectWrite font database,
+# yet the plugin still creates it when directwrite3 is on: the plugin's check
+# must ask for Direct2D too (the GDI font database serves instead).
+sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+  "$SRC/src/plugins/platforms/windows/qwindowsintegration.cpp"
 
 cat > "$WORK/toolchain.cmake" <<'EOF'
 set(CMAKE_SYSTEM_NAME Windows)
