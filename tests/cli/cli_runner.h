@@ -33,24 +33,7 @@ inline constexpr const char* kJapaneseLocale = "LC_ALL= LC_MESSAGES= LANG=ja_JP.
 // leaves the variable empty) for the tool's environment.
 inline CliResult RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& input = "",
                         const std::string& env = kJapaneseLocale) {
-  // Words as a POSIX shell splits them: '...' keeps everything inside.
-  std::vector<std::string> list;
-  std::string word;
-  bool inWord = false, quoted = false;
-  for (char c : args) {
-    if (c == '\'') {
-      quoted = !quoted;
-      inWord = true;
-    } else if ((c == ' ' || c == '\t' || c == '\n') && !quoted) {
-      if (inWord) list.push_back(word);
-      word.clear();
-      inWord = false;
-    } else {
-      word += c;
-      inWord = true;
-    }
-  }
-  if (inWord) list.push_back(word);
+  const std::vector<std::string> list = testsupport::SplitShellWords(args);
   std::vector<std::unique_ptr<testsupport::EnvOverride>> overrides;
   std::istringstream assignments(env);
   for (std::string a; assignments >> a;) {

@@ -56,28 +56,6 @@ class ExportCli : public ::testing::Test {
     return ss.str();
   }
 
-  // The words of `args`, as a POSIX shell splits them ('...' quotes).
-  static std::vector<std::string> Split(const std::string& args) {
-    std::vector<std::string> words;
-    std::string w;
-    bool inWord = false, quoted = false;
-    for (char c : args) {
-      if (c == '\'') {
-        quoted = !quoted;
-        inWord = true;
-      } else if (c == ' ' && !quoted) {
-        if (inWord) words.push_back(w);
-        w.clear();
-        inWord = false;
-      } else {
-        w += c;
-        inWord = true;
-      }
-    }
-    if (inWord) words.push_back(w);
-    return words;
-  }
-
   // Runs velmora-cli with `args` (quoted as for a shell); fileSizeLimit > 0
   // gives the child that limit in bytes (POSIX).
   CliResult Cli(const std::string& args, [[maybe_unused]] long fileSizeLimit = 0) {
@@ -96,7 +74,7 @@ class ExportCli : public ::testing::Test {
       ::setrlimit(RLIMIT_FSIZE, &small);
     }
 #endif
-    const bool started = child.Start(testsupport::ProgramPath("velmora-cli"), Split(args), in, o, e);
+    const bool started = child.Start(testsupport::ProgramPath("velmora-cli"), testsupport::SplitShellWords(args), in, o, e);
 #if !defined(_WIN32)
     if (fileSizeLimit > 0) ::setrlimit(RLIMIT_FSIZE, &old);
 #endif

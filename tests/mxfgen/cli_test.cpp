@@ -17,24 +17,7 @@ const std::string kProgram = testsupport::ProgramPath("mxfgen");
 
 // args: separated by spaces ('...' quotes); *out gets standard output, then standard error.
 int RunProgram(const std::string& args, std::string* out) {
-  // Words as a POSIX shell splits them: '...' keeps everything inside.
-  std::vector<std::string> words;
-  std::string w;
-  bool inWord = false, quoted = false;
-  for (char c : args) {
-    if (c == '\'') {
-      quoted = !quoted;
-      inWord = true;
-    } else if (c == ' ' && !quoted) {
-      if (inWord) words.push_back(w);
-      w.clear();
-      inWord = false;
-    } else {
-      w += c;
-      inWord = true;
-    }
-  }
-  if (inWord) words.push_back(w);
+  const std::vector<std::string> words = testsupport::SplitShellWords(args);
   testsupport::ScratchFolder streams("mxfgen-streams");
   const testsupport::ProcessResult r = testsupport::RunProgram(kProgram, words, streams.dir());
   *out += r.out + r.err;

@@ -204,6 +204,29 @@ inline std::string WhyNoOracle(std::initializer_list<const char*> tools) {
 #endif
 }
 
+// The words of `args` as a POSIX shell splits them: blanks separate words,
+// '...' keeps everything inside (the tests' command lines are written so).
+inline std::vector<std::string> SplitShellWords(const std::string& args) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false, quoted = false;
+  for (char c : args) {
+    if (c == '\'') {
+      quoted = !quoted;
+      inWord = true;
+    } else if ((c == ' ' || c == '\t' || c == '\n') && !quoted) {
+      if (inWord) words.push_back(word);
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) words.push_back(word);
+  return words;
+}
+
 // Runs program to its end; the files of its streams go in folder `dir`.
 inline ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                                 const std::string& dir, const std::string& input = "") {
