@@ -25,16 +25,7 @@
 
 namespace {
 
-// 25 fps, 10:00:00:00 to 10:00:01:24, ten 24-bit tracks.
-mxfgen::Options Clip() {
-  mxfgen::Options o;
-  o.frameRateClass = 1;
-  o.startTimecode = "10:00:00:00";
-  o.frames = 50;
-  o.tracks = 10;
-  o.bits = 24;
-  return o;
-}
+mxfgen::Options Clip() { return ShortClip25(10); }
 
 ExportDialog* OpenExportDialog() {
   for (QWidget* w : QApplication::topLevelWidgets()) {

@@ -25,16 +25,7 @@
 
 namespace {
 
-// 25 fps, 10:00:00:00 to 10:00:01:24, four 24-bit tracks.
-mxfgen::Options Clip() {
-  mxfgen::Options o;
-  o.frameRateClass = 1;
-  o.startTimecode = "10:00:00:00";
-  o.frames = 50;
-  o.tracks = 4;
-  o.bits = 24;
-  return o;
-}
+mxfgen::Options Clip() { return ShortClip25(4); }
 
 bool AllZero(const QByteArray& bytes, uint64_t offset, uint32_t size) {
   for (uint32_t i = 0; i < size; ++i) {

@@ -32,16 +32,7 @@
 
 namespace {
 
-// 25 fps, 10:00:00:00 to 10:00:01:24, four 24-bit tracks.
-mxfgen::Options Clip() {
-  mxfgen::Options o;
-  o.frameRateClass = 1;
-  o.startTimecode = "10:00:00:00";
-  o.frames = 50;
-  o.tracks = 4;
-  o.bits = 24;
-  return o;
-}
+mxfgen::Options Clip() { return ShortClip25(4); }
 
 // Silence over `track` (0-based) from IN to OUT through the rewrap command,
 // answering Yes to the backup question and No to the detail log.

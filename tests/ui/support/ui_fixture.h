@@ -12,6 +12,17 @@
 #include "tools/mxfgen/mxfgen.h"
 #include "ui/main_window.h"
 
+// 25 fps, 10:00:00:00 to 10:00:01:24 (50 frames), 24-bit tracks.
+inline mxfgen::Options ShortClip25(int tracks) {
+  mxfgen::Options o;
+  o.frameRateClass = 1;
+  o.startTimecode = "10:00:00:00";
+  o.frames = 50;
+  o.tracks = tracks;
+  o.bits = 24;
+  return o;
+}
+
 class UiFixture {
  public:
   UiFixture();
