@@ -45,6 +45,7 @@ struct APP_CONTEXT {
   std::u16string mxfPath;
   uint8_t ioMethod = IO_MAPPING;
   uint8_t logEncoding = 0;  // desktop setting for the text logs (LOG_ENCODING of ui/log_files.h)
+  uint8_t measureLoudness = 0;  // desktop setting: a rewrap measures the loudness of what it writes
 
   // Interface fields of the desktop application's main window. The main
   // thread owns them; the fields the two background threads read or write

@@ -167,6 +167,23 @@ inline constexpr int kStrUndoLogJournalNone = 841;
 inline constexpr int kStrUndoLogReadBack = 842;      // bytes
 inline constexpr int kStrUndoLogReadBackNone = 843;
 
+// The desktop application's settings and undo dialogs (ids 940-979).
+inline constexpr int kStrSettingsMeasureLoudness = 940;
+inline constexpr int kStrUndoMenu = 941;
+inline constexpr int kStrUndoMenuRewrap = 942;        // range, time
+inline constexpr int kStrUndoMenuInterrupted = 943;   // range, time
+inline constexpr int kStrUndoAskRollBack = 944;       // what happened
+inline constexpr int kStrUndoAskNoJournal = 945;      // the room needed and free
+inline constexpr int kStrUndoAskUndo = 946;           // file name, range, time
+inline constexpr int kStrUndoSettingsTitle = 947;
+inline constexpr int kStrUndoSettingsJournal = 948;
+inline constexpr int kStrUndoSettingsReadBack = 949;
+inline constexpr int kStrUndoSettingsBesideMxf = 950;
+inline constexpr int kStrUndoSettingsBrowse = 951;
+inline constexpr int kStrUndoSettingsChooseFolder = 952;
+inline constexpr int kStrUndoSettingsFolder = 953;
+inline constexpr int kStrUndoSettingsKeep = 954;
+
 // Command-line refusals and notes, the WAV input causes and the check-pass cancel.
 inline constexpr int kStrTrackNamedTwice = 480;
 inline constexpr int kStrStereoPartnerNamed = 481;

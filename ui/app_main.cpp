@@ -6,23 +6,30 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <memory>
 #include <QLibraryInfo>
+#include <QMenu>
+#include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QTranslator>
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "platform/console.h"
 #include "platform/path.h"
 #include "platform/text.h"
 #include "platform/user_store.h"
+#include "resources/string_table.h"
 #include "ui/about_dialog.h"
 #include "ui/analysis_dialog.h"
+#include "ui/command_ids.h"
 #include "ui/export_dialog.h"
 #include "ui/progress_dialog.h"
 #include "ui/track_area.h"
 #include "rewrap/track_assign.h"
 #include "ui/job_notifier.h"
+#include "ui/library_view.h"
 #include "ui/log_files.h"
 #include "ui/settings_dialog.h"
 #include "ui/main_window.h"
@@ -66,8 +73,9 @@ bool ParseStartupOptions(const QStringList& args, STARTUP_OPTIONS* options, QStr
       }
       options->dialog = args[++i];
     } else if (a == QLatin1String("--view")) {
-      if (i + 1 >= args.size() || (args[i + 1] != QLatin1String("tracks") && args[i + 1] != QLatin1String("library"))) {
-        *error = QStringLiteral("--view needs tracks or library");
+      if (i + 1 >= args.size() || (args[i + 1] != QLatin1String("tracks") && args[i + 1] != QLatin1String("library") &&
+                                   args[i + 1] != QLatin1String("channels"))) {
+        *error = QStringLiteral("--view needs tracks, library or channels");
         return false;
       }
       options->view = args[++i];
@@ -129,9 +137,20 @@ void SettleBackgroundThreads(MainWindow& window, bool wakeList) {
 
 namespace {
 
+// The track a demonstration gives a multichannel file's channels from (5).
+constexpr int kDemoChannelTrack = 4;
+
+WAV_LIBRARY_ENTRY* FirstMultichannel(AppState& s) {
+  for (WAV_LIBRARY_ENTRY* e = s.libraryHead.next; e != nullptr; e = e->next) {
+    if (e->format.channels >= 3) return e;
+  }
+  return nullptr;
+}
+
 // Assigns the library's files for a picture of the track panel: the first
-// stereo file to tracks 1-2 (ON), the first mono file to track 3 (OFF), and
-// track 4 ON without a file (silence).
+// stereo file to tracks 1-2 (ON), the first mono file to track 3 (OFF),
+// track 4 ON without a file (silence), and the channels of the first
+// multichannel file to track 5 on, as many as fit (OFF).
 void ArrangeDemoTracks(MainWindow& window) {
   AppState& s = window.state();
   WAV_LIBRARY_ENTRY* stereo = nullptr;
@@ -142,6 +161,10 @@ void ArrangeDemoTracks(MainWindow& window) {
   }
   if (stereo != nullptr) AssignTrack(s.plan, s.ctx.trackStereo, s.mxf.audio, stereo, 0);
   if (mono != nullptr) AssignTrack(s.plan, s.ctx.trackStereo, s.mxf.audio, mono, 2);
+  if (WAV_LIBRARY_ENTRY* poly = FirstMultichannel(s); poly != nullptr) {
+    const int fit = ChannelsThatFit(s.mxf.audio, poly, kDemoChannelTrack);
+    if (fit > 0) AssignChannels(s.plan, s.ctx.trackStereo, s.mxf.audio, poly, kDemoChannelTrack, 0, fit);
+  }
   SetTrackSwitch(s.plan, s.ctx.trackStereo, 0, true);
   SetTrackSwitch(s.plan, s.ctx.trackStereo, 3, true);
   s.ctx.trackSelected[0] = 0;
@@ -149,11 +172,72 @@ void ArrangeDemoTracks(MainWindow& window) {
   s.ctx.currentTrack = 2;
 }
 
+
+// The library's columns in full (the window widened as far as they need)
+// and their loudness figures measured, for a picture of the library.
+void ShowWholeLibrary(MainWindow& window) {
+  LibraryView* list = window.libraryView();
+  QCoreApplication::processEvents();
+  const int hidden = list->horizontalScrollBar()->maximum();
+  if (hidden > 0) window.resize(window.width() + hidden, window.height());
+  const LibraryModel* model = list->libraryModel();
+  const QString measuring = Q(LoadString(kStrLibraryMeasuring));
+  QElapsedTimer clock;
+  clock.start();
+  for (bool waiting = true; waiting && clock.elapsed() < 20000;) {
+    SettleBackgroundThreads(window);
+    waiting = false;
+    for (int row = 0; row < model->rowCount(); ++row) {
+      waiting = waiting || model->cellText(row, LibraryModel::kLoudnessColumn) == measuring;
+    }
+  }
+}
+
+// The shell of a picture: a choice menu is drawn, not run, and nothing is chosen.
+class MenuPictureShell : public QtShellServices {
+ public:
+  int ChooseItem(QWidget* owner, const QString& title, const QStringList& items) override {
+    QMenu menu(owner);
+    FillChoiceMenu(&menu, title, items);
+    menu.resize(menu.sizeHint());
+    picture = menu.grab();
+    return -1;
+  }
+  QPixmap picture;
+};
+
+// The library with the first multichannel file's row current and its
+// channel menu (for track 5) drawn below the row, where the pointer
+// would open it. False when the library holds no such file.
+bool DrawChannelMenu(MainWindow& window, MenuPictureShell& shell, QPixmap* image) {
+  AppState& s = window.state();
+  WAV_LIBRARY_ENTRY* poly = FirstMultichannel(s);
+  const auto& rows = s.ctx.libraryView;
+  const auto it = std::find(rows.begin(), rows.end(), poly);
+  if (poly == nullptr || it == rows.end()) return false;
+  const int row = static_cast<int>(it - rows.begin());
+  std::vector<uint8_t> selected(rows.size(), 0);
+  selected[static_cast<size_t>(row)] = 1;
+  window.libraryView()->setRowStates(selected, row);
+  s.ctx.currentListIndex = row;
+  s.ctx.currentTrack = kDemoChannelTrack;
+  SettleBackgroundThreads(window);
+  *image = window.grab();
+  window.RunCommand(cmd::kAssign);  // asks the shell for the channels
+  if (shell.picture.isNull()) return false;
+  LibraryView* list = window.libraryView();
+  const QRect cell = list->visualRect(list->libraryModel()->index(row, 0));
+  const QPoint at = list->viewport()->mapTo(&window, cell.bottomLeft() + QPoint(cell.width() / 2, 0));
+  QPainter painter(image);
+  painter.drawPixmap(at, shell.picture);
+  return true;
+}
+
 }  // namespace
 
 int RenderScreenshot(const QString& outPath, const QString& file, const QStringList& extra,
                      MessageBoxes& messages, const QString& view) {
-  QtShellServices shell;
+  MenuPictureShell shell;
   APP_SERVICES services;
   services.messages = &messages;
   services.shell = &shell;
@@ -174,12 +258,17 @@ int RenderScreenshot(const QString& outPath, const QString& file, const QStringL
     if (!view.isEmpty() && window.state().ctx.fileLoaded) {
       ArrangeDemoTracks(window);
       const bool library = window.state().ctx.viewMode == VIEW_LIBRARY;
-      if (library != (view == QLatin1String("library"))) window.RunCommand(32832);
+      if (library != (view != QLatin1String("tracks"))) window.RunCommand(cmd::kSwitchView);
       window.trackArea()->RedrawAll();
+      if (view != QLatin1String("tracks")) ShowWholeLibrary(window);
     }
   }
   SettleBackgroundThreads(window);
-  const QPixmap image = window.grab();
+  QPixmap image = window.grab();
+  if (view == QLatin1String("channels") && !DrawChannelMenu(window, shell, &image)) {
+    std::fprintf(stderr, "velmora: no multichannel file to show the channel menu of\n");
+    return 1;
+  }
   if (!image.save(outPath, "PNG")) {
     std::fprintf(stderr, "velmora: cannot write %s\n", outPath.toLocal8Bit().constData());
     return 1;
@@ -209,7 +298,7 @@ int RenderDialogScreenshot(const QString& outPath, const QString& dialog, Messag
     d->button()->setText(QStringLiteral("スキップまたは中断する"));
     shown = std::move(d);
   } else if (dialog == QLatin1String("settings")) {
-    shown = std::make_unique<SettingsDialog>(IO_MAPPING, 4, LOG_ENCODING_LOCALE, &window);
+    shown = std::make_unique<SettingsDialog>(IO_MAPPING, 4, LOG_ENCODING_LOCALE, 1, &window);
   } else if (dialog == QLatin1String("progress")) {
     // A rewrap part way through.
     PROGRESS_DIALOG_DEPS deps;

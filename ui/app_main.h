@@ -18,9 +18,11 @@ struct STARTUP_OPTIONS {
   QString dialog;           // --dialog NAME: render a dialog instead (analysis, settings, about)
   double scale = 0;         // --scale F: device pixel ratio of the rendering
   bool printMessages = false;  // --print-messages: message boxes go to stderr
-  // --view tracks|library: with WAV files after the MXF file, the files are
-  // assigned as a demonstration (a stereo pair ON, a mono file OFF, a track
-  // ON without a file) and this view is shown.
+  // --view tracks|library|channels: with WAV files after the MXF file, the
+  // files are assigned as a demonstration (a stereo pair ON, a mono file
+  // OFF, a track ON without a file, a multichannel file's channels from
+  // track 5 on) and this view is shown; channels: the library with the
+  // multichannel file's channel menu drawn over it.
   QString view;
 };
 

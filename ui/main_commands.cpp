@@ -5,7 +5,11 @@
 #include <QLineEdit>
 #include <QStackedWidget>
 
+#include "engine/sound_write_tap.h"
 #include "engine/text_format.h"
+#if VELMORA_HAVE_LOUDNESS
+#include "loudness/rewrap_levels.h"
+#endif
 #include "platform/path.h"
 #include "rewrap/track_assign.h"
 #include "rewrap/undo_settings.h"
@@ -201,7 +205,8 @@ void MainWindow::CmdAbout() {
 }
 
 void MainWindow::CmdSettings() {
-  SettingsDialog::Edit(this, &state_->ctx.ioMethod, &state_->plan.wavBufferIndex, &state_->ctx.logEncoding);
+  SettingsDialog::Edit(this, &state_->ctx.ioMethod, &state_->plan.wavBufferIndex, &state_->ctx.logEncoding,
+                       &state_->ctx.measureLoudness);
 }
 
 // --- Jobs ------------------------------------------------------------------
@@ -226,7 +231,15 @@ void MainWindow::CmdRewrap() {
   }
   const bool journal = UndoSettings().journal;
   if (withoutJournal) UndoSettings().journal = false;  // this job only
+  LastSoundLevels() = SOUND_LEVELS{};  // no figures of an earlier job
+#if VELMORA_HAVE_LOUDNESS
+  // The samples pass through memory as they are written: measured there,
+  // for the detail log and the outcome message.
+  RewrapLevelsTap levels;
+  if (ctx.measureLoudness != 0) InstalledSoundTap() = &levels;
+#endif
   RunProgressDialog();
+  InstalledSoundTap() = nullptr;
   UndoSettings().journal = journal;
   RefreshUndoItem();
 }

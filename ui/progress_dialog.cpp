@@ -4,10 +4,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "engine/sound_write_tap.h"
 #include "engine/track_plan.h"
 #include "platform/path.h"
 #include "platform/time.h"
 #include "rewrap/progress_texts.h"
+#include "resources/string_table.h"
 #include "rewrap/rewrap_log.h"
 #include "ui/dialog_units.h"
 #include "ui/log_files.h"
@@ -44,6 +46,14 @@ QLabel* Label(QWidget* parent, int id, Qt::Alignment align) {
 }
 
 int ModeIndex(const APP_CONTEXT* ctx) { return ctx->jobMode == JOB_EXPORT ? 1 : 0; }
+
+// A rewrap that measured what it wrote tells the figures with its outcome.
+std::u16string WithLevels(const std::u16string& outcome, const SOUND_LEVELS& levels) {
+  if (!levels.measured) return outcome;
+  std::u16string text = outcome + u"\n\n" + LoadString(kStrLevelsLogHeading);
+  for (const SOUND_LEVEL& level : levels.rows) text += u"\n" + ComposeLevelLine(level, CurrentTextLanguage());
+  return text;
+}
 
 }  // namespace
 
@@ -190,7 +200,8 @@ void ProgressDialog::OnJobMessage(const JobMessage& message) {
     progress_->setValue(100);
     state_->setText(Q(kStateDone[mode]));
     SetStatus(Q(kStatusDone[mode]));
-    ShowMessage(*deps_.messages, this, message.text, kOutcomeCaption, MsgIcon::Information);
+    const std::u16string outcome = mode == 0 ? WithLevels(message.text, LastSoundLevels()) : message.text;
+    ShowMessage(*deps_.messages, this, outcome, kOutcomeCaption, MsgIcon::Information);
     if (mode == 0 && ShowMessage(*deps_.messages, this, kRewrapLogQuestion, txt::kAppCaption,
                                  MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes) {
       WriteLog();

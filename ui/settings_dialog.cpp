@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "engine/buffer_lengths.h"
+#include "resources/string_table.h"
 #include "ui/dialog_units.h"
 #include "ui/log_files.h"
 #include "ui/qt_text.h"
@@ -45,7 +46,8 @@ QString SettingsDialog::NoteText() {
   return Q(kNote).arg(kWavReadBufferLimit >> 20).arg(kExportReadBufferLimit >> 20);
 }
 
-SettingsDialog::SettingsDialog(uint8_t ioMethod, uint32_t wavBufferIndex, uint8_t logEncoding, QWidget* parent)
+SettingsDialog::SettingsDialog(uint8_t ioMethod, uint32_t wavBufferIndex, uint8_t logEncoding,
+                               uint8_t measureLoudness, QWidget* parent)
     : QDialog(parent) {
   setObjectName(QStringLiteral("dialog222"));
   setWindowTitle(Q(kCaption));
@@ -71,6 +73,13 @@ SettingsDialog::SettingsDialog(uint8_t ioMethod, uint32_t wavBufferIndex, uint8_
   logEncoding_->setObjectName(QStringLiteral("logEncoding"));
   for (int i = 0; i < kLogEncodingCount; ++i) logEncoding_->addItem(Q(LogEncodingLabel(i)));
   logEncoding_->setCurrentIndex(logEncoding < kLogEncodingCount ? int{logEncoding} : int{LOG_ENCODING_LOCALE});
+#if VELMORA_HAVE_LOUDNESS
+  loudness_ = new QCheckBox(Q(LoadString(kStrSettingsMeasureLoudness)), group);
+  loudness_->setObjectName(QStringLiteral("measureLoudness"));
+  loudness_->setChecked(measureLoudness != 0);
+#else
+  (void)measureLoudness;
+#endif
   note_ = new QLabel(NoteText(), group);
   note_->setTextFormat(Qt::PlainText);
   note_->setWordWrap(false);
@@ -87,7 +96,8 @@ SettingsDialog::SettingsDialog(uint8_t ioMethod, uint32_t wavBufferIndex, uint8_
   // the height below them.
   const QRect noteBox = QFontMetrics(font).boundingRect(QRect(0, 0, 2000, 800), 0, note_->text());
   const int inner = std::max(du.x(250), noteBox.width() + du.x(16));
-  const int noteTop = du.y(68);
+  const int loudnessTop = du.y(66);
+  const int noteTop = loudness_ != nullptr ? du.y(84) : du.y(68);
   const int groupHeight = noteTop + noteBox.height() + du.y(8);
   group->setGeometry(du.x(7), du.y(7), inner, groupHeight);
   fileIo_->setGeometry(du.x(8), du.y(14), inner - du.x(16), du.y(12));
@@ -95,6 +105,7 @@ SettingsDialog::SettingsDialog(uint8_t ioMethod, uint32_t wavBufferIndex, uint8_
   buffer_->setGeometry(du.x(100), du.y(30), du.x(50), du.y(14));
   logLabel->setGeometry(du.x(8), du.y(50), du.x(90), du.y(12));
   logEncoding_->setGeometry(du.x(100), du.y(48), du.x(100), du.y(14));
+  if (loudness_ != nullptr) loudness_->setGeometry(du.x(8), loudnessTop, inner - du.x(16), du.y(12));
   note_->setGeometry(du.x(8), noteTop, inner - du.x(16), noteBox.height() + du.y(2));
   const int width = inner + du.x(14);
   const int buttonsTop = du.y(7) + groupHeight + du.y(6);
@@ -117,8 +128,11 @@ uint8_t SettingsDialog::logEncoding() const {
   return row >= 0 && row < kLogEncodingCount ? static_cast<uint8_t>(row) : uint8_t{LOG_ENCODING_LOCALE};
 }
 
-bool SettingsDialog::Edit(QWidget* parent, uint8_t* ioMethod, uint32_t* wavBufferIndex, uint8_t* logEncoding) {
-  SettingsDialog dialog(*ioMethod, *wavBufferIndex, *logEncoding, parent);
+uint8_t SettingsDialog::measureLoudness() const { return loudness_ != nullptr && loudness_->isChecked() ? 1 : 0; }
+
+bool SettingsDialog::Edit(QWidget* parent, uint8_t* ioMethod, uint32_t* wavBufferIndex, uint8_t* logEncoding,
+                          uint8_t* measureLoudness) {
+  SettingsDialog dialog(*ioMethod, *wavBufferIndex, *logEncoding, *measureLoudness, parent);
   if (parent != nullptr) {
     const QPoint centre = parent->mapToGlobal(parent->rect().center());
     dialog.move(centre.x() - dialog.width() / 2, centre.y() - dialog.height() / 2);
@@ -127,5 +141,6 @@ bool SettingsDialog::Edit(QWidget* parent, uint8_t* ioMethod, uint32_t* wavBuffe
   *wavBufferIndex = dialog.wavBufferIndex();
   *ioMethod = dialog.ioMethod();
   *logEncoding = dialog.logEncoding();
+  *measureLoudness = dialog.measureLoudness();
   return true;
 }

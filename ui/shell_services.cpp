@@ -89,14 +89,18 @@ bool QtShellServices::FreeDiskSpace(const std::u16string& folder, uint64_t* byte
   return plat::FreeDiskSpace(folder, bytes);
 }
 
+void FillChoiceMenu(QMenu* menu, const QString& title, const QStringList& items) {
+  menu->addAction(title)->setEnabled(false);
+  menu->addSeparator();
+  for (int i = 0; i < items.size(); ++i) menu->addAction(items[i])->setData(i);
+}
+
 int QtShellServices::ChooseItem(QWidget* owner, const QString& title, const QStringList& items) {
   QMenu menu(owner);
-  QAction* heading = menu.addAction(title);
-  heading->setEnabled(false);
-  menu.addSeparator();
-  for (int i = 0; i < items.size(); ++i) menu.addAction(items[i])->setData(i);
+  FillChoiceMenu(&menu, title, items);
+  // The heading is disabled: only an item can be chosen.
   const QAction* chosen = menu.exec(QCursor::pos());
-  return chosen != nullptr && chosen != heading ? chosen->data().toInt() : -1;
+  return chosen != nullptr && chosen->isEnabled() ? chosen->data().toInt() : -1;
 }
 
 int ChooseSaveTextFile(ShellServices& shell, QWidget* owner, std::u16string* path, std::u16string_view title) {

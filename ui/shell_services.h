@@ -1,7 +1,5 @@
-// The desktop's file dialogs, the file manager and the free space of a
-// volume, behind an interface that tests replace.
-// The desktop's file dialogs, the file manager and small choice menus,
-// behind an interface that tests replace.
+// The desktop's file dialogs, the file manager, the free space of a volume
+// and small choice menus, behind an interface that tests replace.
 #pragma once
 
 #include <QString>
@@ -10,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+class QMenu;
 class QWidget;
 
 class ShellServices {
@@ -48,6 +47,10 @@ class QtShellServices : public ShellServices {
   bool FreeDiskSpace(const std::u16string& folder, uint64_t* bytes) override;
   int ChooseItem(QWidget* owner, const QString& title, const QStringList& items) override;
 };
+
+// The items of a choice menu under a disabled heading `title`; each item's
+// data is its index.
+void FillChoiceMenu(QMenu* menu, const QString& title, const QStringList& items);
 
 // The save dialog for text logs: 1 with the chosen path (".txt" added to a
 // name without extension) in *path, 0 when the user cancelled, *path then

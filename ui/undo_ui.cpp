@@ -9,7 +9,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "engine/text_format.h"
 #include "platform/path.h"
+#include "resources/string_table.h"
 #include "rewrap/undo_preflight.h"
 #include "rewrap/undo_restore.h"
 #include "rewrap/undo_texts.h"
@@ -22,8 +24,6 @@ namespace undo_ui {
 
 namespace {
 
-constexpr char16_t kUndoCaption[] = u"元に戻す";
-
 bool Interrupted(const UNDO_OUTCOME& o) {
   return o.journal.state == UNDO_STATE_IN_PROGRESS || o.journal.state == UNDO_STATE_UNDOING;
 }
@@ -32,13 +32,13 @@ bool Interrupted(const UNDO_OUTCOME& o) {
 
 QString MenuText(const std::u16string& mxfPath, bool* enabled) {
   *enabled = false;
-  if (mxfPath.empty()) return Q(kUndoCaption);
+  if (mxfPath.empty()) return Q(LoadString(kStrUndoMenu));
   UNDO_OUTCOME o;
-  if (InspectUndo(mxfPath, UndoSettings(), &o) != UNDO_OK) return Q(kUndoCaption);
+  if (InspectUndo(mxfPath, UndoSettings(), &o) != UNDO_OK) return Q(LoadString(kStrUndoMenu));
   *enabled = true;
-  const std::u16string what = Interrupted(o) ? u"中断されたラッピング" : u"ラッピング";
-  return Q(std::u16string(kUndoCaption) + u" (" + what + u" " + UndoRangeText(o.journal.description) + u", " +
-           UndoTimeText(o.journal.description) + u")");
+  return Q(FormatText(LoadString(Interrupted(o) ? kStrUndoMenuInterrupted : kStrUndoMenuRewrap),
+                      {std::u16string_view(UndoRangeText(o.journal.description)),
+                       std::u16string_view(UndoTimeText(o.journal.description))}));
 }
 
 bool OfferRollBack(QWidget* owner, MessageBoxes& boxes, const std::u16string& mxfPath) {
@@ -46,7 +46,8 @@ bool OfferRollBack(QWidget* owner, MessageBoxes& boxes, const std::u16string& mx
   UNDO_OUTCOME o;
   InspectUndo(mxfPath, UndoSettings(), &o);
   const std::u16string name = plat::FileNamePart(mxfPath);
-  const std::u16string question = ComposeInterruptedQuestion(name, o) + u"\n\nロールバックしますか？";
+  const std::u16string question =
+      FormatText(LoadString(kStrUndoAskRollBack), {std::u16string_view(ComposeInterruptedQuestion(name, o))});
   const bool rollBack = ShowMessage(boxes, owner, question, txt::kAppCaption, MsgIcon::Warning,
                                     MsgButtons::YesNo) == MsgAnswer::Yes;
   o = UNDO_OUTCOME{};
@@ -71,9 +72,11 @@ bool ConfirmBeforeRewrap(QWidget* owner, MessageBoxes& boxes, ShellServices& she
     case UNDO_PREFLIGHT_PENDING:
       return OfferRollBack(owner, boxes, mxfPath);
     case UNDO_PREFLIGHT_NO_ROOM:
-      *withoutJournal = ShowMessage(boxes, owner, ComposeJournalNoRoom(p.bytesNeeded, p.bytesFree) +
-                                                     u"\n\nジャーナルなしでラッピングしますか？",
-                                    txt::kAppCaption, MsgIcon::Warning, MsgButtons::YesNo) == MsgAnswer::Yes;
+      *withoutJournal =
+          ShowMessage(boxes, owner,
+                      FormatText(LoadString(kStrUndoAskNoJournal),
+                                 {std::u16string_view(ComposeJournalNoRoom(p.bytesNeeded, p.bytesFree))}),
+                      txt::kAppCaption, MsgIcon::Warning, MsgButtons::YesNo) == MsgAnswer::Yes;
       return *withoutJournal;
     default:
       return true;
@@ -90,8 +93,9 @@ void RunUndo(QWidget* owner, MessageBoxes& boxes, const std::u16string& mxfPath)
     return;
   }
   if (rc == UNDO_OK) {
-    const std::u16string question = name + u"\n\nラッピング (" + UndoRangeText(o.journal.description) + u", " +
-                                    UndoTimeText(o.journal.description) + u") を元に戻しますか？";
+    const std::u16string question = FormatText(
+        LoadString(kStrUndoAskUndo), {std::u16string_view(name), std::u16string_view(UndoRangeText(o.journal.description)),
+                                      std::u16string_view(UndoTimeText(o.journal.description))});
     if (ShowMessage(boxes, owner, question, txt::kAppCaption, MsgIcon::Information, MsgButtons::YesNo) !=
         MsgAnswer::Yes) {
       return;
@@ -108,18 +112,18 @@ void RunUndo(QWidget* owner, MessageBoxes& boxes, const std::u16string& mxfPath)
 
 SettingsDialog::SettingsDialog(QWidget* parent, ShellServices& shell) : QDialog(parent) {
   setObjectName(QStringLiteral("undoSettings"));
-  setWindowTitle(Q(u"元に戻す設定"));
+  setWindowTitle(Q(LoadString(kStrUndoSettingsTitle)));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   const UNDO_SETTINGS& s = UndoSettings();
-  journal_ = new QCheckBox(Q(u"ラッピングを元に戻せるようにする(ジャーナルを保存)"), this);
+  journal_ = new QCheckBox(Q(LoadString(kStrUndoSettingsJournal)), this);
   journal_->setChecked(s.journal);
-  readBack_ = new QCheckBox(Q(u"書込み後に読み返して確認する"), this);
+  readBack_ = new QCheckBox(Q(LoadString(kStrUndoSettingsReadBack)), this);
   readBack_->setChecked(s.readBack);
   folder_ = new QLineEdit(Q(s.folder), this);
-  folder_->setPlaceholderText(Q(u"MXFファイルと同じフォルダ"));
-  auto* browse = new QPushButton(Q(u"参照..."), this);
+  folder_->setPlaceholderText(Q(LoadString(kStrUndoSettingsBesideMxf)));
+  auto* browse = new QPushButton(Q(LoadString(kStrUndoSettingsBrowse)), this);
   connect(browse, &QPushButton::clicked, this, [this, &shell] {
-    const QString dir = shell.ChooseFolder(this, Q(u"ジャーナルの保存先"), folder_->text());
+    const QString dir = shell.ChooseFolder(this, Q(LoadString(kStrUndoSettingsChooseFolder)), folder_->text());
     if (!dir.isEmpty()) folder_->setText(dir);
   });
   keep_ = new QSpinBox(this);
@@ -130,8 +134,8 @@ SettingsDialog::SettingsDialog(QWidget* parent, ShellServices& shell) : QDialog(
   folderRow->addWidget(folder_);
   folderRow->addWidget(browse);
   auto* form = new QFormLayout;
-  form->addRow(Q(u"保存先"), folderRow);
-  form->addRow(Q(u"保存する数"), keep_);
+  form->addRow(Q(LoadString(kStrUndoSettingsFolder)), folderRow);
+  form->addRow(Q(LoadString(kStrUndoSettingsKeep)), keep_);
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton(Q(txt::kOk), QDialogButtonBox::AcceptRole);
   buttons->addButton(Q(txt::kCancel), QDialogButtonBox::RejectRole);

@@ -338,7 +338,10 @@ void RewrapDialogTest::rewrapWritesTheRangeAndTheLog() {
   QCOMPARE(f.messages.shown.size(), size_t{1});
   QCOMPARE(UiFixture::readFile(clip), original);
 
-  // Yes: the dialog runs the job; the log is offered and written.
+  // Yes: the dialog runs the job; the log is offered and written. With the
+  // setting on, what was written is measured (silence: no figure passes
+  // the gates) and the outcome and the log say so.
+  f.state().ctx.measureLoudness = 1;
   const QString logPath = f.path(QStringLiteral("detail.txt"));
   f.shell.saveChoices.push_back(logPath);
   f.messages.clear();
@@ -366,6 +369,12 @@ void RewrapDialogTest::rewrapWritesTheRangeAndTheLog() {
   QCOMPARE(captions, (QStringList{QStringLiteral("MXF Audio Velmora"), QStringLiteral("MXF Corvane"),
                                   QStringLiteral("MXF Audio Velmora"), QStringLiteral("MXF Audio Velmora")}));
   QCOMPARE(f.messages.shown[1].icon, MsgIcon::Information);
+  const QString silentLevels = QStringLiteral("トラック2: 統合ラウドネス -inf LKFS  トゥルーピーク -inf dBTP");
+  const QString levelsHeading = QStringLiteral("< 書込んだ音声のラウドネス (ITU-R BS.1770-4) >");
+#if VELMORA_HAVE_LOUDNESS
+  QVERIFY2(f.messages.shown[1].text.endsWith(levelsHeading + QStringLiteral("\n") + silentLevels),
+           qPrintable(f.messages.shown[1].text));
+#endif
   QCOMPARE(f.messages.shown[2].text, QStringLiteral("詳細ログを作成しますか？"));
   QVERIFY(f.messages.shown[3].text.endsWith(logPath));
   QCOMPARE(stateAtOutcome, QStringLiteral("ラッピングが完了しました。"));
@@ -400,9 +409,16 @@ void RewrapDialogTest::rewrapWritesTheRangeAndTheLog() {
   QVERIFY(log.contains(QStringLiteral("********     Track 2     ********\r\nNULLデータ(無音)を書込みました。")));
   QVERIFY(log.contains(QStringLiteral("IN  10:00:00:10\r\nOUT 10:00:00:19\r\nDUR 00:00:00:10")));
   QVERIFY(log.contains(QStringLiteral("メモリマッピング")));
+#if VELMORA_HAVE_LOUDNESS
+  QVERIFY2(log.contains(levelsHeading + QStringLiteral("\r\n") + silentLevels + QStringLiteral("\r\n")),
+           qPrintable(log));
+#else
+  QVERIFY(!log.contains(levelsHeading));
+#endif
 
   // The same range through ordinary file I/O on track 4, the log in the
-  // Shift_JIS (CP932) chosen in the settings.
+  // Shift_JIS (CP932) chosen in the settings; nothing measured this time.
+  f.state().ctx.measureLoudness = 0;
   f.state().ctx.ioMethod = IO_FILE;
   f.state().ctx.logEncoding = LOG_ENCODING_CP932;
   f.state().plan.trackSwitch[1] = TRACK_OFF;
@@ -413,6 +429,7 @@ void RewrapDialogTest::rewrapWritesTheRangeAndTheLog() {
   f.messages.answer({MsgAnswer::Yes, MsgAnswer::Yes});
   w.RunCommand(cmd::kRewrap);
   QCOMPARE(f.messages.shown.size(), size_t{4});
+  QVERIFY2(!f.messages.shown[1].text.contains(QStringLiteral("ラウドネス")), qPrintable(f.messages.shown[1].text));
   QCOMPARE(f.messages.shown[2].text, QStringLiteral("詳細ログを作成しますか？"));
   QCOMPARE(f.shell.saveTitles.size(), 2);
   // "リラップ処理ログ": katakana as CP932 writes them, then the kanji.

@@ -73,8 +73,19 @@ void SettingsPlacementTest::settingsShowAndApply() {
   QStringList encodings;
   QString shownEncoding;
   QString note;
+  bool loudnessAtStart = true;
+  bool loudnessAboveNote = false;
   WithSettingsDialog([&](SettingsDialog* d) {
     checkedAtStart = d->fileIoBox()->isChecked();
+#if VELMORA_HAVE_LOUDNESS
+    loudnessAtStart = d->loudnessBox()->isChecked();
+    loudnessAboveNote = d->loudnessBox()->geometry().bottom() < d->noteLabel()->geometry().top() &&
+                        d->loudnessBox()->geometry().top() > d->logEncodingBox()->geometry().bottom();
+    d->loudnessBox()->setChecked(true);
+#else
+    loudnessAtStart = false;
+    loudnessAboveNote = d->loudnessBox() == nullptr;
+#endif
     shownRow = d->bufferBox()->currentText();
     checkBoxFocused = d->focusWidget() == d->fileIoBox();
     for (int i = 0; i < d->bufferBox()->count(); ++i) labels << d->bufferBox()->itemText(i);
@@ -105,17 +116,28 @@ void SettingsPlacementTest::settingsShowAndApply() {
   QCOMPARE(labels, (QStringList{"1", "2", "3", "4", "8", "10", "12", "14", "16", "18", "20", "22", "24", "28"}));
   QCOMPARE(int{f.state().ctx.ioMethod}, int{IO_FILE});
   QCOMPARE(f.state().plan.wavBufferIndex, 8u);
+  // A rewrap measures what it writes only when asked to (a build with a meter).
+  QVERIFY(!loudnessAtStart);
+  QVERIFY(loudnessAboveNote);
+#if VELMORA_HAVE_LOUDNESS
+  QCOMPARE(int{f.state().ctx.measureLoudness}, 1);
+#else
+  QCOMPARE(int{f.state().ctx.measureLoudness}, 0);
+#endif
 
   // Opened again, the dialog shows the new values.
   bool checkedAgain = false;
+  bool loudnessAgain = false;
   WithSettingsDialog([&](SettingsDialog* d) {
     checkedAgain = d->fileIoBox()->isChecked();
+    loudnessAgain = d->loudnessBox() != nullptr && d->loudnessBox()->isChecked();
     shownRow = d->bufferBox()->currentText();
     shownEncoding = d->logEncodingBox()->currentText();
     Click(d, "control2");
   });
   w.RunCommand(cmd::kSettings);
   QVERIFY(checkedAgain);
+  QCOMPARE(loudnessAgain, f.state().ctx.measureLoudness != 0);
   QCOMPARE(shownRow, QStringLiteral("16"));
   QCOMPARE(shownEncoding, QStringLiteral("Shift_JIS (CP932)"));
 }
@@ -126,10 +148,12 @@ void SettingsPlacementTest::settingsCancelAndTypedText() {
   WithSettingsDialog([](SettingsDialog* d) {
     d->fileIoBox()->setChecked(true);
     d->bufferBox()->setCurrentIndex(0);
+    if (d->loudnessBox() != nullptr) d->loudnessBox()->setChecked(true);
     Click(d, "control2");
   });
   w.RunCommand(cmd::kSettings);
   QCOMPARE(int{f.state().ctx.ioMethod}, int{IO_MAPPING});
+  QCOMPARE(int{f.state().ctx.measureLoudness}, 0);
   QCOMPARE(f.state().plan.wavBufferIndex, 4u);
 
   // Typed text selects the row it names; text that names none keeps the row.

@@ -226,8 +226,11 @@ void StartupTest::screenshotOptions() {
   QCOMPARE(o.screenshotFile, QStringLiteral("clip.mxf"));
   QCOMPARE(o.screenshotExtra, QStringList{"a.wav"});
   QCOMPARE(o.scale, 2.0);
+  QVERIFY(ParseStartupOptions({"--screenshot", "out.png", "clip.mxf", "poly.wav", "--view", "channels"}, &o, &error));
+  QCOMPARE(o.view, QStringLiteral("channels"));
 
   STARTUP_OPTIONS bad;
+  QVERIFY(!ParseStartupOptions({"--screenshot", "out.png", "--view", "menu"}, &bad, &error));
   QVERIFY(!ParseStartupOptions({"--screenshot"}, &bad, &error));
   QVERIFY(!ParseStartupOptions({"--scale", "0"}, &bad, &error));
   QVERIFY(!ParseStartupOptions({"--verbose"}, &bad, &error));
