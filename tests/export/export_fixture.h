@@ -54,7 +54,7 @@ class ScratchDir {
     if (!path_.empty()) std::filesystem::remove_all(path_, ec);
   }
   const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  std::string File(const std::string& name) const { return testsupport::Join(path_, name); }
 
  private:
   std::string path_;
