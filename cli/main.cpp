@@ -48,7 +48,9 @@ int main(int argc, char** argv) {
   std::string why;
   if (!cli::TakeGlobalOptions(&args, &why)) {
     const int status = cli::UsageError("", why);
-    return args.empty() ? status : Finish(args.front(), args, status);
+    // The global options may come before the command.
+    const auto command = std::find_if(args.begin(), args.end(), [](const std::string& a) { return cli::IsCommand(a); });
+    return command == args.end() ? status : Finish(*command, args, status);
   }
   if (args.empty()) {
     cli::PrintHelp(stderr, "");

@@ -60,6 +60,7 @@ TEST_F(ConventionsCli, VersionHelpAndUsageErrors) {
            "\"message\":\"FILE is missing\",\"cause\":null}}\n"},
       {"analyze x.mxf --bogus --json --lang en", 2, true, "\"message\":\"unknown option --bogus\""},
       {"analyze x.mxf --json --lang fr", 2, true, "\"command\":\"analyze\",\"result\":{\"code\":2"},
+      {"--lang fr rewrap x.mxf --json", 2, true, "\"command\":\"rewrap\",\"result\":{\"code\":2"},
       {"analyze . --json --lang en", 1, true, "\"result\":{\"code\":1,\"exit_status\":1,\"message\":\"velmora-cli analyze: "},
       {"loudness x.mxf --in 01:00:00:00 --json --lang en", 2, true, "\"path\":\""},
       {"rewrap x.mxf --in 01:00:00:00 --out 01:00:00:01 --json --lang en", 2, true, "\"message\":\"no terminal to confirm the backup question: pass --yes"},
