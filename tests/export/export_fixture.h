@@ -159,7 +159,7 @@ class ExportTest : public ::testing::Test {
     return n;
   }
 
-  std::string OutFile(const std::string& name) const { return outDir + "/" + name; }
+  std::string OutFile(const std::string& name) const { return testsupport::Join(outDir, name); }
 
   // The data chunk of an exported file.
   static Bytes Data(const Bytes& file) {
