@@ -7,10 +7,15 @@
 // within one run because the machine's load changes from run to run.
 //
 //   bench_cli_rewrap [--dir PATH] [--cli PATH] [--compare PATH] [--runs R] [--frames N] [--io mmap|file]
-//                    [--no-journal] [--no-read-back] [--strace] [--keep]
+//                    [--no-journal] [--no-read-back] [--also "OPTIONS"]... [--strace] [--keep]
 //
 // --compare times a second build of the tool (e.g. before a change) in the
-// same rounds; --strace runs the tool once more under `strace -c -f` and
+// same rounds; --also times the tool once more per round with OPTIONS added
+// (e.g. --also "--io file" --also "--no-journal --no-read-back"), so that
+// the cost of each part is a ratio within one run. Every timing also shows
+// how the tool's own --json timings split it: the analysis, the rewrap job,
+// and the rest (process start, WAV headers, checks before the job).
+// --strace runs the tool once more under `strace -c -f` and
 // prints the system call summary. Dirty pages are written back (sync)
 // before every timed run, so that no run pays for another's writes.
 #include <algorithm>
@@ -19,6 +24,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -45,6 +51,7 @@ struct Settings {
   bool strace = false;
   bool keep = false;       // leave the generated files for a manual look
   std::string extra;       // options passed on to velmora-cli (--io file)
+  std::vector<std::string> also;  // variants timed in the same rounds
 };
 
 // A mono 24-bit WAV file of `samples` samples of noise seeded by `seed`.
@@ -117,13 +124,36 @@ bool MakeFloorFile(const std::string& path, uint64_t bytes) {
 
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
-// Seconds of one whole `velmora-cli rewrap` process, or -1 when it fails.
-double CliSeconds(const std::string& cli, const std::string& args) {
-  const std::string cmd = Quote(cli) + " rewrap " + args + " >/dev/null 2>&1 </dev/null";
+// One whole `velmora-cli rewrap` process: its seconds (-1 when it fails)
+// and the split its --json timings give.
+struct CliRun {
+  double seconds = -1;
+  double analysis = -1;
+  double job = -1;
+};
+
+double JsonSeconds(const std::string& json, const std::string& key) {
+  const size_t at = json.find("\"" + key + "\":");
+  return at == std::string::npos ? -1 : std::atof(json.c_str() + at + key.size() + 3);
+}
+
+CliRun RunCli(const std::string& cli, const std::string& args, const std::string& jsonPath) {
+  const std::string cmd = Quote(cli) + " rewrap " + args + " --json >" + Quote(jsonPath) + " 2>/dev/null </dev/null";
   const auto t0 = Clock::now();
   const int rc = std::system(cmd.c_str());
-  const double s = SecondsSince(t0);
-  return rc == 0 ? s : -1;
+  CliRun run;
+  if (rc != 0) return run;
+  run.seconds = SecondsSince(t0);
+  std::ifstream f(jsonPath);
+  const std::string json((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  run.analysis = JsonSeconds(json, "analysis_seconds");
+  run.job = JsonSeconds(json, "rewrap_seconds");
+  return run;
+}
+
+void PrintRun(const char* name, const CliRun& r, double floor) {
+  std::printf("    %-34s %.3f s (%5.2f x floor): analysis %.3f, job %.3f, rest %.3f\n", name, r.seconds,
+              r.seconds / floor, r.analysis, r.job, r.seconds - r.analysis - r.job);
 }
 
 double Median(std::vector<double> v) {
@@ -153,6 +183,8 @@ bool ParseArgs(int argc, char** argv, Settings* set) {
       set->extra += std::string(" --io ") + argv[++i];
     } else if (a == "--no-journal" || a == "--no-read-back") {
       set->extra += " " + a;  // the undo journal and the read-back, off
+    } else if (a == "--also" && hasValue) {
+      set->also.push_back(argv[++i]);
     } else {
       return false;
     }
@@ -169,7 +201,7 @@ int main(int argc, char** argv) {
   if (!ParseArgs(argc, argv, &set)) {
     std::fprintf(stderr,
                  "usage: bench_cli_rewrap [--dir PATH] [--cli PATH] [--compare PATH] [--runs R] [--frames N] "
-                 "[--strace]\n");
+                 "[--io mmap|file] [--no-journal] [--no-read-back] [--also \"OPTIONS\"]... [--strace] [--keep]\n");
     return 2;
   }
 
@@ -215,34 +247,48 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot write %s\n", floorPath.c_str());
     return 1;
   }
+  const std::string jsonPath = set.dir + "/velmora-bench-cli.json";
   std::vector<double> floors, tool, other;
+  std::vector<std::vector<double>> variants(set.also.size());
   for (int run = 0; run < set.runs; ++run) {
     Sync();
     const double fl = FloorSeconds(floorPath, audioBytes);
     Sync();
-    const double t = CliSeconds(set.cli, args);
-    double c = -1;
+    const CliRun t = RunCli(set.cli, args, jsonPath);
+    CliRun c;
     if (!set.compare.empty()) {
       Sync();
-      c = CliSeconds(set.compare, args);
+      c = RunCli(set.compare, args, jsonPath);
     }
-    std::printf("  round %d: floor (write + fsync) %.3f s   velmora-cli %.3f s (%.2f x floor)", run + 1, fl, t,
-                t / fl);
-    if (!set.compare.empty()) std::printf("   compared build %.3f s (%.2f x floor)", c, c / fl);
-    std::printf("\n");
-    if (fl < 0 || t < 0 || (!set.compare.empty() && c < 0)) {
+    std::printf("  round %d: floor (write + fsync) %.3f s\n", run + 1, fl);
+    PrintRun("velmora-cli", t, fl);
+    if (!set.compare.empty()) PrintRun("compared build", c, fl);
+    bool failed = fl < 0 || t.seconds < 0 || (!set.compare.empty() && c.seconds < 0);
+    for (size_t v = 0; v < set.also.size(); ++v) {
+      Sync();
+      const CliRun r = RunCli(set.cli, args + " " + set.also[v], jsonPath);
+      PrintRun(set.also[v].c_str(), r, fl);
+      failed |= r.seconds < 0;
+      variants[v].push_back(r.seconds);
+    }
+    if (failed) {
       std::fprintf(stderr, "a run failed\n");
       return 1;
     }
     floors.push_back(fl);
-    tool.push_back(t);
-    other.push_back(c);
+    tool.push_back(t.seconds);
+    other.push_back(c.seconds);
   }
+  std::filesystem::remove(jsonPath);
   const double floorMedian = Median(floors);
   std::printf("median: floor %.3f s (%.0f MB/s)   velmora-cli %.3f s = %.2f x floor", floorMedian, mb / floorMedian,
               Median(tool), Median(tool) / floorMedian);
   if (!set.compare.empty()) {
     std::printf("   compared build %.3f s = %.2f x floor", Median(other), Median(other) / floorMedian);
+  }
+  for (size_t v = 0; v < set.also.size(); ++v) {
+    std::printf("\n        with %s: %.3f s = %.2f x floor", set.also[v].c_str(), Median(variants[v]),
+                Median(variants[v]) / floorMedian);
   }
   std::printf("\n");
 

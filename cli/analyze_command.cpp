@@ -65,6 +65,7 @@ int ParseArgs(const std::vector<std::string>& args, AnalyzeOptions* opt) {
       return UsageError(UsageText(kStrUsageUnknownOption, a).c_str());
     } else if (opt->path.empty()) {
       opt->path = plat::AbsolutePath(plat::Utf8ToUtf16(a));
+      NotedRefusal().path = opt->path;
     } else {
       return UsageError(UsageText(kStrUsageOneFile).c_str());
     }

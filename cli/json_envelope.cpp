@@ -2,10 +2,16 @@
 
 #include <cstdio>
 
+#include "cli/terminal.h"
+#include "platform/path.h"
 #include "platform/text.h"
 #include "resources/version.h"
 
 namespace cli {
+
+namespace {
+bool g_printed = false;  // the tool's main thread only
+}  // namespace
 
 void BeginJsonEnvelope(JsonWriter& j, std::string_view command) {
   j.BeginObject();
@@ -38,6 +44,31 @@ void PrintJsonEnvelope(JsonWriter& j) {
   std::fputs(j.str().c_str(), stdout);
   std::fputc('\n', stdout);
   std::fflush(stdout);
+  g_printed = true;
+}
+
+bool JsonObjectPrinted() { return g_printed; }
+
+RefusalFacts& NotedRefusal() {
+  static RefusalFacts facts;
+  return facts;
+}
+
+void PrintRefusalJson(std::string_view command, int exitStatus) {
+  const RefusalFacts& f = NotedRefusal();
+  JsonWriter j;
+  BeginJsonEnvelope(j, command);
+  if (!f.path.empty()) {
+    j.String("file", plat::FileNamePart(f.path));
+    j.String("path", f.path);
+  }
+  JsonResult result;
+  result.code = f.code != 0 ? f.code : exitStatus;
+  result.exitStatus = exitStatus;
+  result.message = ErrorsPrinted();
+  result.cause = f.cause;
+  WriteJsonResult(j, result);
+  PrintJsonEnvelope(j);
 }
 
 }  // namespace cli

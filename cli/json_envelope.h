@@ -39,4 +39,22 @@ void WriteJsonResult(JsonWriter& j, const JsonResult& result);
 // Closes the object and prints it, one line, on standard output.
 void PrintJsonEnvelope(JsonWriter& j);
 
+// True once a command printed its object.
+bool JsonObjectPrinted();
+
+// What a command knew when it refused before its own object could be
+// written (a usage error, a file that cannot be loaded): the file named, the
+// result code and the OS cause, where there are ones.
+struct RefusalFacts {
+  std::u16string path;
+  int code = 0;  // 0: none; the exit status stands for it
+  FailureCause cause;
+};
+RefusalFacts& NotedRefusal();
+
+// The object of a command that refused before writing its own: the
+// envelope, "file" and "path" when a file was named, and the result
+// (the refusal texts printed so far as its message).
+void PrintRefusalJson(std::string_view command, int exitStatus);
+
 }  // namespace cli

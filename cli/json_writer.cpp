@@ -108,4 +108,10 @@ JsonWriter& JsonWriter::Null(std::string_view key) {
   return *this;
 }
 
+JsonWriter& JsonWriter::Raw(std::string_view key, std::string_view json) {
+  WriteKey(key);
+  out_ += json;
+  return *this;
+}
+
 }  // namespace cli

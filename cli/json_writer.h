@@ -22,6 +22,8 @@ class JsonWriter {
   JsonWriter& Real(std::string_view key, double value, int decimals = 2);
   JsonWriter& Bool(std::string_view key, bool value);
   JsonWriter& Null(std::string_view key);
+  // A value another JsonWriter wrote (an object or array, complete).
+  JsonWriter& Raw(std::string_view key, std::string_view json);
   const std::string& str() const { return out_; }
 
  private:

@@ -1,5 +1,6 @@
 #include "cli/load_file.h"
 
+#include "cli/json_envelope.h"
 #include "cli/terminal.h"
 #include "engine/text_format.h"
 #include "platform/path.h"
@@ -46,14 +47,16 @@ void ReportVerification(const MxfState& state, int done) {
 }  // namespace
 
 void PrintLoadFailure(const LoadResult& result, const std::u16string& path) {
+  NotedRefusal().code = result.resultCode;
+  NotedRefusal().cause = result.cause;
   if (!result.message.empty()) PrintErr(result.message);
   PrintErr(FailureLine(result.cause.known() ? result.cause : FailureCause{path, 0}, result.resultCode));
 }
 
-plat::File OpenMxfForRewrap(const std::u16string& path) {
+plat::File OpenMxfForRewrap(const std::u16string& path, LoadResult* failure) {
   plat::SysError err = 0;
   plat::File file = plat::File::Open(path, plat::Access::ReadWrite, plat::Share::Exclusive, &err);
-  if (!file.valid()) PrintLoadFailure(OpenFailure(path, err), path);
+  if (!file.valid()) *failure = OpenFailure(path, err);
   return file;
 }
 

@@ -42,9 +42,9 @@ LoadResult LoadMxf(const std::u16string& path, int ioMethod, MxfState& state, bo
                    plat::File* held = nullptr);
 
 // Opens the MXF file for a rewrap: read-write with an exclusive lock, kept
-// from before the analysis to the end of the write. Prints the refusal and
-// returns an invalid file when it cannot be had.
-plat::File OpenMxfForRewrap(const std::u16string& path);
+// from before the analysis to the end of the write. When it cannot be had:
+// an invalid file, and the open failure in *failure (for PrintLoadFailure).
+plat::File OpenMxfForRewrap(const std::u16string& path, LoadResult* failure);
 
 // Prints a failed load on standard error: the runner's message, then
 // "/full/path.mxf: <OS cause> (errno N), code C".

@@ -14,6 +14,7 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "cli/json_envelope.h"
 #include "cli/load_file.h"
 #include "cli/loudness_report.h"
 #include "cli/range_args.h"
@@ -93,6 +94,7 @@ int ParseArgs(const std::vector<std::string>& args, LoudnessOptions* opt) {
       return UsageError(UsageText(kStrUsageUnknownOption, a));
     } else if (opt->path.empty()) {
       opt->path = plat::AbsolutePath(plat::Utf8ToUtf16(a));
+      NotedRefusal().path = opt->path;
     } else {
       return UsageError(UsageText(kStrUsageOneFile));
     }
@@ -217,7 +219,7 @@ int RunMxf(const LoudnessOptions& opt, LoudnessReport& report) {
   const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, StderrIsTerminal());
   FreeTimecodeErrors(state);
   if (!loaded.loadable) {
-    if (!loaded.message.empty()) PrintErr(loaded.message);
+    PrintLoadFailure(loaded, opt.path);
     return loaded.exitCode == kExitCancelled ? kExitCancelled : kExitRefused;
   }
   std::vector<LOUDNESS_PROGRAMME> programmes;

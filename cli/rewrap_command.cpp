@@ -15,6 +15,7 @@
 #include "cli/load_file.h"
 #include "cli/range_args.h"
 #include "cli/rewrap_plan_text.h"
+#include "cli/stopwatch.h"
 #include "cli/terminal.h"
 #include "cli/timecode_errors.h"
 #include "cli/track_args.h"
@@ -51,6 +52,19 @@ struct RewrapOptions {
   bool json = false;
   bool measure = false;  // --loudness: of what is written (where the build has a meter)
   UNDO_SETTINGS undo;
+};
+
+// What a rewrap established, for the one --json object: each part only
+// once it is known.
+struct RewrapFacts {
+  bool planKnown = false;
+  RewrapPlanText plan;
+  bool jobRan = false;  // the journal, read-back and loudness facts are the job's
+  int code = 0;         // the job's result code, or the tool's own exit status
+  std::u16string doneText;  // the job's message when it completed
+  FailureCause cause;
+  double analysisSeconds = -1;  // < 0: not reached
+  double rewrapSeconds = -1;
 };
 
 int UsageError(const std::string& what) { return cli::UsageError("rewrap", what); }
@@ -150,7 +164,8 @@ class CommandLibrary {
   WAV_LIBRARY_ENTRY* head() { return &head_; }
   // Adds the file (or finds it when it is already there); null with the
   // refusal text on failure.
-  WAV_LIBRARY_ENTRY* Add(const std::u16string& path, const MXF_TIMECODE_INFO& tc, std::u16string* failure) {
+  WAV_LIBRARY_ENTRY* Add(const std::u16string& path, const MXF_TIMECODE_INFO& tc, std::u16string* failure,
+                         FailureCause* cause) {
     for (WAV_LIBRARY_ENTRY* e = head_.next; e != nullptr; e = e->next) {
       if (path == e->fullPath) return e;
     }
@@ -158,6 +173,7 @@ class CommandLibrary {
     const int code = WavLibraryAdd(path, &head_, &tc, &err);
     if (code != WAV_ADD_OK) {
       *failure = WavAddFailureMessage(code, path, false, err);
+      if (err != 0) *cause = FailureCause{path, err};
       return nullptr;
     }
     return head_.prev != nullptr ? head_.prev : head_.next;
@@ -178,8 +194,55 @@ bool AskBackupQuestion() {
 
 }  // namespace
 
+namespace {
+
+void WriteJson(const RewrapOptions& opt, const RewrapFacts& f, int status, double totalSeconds) {
+  JsonWriter j;
+  BeginJsonEnvelope(j, "rewrap");
+  if (!opt.path.empty()) {
+    j.String("file", plat::FileNamePart(opt.path));
+    j.String("path", opt.path);
+  }
+  if (f.planKnown) {
+    j.Raw("range", f.plan.rangeJson);
+    j.Raw("tracks", f.plan.tracksJson);
+  }
+  if (f.jobRan) {
+    WriteUndoJsonFields(j, LastUndoReport(), opt.undo);
+    WriteLevelsJson(j, LastSoundLevels());
+  }
+  j.BeginObject("timings");
+  if (f.analysisSeconds >= 0) j.Real("analysis_seconds", f.analysisSeconds, 3);
+  if (f.rewrapSeconds >= 0) j.Real("rewrap_seconds", f.rewrapSeconds, 3);
+  j.Real("total_seconds", totalSeconds, 3);
+  j.EndObject();
+  JsonResult result;
+  result.code = status == kExitOk ? 0 : f.code != 0 ? f.code : status;
+  result.exitStatus = status;
+  result.message = status == kExitOk ? f.doneText : ErrorsPrinted();
+  result.cause = f.cause;
+  WriteJsonResult(j, result);
+  PrintJsonEnvelope(j);
+}
+
+int Rewrap(const std::vector<std::string>& args, RewrapOptions& opt, RewrapFacts& facts);
+
+}  // namespace
+
 int RunRewrap(const std::vector<std::string>& args) {
+  const Stopwatch total;
   RewrapOptions opt;
+  RewrapFacts facts;
+  // A usage error before --json was read still answers in JSON.
+  for (const std::string& a : args) opt.json |= a == "--json";
+  const int status = Rewrap(args, opt, facts);
+  if (opt.json) WriteJson(opt, facts, status, total.Seconds());
+  return status;
+}
+
+namespace {
+
+int Rewrap(const std::vector<std::string>& args, RewrapOptions& opt, RewrapFacts& facts) {
   if (int usage = ParseArgs(args, &opt); usage >= 0) return usage;
   if (!opt.yes && !StdinIsTerminal()) {
     return UsageError(UsageText(kStrUsageNoTerminal));
@@ -191,13 +254,19 @@ int RunRewrap(const std::vector<std::string>& args) {
 
   // Locked from here to the end of the write: nothing of ours changes the
   // file between the analysis, the check and the write.
-  plat::File mxf = OpenMxfForRewrap(opt.path);
-  if (!mxf.valid()) return kExitRefused;
+  LoadResult loaded;
+  plat::File mxf = OpenMxfForRewrap(opt.path, &loaded);
   MxfState state;
-  const LoadResult loaded = LoadMxf(opt.path, opt.ioMethod, state, ProgressWanted(), &mxf);
-  FreeTimecodeErrors(state);
+  if (mxf.valid()) {
+    const Stopwatch analysis;
+    loaded = LoadMxf(opt.path, opt.ioMethod, state, ProgressWanted(), &mxf);
+    facts.analysisSeconds = analysis.Seconds();
+    FreeTimecodeErrors(state);
+  }
   if (!loaded.loadable) {
     PrintLoadFailure(loaded, opt.path);
+    facts.code = loaded.resultCode;
+    facts.cause = loaded.cause;
     return loaded.exitCode == kExitCancelled ? kExitCancelled : kExitRefused;
   }
 
@@ -213,7 +282,7 @@ int RunRewrap(const std::vector<std::string>& args) {
   for (TrackOption& t : opt.tracks) {
     if (t.silence) continue;
     std::u16string failure;
-    t.entry = library.Add(t.path, state.timecode, &failure);
+    t.entry = library.Add(t.path, state.timecode, &failure, &facts.cause);
     if (t.entry == nullptr) {
       PrintErr(failure);
       return kExitRefused;
@@ -268,11 +337,11 @@ int RunRewrap(const std::vector<std::string>& args) {
     PrintErr(LoadString(kStrCliAllTracksOff));
     return kExitRefused;
   }
-  const RewrapPlanText planText = DescribeRewrapPlan(state, *plan, stereo);
-  if (opt.json) {
-    PrintOut(plat::Utf8ToUtf16(planText.json));
-  } else {
-    for (const std::u16string& line : planText.lines) PrintInfo(line);
+  facts.plan = DescribeRewrapPlan(state, *plan, stereo);
+  facts.planKnown = true;
+  // With --json the plan is part of the one object, printed at the end.
+  if (!opt.json) {
+    for (const std::u16string& line : facts.plan.lines) PrintInfo(line);
   }
   if (int refused = CheckBeforeRewrap(opt.path, *plan, state.base, opt.undo); refused >= 0) return refused;
   // The log is created (and held) before the file changes, so that a log
@@ -285,6 +354,7 @@ int RunRewrap(const std::vector<std::string>& args) {
     log = plat::File::Open(opt.logPath, plat::Access::Write, plat::Share::Exclusive, &err);
     if (!log.valid()) {
       PrintErr(FormatText(LoadString(kStrLogNotCreated), {std::u16string_view(opt.logPath), static_cast<int64_t>(err)}));
+      facts.cause = FailureCause{opt.logPath, err};
       return kExitRefused;
     }
     if (!existed) createdLog = opt.logPath;
@@ -326,7 +396,10 @@ int RunRewrap(const std::vector<std::string>& args) {
   JobHooks hooks;
   hooks.cancel = [&plan] { plan->cancelRequest = 1; };
   if (showProgress) hooks.poll = [&] { report(plan->currentFrame); };
+  const Stopwatch job;
   const JobOutcome outcome = RunJob(ctx, hooks);
+  facts.rewrapSeconds = job.Seconds();
+  facts.jobRan = outcome.final.has_value();
   InstalledSoundTap() = nullptr;
   if (showProgress && outcome.final && outcome.final->message == WM_JOB_DONE) report(plan->frameCount);
   EndProgress();
@@ -337,23 +410,13 @@ int RunRewrap(const std::vector<std::string>& args) {
   if (!outcome.final) return kExitRefused;
   const JobMessage& m = *outcome.final;
   const UNDO_REPORT& undo = LastUndoReport();
-  if (opt.json) {
-    JsonWriter j;
-    BeginJsonEnvelope(j, "rewrap");
-    j.String("file", opt.path);
-    WriteUndoJsonFields(j, undo, opt.undo);
-    WriteLevelsJson(j, LastSoundLevels());
-    JsonResult result;
-    result.code = m.message == WM_JOB_DONE ? 0 : m.code;
-    result.exitStatus = m.message == WM_JOB_DONE ? kExitOk : m.code == kResultCancelled ? kExitCancelled : kExitRefused;
-    result.message = m.text;
-    if (m.message != WM_JOB_DONE && m.code != kResultCancelled) result.cause = JobFailureCause(m, opt.path);
-    WriteJsonResult(j, result);
-    PrintJsonEnvelope(j);
-  }
   if (m.message != WM_JOB_DONE) {
+    facts.code = m.code;
     PrintErr(m.text);
-    if (m.code != kResultCancelled) PrintErr(FailureLine(JobFailureCause(m, opt.path), m.code));
+    if (m.code != kResultCancelled) {
+      facts.cause = JobFailureCause(m, opt.path);
+      PrintErr(FailureLine(facts.cause, m.code));
+    }
     if (undo.mismatchFrame >= 0) {
       PrintErr(FormatText(LoadString(kStrCliReadBackMismatch), {static_cast<int64_t>(undo.mismatchSlot + 1),
                   std::u16string_view(FormatProgressTimecode(state.timecode,
@@ -361,10 +424,11 @@ int RunRewrap(const std::vector<std::string>& args) {
     }
     return m.code == kResultCancelled ? kExitCancelled : kExitRefused;
   }
-  // The file rewritten is the result (standard output), as the files
-  // written are export's; the outcome text is a status line.
+  facts.doneText = m.text;
+  // The file rewritten is the result (standard output, or the JSON object);
+  // the outcome text is a status line.
+  PrintInfo(m.text);
   if (!opt.json) {
-    PrintInfo(m.text);
     PrintOut(opt.path);
     PrintInfo(ComposeUndoSummary(undo, opt.undo));
     for (const SOUND_LEVEL& level : LastSoundLevels().rows) PrintInfo(ComposeLevelLine(level, CurrentTextLanguage()));
@@ -374,11 +438,14 @@ int RunRewrap(const std::vector<std::string>& args) {
     if (!WriteRewrapLog(log, opt.path, opt.ioMethod, state.base, state.indexEntries, *plan,
                         opt.logEncoding.empty() ? nullptr : opt.logEncoding.c_str(), plat::LocalNow(), &err)) {
       PrintErr(ComposeRewrapLogCreateFailed(opt.path, err));
+      facts.cause = FailureCause{opt.logPath, err};
       return kExitRefused;
     }
     PrintInfo(ComposeRewrapLogCreated(opt.path, opt.logPath));
   }
   return kExitOk;
 }
+
+}  // namespace
 
 }  // namespace cli

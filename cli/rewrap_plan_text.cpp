@@ -22,20 +22,26 @@ RewrapPlanText DescribeRewrapPlan(const MxfState& state, const AUDIOTRACK_IO_INF
                                  {std::u16string_view(inLabel), static_cast<int64_t>(plan.wrapIn[0]),
                                   std::u16string_view(outLabel), static_cast<int64_t>(plan.wrapOut[0]), frames}));
 
+  JsonWriter range;
+  range.BeginObject();
+  range.BeginObject("in").String("timecode", inLabel).Number("frame", plan.wrapIn[0]).EndObject();
+  range.BeginObject("out").String("timecode", outLabel).Number("frame", plan.wrapOut[0]).EndObject();
+  range.Number("frames", frames).EndObject();
+  out.rangeJson = range.str();
+
   JsonWriter json;
-  json.BeginObject();
-  json.BeginObject("in").String("timecode", inLabel).Number("frame", plan.wrapIn[0]).EndObject();
-  json.BeginObject("out").String("timecode", outLabel).Number("frame", plan.wrapOut[0]).EndObject();
-  json.Number("frames", frames);
-  json.BeginArray("tracks");
+  json.BeginArray();
   std::vector<std::u16string> notes;
   for (int s = 0; s < state.audio.trackCount && s < kTrackSlots; ++s) {
-    if (plan.trackSwitch[s] != TRACK_ON) continue;
-    const WAV_LIBRARY_ENTRY* e = plan.wavEntry[s];
     json.BeginObject().Number("track", s + 1);
+    if (plan.trackSwitch[s] != TRACK_ON) {
+      json.String("source", std::string_view("untouched")).EndObject();
+      continue;
+    }
+    const WAV_LIBRARY_ENTRY* e = plan.wavEntry[s];
     if (e == nullptr) {
       out.lines.push_back(FormatText(LoadString(kStrPlanTrackSilence), {static_cast<int64_t>(s + 1)}));
-      json.Bool("silence", true).EndObject();
+      json.String("source", std::string_view("silence")).EndObject();
       continue;
     }
     const std::u16string path(e->fullPath);
@@ -55,20 +61,21 @@ RewrapPlanText DescribeRewrapPlan(const MxfState& state, const AUDIOTRACK_IO_INF
                                : FormatText(LoadString(kStrPlanTrackFile),
                                             {static_cast<int64_t>(s + 1), std::u16string_view(path)}));
     }
-    json.Bool("silence", false).String("wav", path).Number("channel", channel);
+    json.String("source", std::string_view("wav")).String("wav", path).Number("channel", channel);
     if (poly) json.Number("channels", e->format.channels);
+    json.Number("bits", e->format.bitsPerSample);
     const int64_t silentFrom = WavSilenceStart(plan, tc, state.indexEntries, SourceSlot(plan, s));
     if (silentFrom >= 0) {
       const std::u16string from = RangePointLabel(tc, static_cast<uint32_t>(plan.wrapIn[0] + silentFrom));
       notes.push_back(FormatText(LoadString(kStrWavEndsEarly),
                                  {static_cast<int64_t>(s + 1), std::u16string_view(path), std::u16string_view(from)}));
-      json.String("silenceFrom", from);
+      json.String("silence_from", from);
     }
     json.EndObject();
   }
-  json.EndArray().EndObject();
+  json.EndArray();
   out.lines.insert(out.lines.end(), notes.begin(), notes.end());
-  out.json = json.str();
+  out.tracksJson = json.str();
   return out;
 }
 

@@ -13,7 +13,8 @@ namespace cli {
 
 struct RewrapPlanText {
   std::vector<std::u16string> lines;  // for standard error
-  std::string json;                   // one JSON object for --json
+  std::string rangeJson;              // the --json "range" object
+  std::string tracksJson;             // the --json "tracks" array: every track of the file
 };
 
 RewrapPlanText DescribeRewrapPlan(const MxfState& state, const AUDIOTRACK_IO_INFO& plan,

@@ -80,6 +80,7 @@ int RunUndo(const std::vector<std::string>& args) {
       return UsageError(UsageText(kStrUsageUnknownOption, args[i]));
     } else if (path.empty()) {
       path = plat::AbsolutePath(plat::Utf8ToUtf16(args[i]));
+      NotedRefusal().path = path;
     } else {
       return UsageError(UsageText(kStrUsageOneFile));
     }

@@ -4,6 +4,8 @@
 
 #include "engine/job_runner.h"
 #include "engine/text_format.h"
+#include "platform/sys_error.h"
+#include "platform/text.h"
 #include "resources/string_table.h"
 
 namespace {
@@ -136,4 +138,13 @@ std::u16string ComposeJobFailure(std::u16string_view fileName, int jobMode, int 
   return FormatText(LoadString(kStrJobFailure),
                     {fileName, std::u16string_view(OperationName(jobMode)), std::u16string_view(reason),
                      static_cast<int64_t>(code), std::u16string_view(ProcessName(ioMethod))});
+}
+
+std::u16string ComposeJobCause(const JobMessage& m) {
+  if (m.causeError == 0) return {};
+  // The system's own words and its code in decimal, as the user would look it up.
+  const std::u16string words = plat::Utf8ToUtf16(plat::DescribeError(m.causeError));
+  const std::u16string code = plat::Utf8ToUtf16(plat::ErrorCodeText(m.causeError));
+  return FormatText(LoadString(kStrJobOsCause),
+                    {std::u16string_view(m.causePath), std::u16string_view(words), std::u16string_view(code)});
 }

@@ -70,3 +70,6 @@ std::u16string ComposeJobDone(std::u16string_view fileName, int jobMode, int ioM
 std::u16string ComposeJobCancelled(std::u16string_view fileName, int jobMode, int ioMethod);
 std::u16string ComposeJobFailure(std::u16string_view fileName, int jobMode, int stepCode, int code, int ioMethod);
 const char16_t* OperationName(int jobMode);  // "ラッピング" / "BWFファイルの書出し"
+// "原因: /path/m.mxf: Permission denied (errno 13)" for a failure that
+// carries the system's cause; empty for one that does not.
+std::u16string ComposeJobCause(const JobMessage& m);

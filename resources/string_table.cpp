@@ -603,6 +603,8 @@ constexpr StringEntry kStrings[] = {
      u"Read-back = %d bytes match\r\n\r\n"},
     {843, u"読み返し確認 = なし\r\n\r\n",
      u"Read-back = none\r\n\r\n"},
+    {900, u"原因: %s: %s (%s)",
+     u"Cause: %s: %s (%s)"},
     {940, u"ラッピング中に書込む音声のラウドネスを測定する",
      u"Measure the loudness of the audio a rewrap writes"},
     {941, u"元に戻す",

@@ -167,6 +167,9 @@ inline constexpr int kStrUndoLogJournalNone = 841;
 inline constexpr int kStrUndoLogReadBack = 842;      // bytes
 inline constexpr int kStrUndoLogReadBackNone = 843;
 
+// The system's cause of a job's failure, under its message (ids 900-939).
+inline constexpr int kStrJobOsCause = 900;  // path, the system's words, its code
+
 // The desktop application's settings and undo dialogs (ids 940-979).
 inline constexpr int kStrSettingsMeasureLoudness = 940;
 inline constexpr int kStrUndoMenu = 941;

@@ -204,7 +204,10 @@ void ProgressDialog::OnJobMessage(const JobMessage& message) {
   }
   state_->setText(Q(ModeText(kStrProgressStopped, mode)));
   SetStatus(Q(ModeText(kStrProgressStopped, mode)));
-  ShowMessage(*deps_.messages, this, message.text, kOutcomeCaption, MsgIcon::Warning);
+  // The file and the system's cause where an OS call failed inside the engine.
+  const std::u16string cause = ComposeJobCause(message);
+  ShowMessage(*deps_.messages, this, cause.empty() ? message.text : message.text + u"\n\n" + cause, kOutcomeCaption,
+              MsgIcon::Warning);
   Finish(QDialog::Rejected);
 }
 

@@ -3,22 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/cli/cli_runner.h"
-#include "tests/support/json_value.h"
 
 using namespace clitest;
 
 namespace {
-
-// The one line of --json output as a parsed object.
-jsontest::Value ParseJson(const std::string& out) {
-  jsontest::Value v;
-  std::string error;
-  EXPECT_TRUE(jsontest::Parse(out, &v, &error)) << error << "\n" << out;
-  EXPECT_EQ(v.kind, jsontest::Value::Kind::Object);
-  // Exactly one JSON object on one line.
-  EXPECT_EQ(out.find('\n'), out.size() - 1);
-  return v;
-}
 
 TEST(AnalyzeCli, CleanFileLoadsAndReportsItsFactsAsJson) {
   TempDir dir;

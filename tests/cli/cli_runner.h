@@ -1,6 +1,8 @@
 // Runs velmora-cli as a user would and captures what it prints.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -10,6 +12,7 @@
 #include "platform/path.h"
 #include "platform/sys_error.h"
 #include "platform/text.h"
+#include "tests/support/json_value.h"
 #include "tests/support/process.h"
 #include "tests/support/scratch.h"
 #include "tools/mxfgen/mxfgen.h"
@@ -48,6 +51,17 @@ inline CliResult RunCli(const std::string& args, const std::filesystem::path& di
 // A path as the CLI prints it: absolute, with the system's separators.
 inline std::string Shown(const std::filesystem::path& p) {
   return plat::Utf16ToUtf8(plat::AbsolutePath(plat::Utf8ToUtf16(p.generic_string())));
+}
+
+// The output of a --json run as a parsed object: exactly one JSON object
+// on one line.
+inline jsontest::Value ParseJson(const std::string& out) {
+  jsontest::Value v;
+  std::string error;
+  EXPECT_TRUE(jsontest::Parse(out, &v, &error)) << error << "\n" << out;
+  EXPECT_EQ(v.kind, jsontest::Value::Kind::Object) << out;
+  EXPECT_EQ(out.find('\n'), out.size() - 1) << out;
+  return v;
 }
 
 struct TempDir {

@@ -3,6 +3,7 @@
 // stream each kind of line goes to.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
 #include <set>
 
@@ -53,6 +54,16 @@ TEST_F(ConventionsCli, VersionHelpAndUsageErrors) {
       {"loudness --lang en", 2, false, "FILE is missing\nusage: velmora-cli loudness FILE"},
       {"undo --lang ja", 2, false, "FILE が指定されていません\n使い方: velmora-cli undo FILE"},
       {"frobnicate --lang en", 2, false, "unknown command 'frobnicate'"},
+      // Refused before any job, asked for JSON: one object all the same.
+      {"undo --json --lang en", 2, true, "{\"schema\":1,\"tool\":\"velmora-cli\",\"version\":\"" +
+           std::string(kVersionText) + "\",\"command\":\"undo\",\"result\":{\"code\":2,\"exit_status\":2,"
+           "\"message\":\"FILE is missing\",\"cause\":null}}\n"},
+      {"analyze x.mxf --bogus --json --lang en", 2, true, "\"message\":\"unknown option --bogus\""},
+      {"analyze x.mxf --json --lang fr", 2, true, "\"command\":\"analyze\",\"result\":{\"code\":2"},
+      {"--lang fr rewrap x.mxf --json", 2, true, "\"command\":\"rewrap\",\"result\":{\"code\":2"},
+      {"analyze . --json --lang en", 1, true, "\"result\":{\"code\":1,\"exit_status\":1,\"message\":\"velmora-cli analyze: "},
+      {"loudness x.mxf --in 01:00:00:00 --json --lang en", 2, true, "\"path\":\""},
+      {"rewrap x.mxf --in 01:00:00:00 --out 01:00:00:01 --json --lang en", 2, true, "\"message\":\"no terminal to confirm the backup question: pass --yes"},
   };
   for (const Case& c : cases) {
     const CliResult r = RunCli(c.args, dir.path);
@@ -61,6 +72,8 @@ TEST_F(ConventionsCli, VersionHelpAndUsageErrors) {
     EXPECT_NE(stream.find(c.text), std::string::npos) << c.args << "\n" << stream;
     if (c.status == 0) {
       EXPECT_EQ(r.err, "") << c.args;
+    } else if ((" " + c.args + " ").find(" --json ") != std::string::npos) {
+      EXPECT_NE(ParseJson(r.out)["result"]["code"].number, 0) << c.args;
     }
   }
 }
@@ -167,11 +180,25 @@ TEST_F(ConventionsCli, EveryDocumentedJsonFieldIsPresent) {
   // the one it takes when the plain one exists).
   std::filesystem::create_directory(dir.path / "f-2.wav");
   std::filesystem::create_directory(dir.path / "f-2 1.wav");
+  // A WAV that runs out after one frame of a five-frame range.
+  {
+    std::ofstream wav(dir.path / "short.wav", std::ios::binary);
+    const uint32_t bytes = 1920 * 3;
+    auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) wav.put(static_cast<char>(v >> (8 * i))); };
+    auto u16 = [&](uint32_t v) { for (int i = 0; i < 2; ++i) wav.put(static_cast<char>(v >> (8 * i))); };
+    wav << "RIFF"; u32(36 + bytes); wav << "WAVEfmt "; u32(16); u16(1); u16(1); u32(48000); u32(144000); u16(3);
+    u16(24); wav << "data"; u32(bytes);
+    wav << std::string(bytes, '\x10');
+  }
+  const std::string rewrap = "rewrap " + mxf.string() + " --yes --json --in 01:00:00:10 --out 01:00:00:14 ";
   struct Case {
     const char* example;
     std::string args;
     int status;
   } cases[] = {
+      {"refusal", "analyze " + mxf.string() + " --bogus --json", 2},
+      {"rewrap", rewrap + "--track 1=" + (dir.path / "short.wav").string() + " --silence 2", 0},
+      {"rewrap-refused", rewrap + "--silence 1 --log " + (dir.path / "none" / "log.txt").string(), 1},
       {"analyze", "analyze " + jump.string() + " --json", 3},
       {"analyze-missing", "analyze " + (dir.path / "none.mxf").string() + " --json", 1},
       {"export", "export " + mxf.string() + " --in 01:00:00:00 --out 01:00:00:09 --tracks 1 --dir " +

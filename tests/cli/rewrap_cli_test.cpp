@@ -189,6 +189,7 @@ TEST_F(RewrapCli, RefusalsLeaveTheFileUntouched) {
     std::string args;
     int status;
     std::string text;
+    std::string causePath = "";  // the file of the OS cause a --json refusal names
   } cases[] = {
       {"--in 00:59:59:24 --out 01:00:00:05 --silence 1 --yes", 1, "メディアの開始タイムより前になっています。"},
       {"--in 01:00:00:05 --out 01:00:01:05 --silence 1 --yes", 1, "メディアの終了タイムを越えています。"},
@@ -214,14 +215,14 @@ TEST_F(RewrapCli, RefusalsLeaveTheFileUntouched) {
       {"--in 01:00:00:01 --out 01:00:00:05 --silence 2 --silence 2 --yes", 2, "--silence 2 と --silence 2"},
       // Every input is checked before the file is opened for writing.
       {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + (dir.path / "none.wav").string() + " --yes", 1,
-       "WAVファイルが見つかりません: " + Shown(dir.path / "none.wav")},
+       "WAVファイルが見つかりません: " + Shown(dir.path / "none.wav"), Shown(dir.path / "none.wav")},
       {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + dir.path.string() + " --yes", 1,
        "WAVファイルではなくフォルダです: " + Shown(dir.path)},
       {"--in 01:00:00:01 --out 01:00:00:05 --track 1=" + (dir.path / "fifo.wav").string() + " --yes", 1,
        "通常のファイルではないため読み込めません"},
       {"--in 01:00:00:01 --out 01:00:00:05 --silence 1 --log-encoding NO-SUCH-CODE --yes", 2, "--log-encoding"},
       {"--in 01:00:00:01 --out 01:00:00:05 --silence 1 --log " + (dir.path / "no" / "log.txt").string() + " --yes", 1,
-       "詳細ログを作成できません: " + Shown(dir.path / "no" / "log.txt")},
+       "詳細ログを作成できません: " + Shown(dir.path / "no" / "log.txt"), Shown(dir.path / "no" / "log.txt")},
       {"--in 01:00:00:01 --out 01:00:00:05 --yes", 1, "トラックスイッチが全てOFFになっています。"},
       {"--in 01:00:00:01 --out 01:00:00:05 --track 2=" + (dir.path / "st.wav").string() + " --yes", 1,
        "ステレオファイルを、偶数トラックに割当てることはできません。"},
@@ -253,6 +254,17 @@ TEST_F(RewrapCli, RefusalsLeaveTheFileUntouched) {
     const CliResult r = RunCli(Args(c.args), dir.path);
     EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
     EXPECT_NE(r.err.find(c.text), std::string::npos) << c.args << "\n" << r.err;
+    // With --json: the same refusal as one object on standard output,
+    // with the real code and no facts the refusal left unknown.
+    const CliResult j = RunCli(Args(c.args + " --json"), dir.path);
+    EXPECT_EQ(j.status, c.status) << c.args;
+    const jsontest::Value v = ParseJson(j.out);
+    EXPECT_EQ(v["command"].text, "rewrap") << c.args;
+    EXPECT_EQ(v["result"]["exit_status"].number, c.status) << c.args;
+    EXPECT_NE(v["result"]["code"].number, 0) << c.args;
+    EXPECT_NE(v["result"]["message"].text.find(c.text), std::string::npos) << c.args << "\n" << j.out;
+    EXPECT_EQ(v["result"]["cause"]["path"].text, c.causePath) << c.args << "\n" << j.out;
+    EXPECT_FALSE(v.Has("journal") || v.Has("loudness") || v.Has("bytes_verified")) << c.args << "\n" << j.out;
   }
   EXPECT_TRUE(ReadAll(mxf) == before);
 }
@@ -271,10 +283,17 @@ TEST_F(RewrapCli, TellsThePlanAndWhereAShortWavRunsOut) {
 
   r = RunCli(Args("--in 01:00:00:10 --out 01:00:00:14 --track 1=" + wav + " --json --yes"), dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
-  // The plan is the first line of standard output; the result envelope follows.
-  EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1), "{\"in\":{\"timecode\":\"01:00:00:10\",\"frame\":90010},\"out\":{\"timecode\":\"01:00:00:14\","
-                   "\"frame\":90014},\"frames\":5,\"tracks\":[{\"track\":1,\"silence\":false,\"wav\":\"" + JsonText(Shown(wav)) +
-                   "\",\"channel\":0,\"silenceFrom\":\"01:00:00:12\"}]}\n");
+  // One object: the plan, every track of the file, and the outcome.
+  const jsontest::Value v = ParseJson(r.out);
+  EXPECT_EQ(r.out.substr(r.out.find("\"range\""), r.out.find(",\"journal\"") - r.out.find("\"range\"")),
+            "\"range\":{\"in\":{\"timecode\":\"01:00:00:10\",\"frame\":90010},\"out\":{\"timecode\":\"01:00:00:14\","
+            "\"frame\":90014},\"frames\":5},\"tracks\":[{\"track\":1,\"source\":\"wav\",\"wav\":\"" +
+                JsonText(Shown(wav)) + "\",\"channel\":0,\"bits\":24,\"silence_from\":\"01:00:00:12\"},"
+            "{\"track\":2,\"source\":\"untouched\"},{\"track\":3,\"source\":\"untouched\"},"
+            "{\"track\":4,\"source\":\"untouched\"}]");
+  EXPECT_EQ(v["result"]["code"].number, 0);
+  EXPECT_NE(v["result"]["message"].text.find("ラッピングが完了しました。"), std::string::npos) << r.out;
+  EXPECT_GT(v["timings"]["total_seconds"].number, 0);
 }
 
 // The rewrap holds the MXF file locked from before its analysis to the end
@@ -346,6 +365,8 @@ TEST_F(RewrapCli, JournalWriteFailureNamesTheOsCause) {
               std::string::npos)
         << out;
     EXPECT_NE(out.find("\"code\":" + std::to_string(code)), std::string::npos) << out;
+    // The one object keeps the plan beside the failure.
+    EXPECT_EQ(ParseJson(out)["tracks"][1]["source"].text, "silence") << out;
     EXPECT_TRUE(ReadAll(mxf) == before) << io;
     std::filesystem::remove(journal);
   }
@@ -400,9 +421,9 @@ TEST_F(RewrapCli, MultichannelFileFeedsChosenChannelsAndBothEnginesAgree) {
   const std::string tracks = " --in 01:00:00:00 --out 01:00:00:01 --track 1-3=" + wav + " --track 4=" + wav + ":8 --yes";
   const CliResult r = RunCli(Args(tracks + " --io file --json"), dir.path);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("{\"track\":3,\"silence\":false,\"wav\":\"" + wav + "\",\"channel\":2,\"channels\":8}"),
+  EXPECT_NE(r.out.find("{\"track\":3,\"source\":\"wav\",\"wav\":\"" + wav + "\",\"channel\":2,\"channels\":8,\"bits\":16}"),
             std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("{\"track\":4,\"silence\":false,\"wav\":\"" + wav + "\",\"channel\":7,\"channels\":8}"),
+  EXPECT_NE(r.out.find("{\"track\":4,\"source\":\"wav\",\"wav\":\"" + wav + "\",\"channel\":7,\"channels\":8,\"bits\":16}"),
             std::string::npos) << r.out;
   const CliResult m = RunCli("rewrap " + copy.string() + tracks + " --io mmap", dir.path);
   ASSERT_EQ(m.status, 0) << m.err;

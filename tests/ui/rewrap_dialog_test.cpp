@@ -10,10 +10,12 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
 #include "engine/track_plan.h"
+#include "platform/sys_error.h"
 #include "tests/ui/support/test_main.h"
 #include "tests/ui/support/ui_fixture.h"
 #include "ui/command_ids.h"
@@ -99,6 +101,14 @@ int WaitForCancel(const std::u16string&, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INFO
   return plan->cancelRequest.load() != 0 ? kResultCancelled : 2001;
 }
 
+// A rewrap engine whose journal could not be written: the system's cause
+// travels with the failure.
+int JournalDenied(const std::u16string& mxfPath, AUDIOTRACK_IO_INFO* plan, MXF_BASE_INFO*) {
+  plan->osCause.path = mxfPath + u".velmora-undo";
+  plan->osCause.error = EACCES;
+  return 2017;
+}
+
 }  // namespace
 
 class RewrapDialogTest : public QObject {
@@ -110,6 +120,7 @@ class RewrapDialogTest : public QObject {
   void entryAcrossMidnight();
   void rewrapWritesTheRangeAndTheLog();
   void cancelledRewrapStopsAndOffersNoLog();
+  void failedRewrapNamesTheOsCause();
   void checkPhaseShownBeforeTheWrite();
   void reachedTimecodeAsEnteredInHour23();
 };
@@ -495,6 +506,32 @@ void RewrapDialogTest::cancelledRewrapStopsAndOffersNoLog() {
   QVERIFY(f.shell.saveTitles.isEmpty());
   QCOMPARE(UiFixture::readFile(clip), original);
   QVERIFY(f.state().ctx.fileLoaded);
+}
+
+void RewrapDialogTest::failedRewrapNamesTheOsCause() {
+  JOB_ENGINES engines = ApplicationJobEngines();
+  engines.rewrapMapping = JournalDenied;
+  engines.rewrapFile = JournalDenied;
+  UiFixture f;
+  const QString clip = f.writeMxf(QStringLiteral("D.mxf"), Clip());
+  MainWindow& w = f.open(&engines);
+  f.loadByCommand(clip);
+  w.RunCommand(cmd::kSetIn);
+  Enter(w, 0, QStringLiteral("10000000"));
+  Enter(w, 1, QStringLiteral("10000009"));
+  f.state().plan.trackSwitch[0] = TRACK_ON;
+  f.messages.clear();
+  f.messages.answer({MsgAnswer::Yes});
+  w.RunCommand(cmd::kRewrap);
+  QCOMPARE(f.messages.shown.size(), size_t{2});  // the backup question, the failure
+  const QString text = f.messages.shown[1].text;
+  QCOMPARE(f.messages.shown[1].icon, MsgIcon::Warning);
+  // The job's own message first, then the file and the system's words and code.
+  const QString cause = QStringLiteral("\n\n原因: ") + QString::fromStdU16String(f.state().ctx.mxfPath) +
+                        QStringLiteral(".velmora-undo: ") + QString::fromStdString(plat::DescribeError(EACCES)) +
+                        QStringLiteral(" (") + QString::fromStdString(plat::ErrorCodeText(EACCES)) + QStringLiteral(")");
+  QVERIFY2(text.endsWith(cause), qPrintable(text));
+  QVERIFY2(text.contains(QStringLiteral("2017")), qPrintable(text));
 }
 
 namespace {
