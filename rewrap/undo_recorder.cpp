@@ -84,6 +84,7 @@ int UndoRecorder::Begin(const plat::File& mxf, const std::u16string& mxfPath, ui
 
 int UndoRecorder::WriteJournal(const plat::File& mxf, const UNDO_DESCRIPTION& d) {
   const std::u16string path = UndoJournalPath(d.mxfPath, settings_, 0);
+  mxfPath_ = d.mxfPath;
   report_->journalPath = path;
   const uint64_t total = kUndoHeaderBytes + dataBytes_ + runs_.size() * kUndoRunBytes + 8 +
                          EncodeUndoDescription(d).size() + 8 + 24 + runs_.size() * 8;
@@ -94,8 +95,12 @@ int UndoRecorder::WriteJournal(const plat::File& mxf, const UNDO_DESCRIPTION& d)
   }
   if (!PushUndoJournals(d.mxfPath, settings_, nullptr)) return REWRAP_JOURNAL_FAILED;
   plat::SysError err = 0;
+  // The MXF file is untouched: the unfinished journal goes and the older
+  // ones take their places again.
   auto failed = [&] {
     if (err != 0) cause_ = JOB_OS_CAUSE{path, err};
+    journal_.Close();
+    PopUndoJournal(d.mxfPath, settings_, nullptr);
     return REWRAP_JOURNAL_FAILED;
   };
   journal_ = plat::File::Open(path, plat::Access::CreateNew, plat::Share::Exclusive, &err);
@@ -183,5 +188,11 @@ int UndoRecorder::Finish(const plat::File& mxf, uint32_t framesWritten) {
   }
   report_->journalBytes += done.size();
   journal_.Close();
+  // Only now is the journal pushed out of the kept ones no longer needed
+  // (a failed rewrap, rolled back, still had it), and deleting it here
+  // does not hold up the writes: freeing a few hundred MB takes a tenth of
+  // a second or more. One left behind by a failure here goes with the next
+  // push.
+  PruneUndoJournals(mxfPath_, settings_, nullptr);
   return 0;
 }
