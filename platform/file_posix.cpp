@@ -305,6 +305,20 @@ void File::StartWriteBack(uint64_t offset, uint64_t bytes) const {
 #endif
 }
 
+void File::DropWrittenFromCache(uint64_t offset, uint64_t bytes) const {
+#ifdef __linux__
+  if (handle_ >= 0) {
+    // Dirty pages are not dropped: the write-back must have finished first.
+    ::sync_file_range(handle_, static_cast<off_t>(offset), static_cast<off_t>(bytes),
+                      SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+    ::posix_fadvise(handle_, static_cast<off_t>(offset), static_cast<off_t>(bytes), POSIX_FADV_DONTNEED);
+  }
+#else
+  (void)offset;
+  (void)bytes;
+#endif
+}
+
 bool File::Size(uint64_t* size, SysError* err) const {
   SetErr(err, 0);
   StatResult st;

@@ -213,6 +213,7 @@ int64_t File::Write(const void* buf, size_t n, SysError* err) {
 void File::AdviseRandomAccess(bool) const {}
 
 void File::StartWriteBack(uint64_t, uint64_t) const {}
+void File::DropWrittenFromCache(uint64_t, uint64_t) const {}
 
 bool File::Size(uint64_t* size, SysError* err) const {
   SetErr(err, 0);

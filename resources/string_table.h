@@ -186,6 +186,26 @@ inline constexpr int kStrUndoSettingsBrowse = 951;
 inline constexpr int kStrUndoSettingsChooseFolder = 952;
 inline constexpr int kStrUndoSettingsFolder = 953;
 inline constexpr int kStrUndoSettingsKeep = 954;
+inline constexpr int kStrSettingsTitle = 960;
+inline constexpr int kStrSettingsGroup = 961;
+inline constexpr int kStrSettingsFileIo = 962;
+inline constexpr int kStrSettingsBuffer = 963;
+inline constexpr int kStrSettingsLogEncoding = 964;
+inline constexpr int kStrSettingsNoteFileIo = 965;
+inline constexpr int kStrSettingsNoteBuffer = 966;  // rewrap and export read limits (MiB)
+// The progress dialog; the pairs are rewrap, export.
+inline constexpr int kStrProgressStopped = 955;     // and 956
+inline constexpr int kStrProgressWritingLog = 957;
+inline constexpr int kStrProgressLogWritten = 958;
+inline constexpr int kStrProgressCancel = 967;
+inline constexpr int kStrProgressClose = 968;
+inline constexpr int kStrProgressRunning = 969;     // and 970
+inline constexpr int kStrProgressChecking = 971;    // and 972
+inline constexpr int kStrProgressCheckedUpTo = 973; // timecode
+inline constexpr int kStrProgressCancelWait = 974;
+inline constexpr int kStrProgressCancelling = 975;
+inline constexpr int kStrProgressDoneStatus = 976;  // and 977
+inline constexpr int kStrProgressDone = 978;        // and 979
 
 // Command-line refusals and notes, the WAV input causes and the check-pass cancel.
 inline constexpr int kStrTrackNamedTwice = 480;

@@ -37,14 +37,27 @@ std::u16string UndoJournalPath(const std::u16string& mxfPath, const UNDO_SETTING
   return path;
 }
 
-bool PushUndoJournals(const std::u16string& mxfPath, const UNDO_SETTINGS& settings, plat::SysError* err) {
-  const uint32_t keep = KeptJournals(settings);
-  // Everything at or beyond the oldest place kept goes.
-  for (uint32_t age = keep - 1; age <= kMaxJournalsKept; ++age) {
+namespace {
+
+// Journals at `from` and beyond (up to one past the most ever kept, where a
+// push can leave one).
+bool RemoveJournalsFrom(const std::u16string& mxfPath, const UNDO_SETTINGS& settings, uint32_t from,
+                        plat::SysError* err) {
+  for (uint32_t age = from; age <= kMaxJournalsKept + 1; ++age) {
     const std::u16string p = UndoJournalPath(mxfPath, settings, age);
     if (plat::PathExists(p) && !plat::RemoveFile(p, err)) return false;
   }
-  for (uint32_t age = keep - 1; age-- > 0;) {
+  return true;
+}
+
+}  // namespace
+
+bool PushUndoJournals(const std::u16string& mxfPath, const UNDO_SETTINGS& settings, plat::SysError* err) {
+  const uint32_t keep = KeptJournals(settings);
+  // Only a lowered setting or a job that ended before its pruning leaves
+  // journals beyond the kept ones: nobody needs those.
+  if (!RemoveJournalsFrom(mxfPath, settings, keep, err)) return false;
+  for (uint32_t age = keep; age-- > 0;) {
     const std::u16string from = UndoJournalPath(mxfPath, settings, age);
     if (plat::PathExists(from) && !plat::RenameFile(from, UndoJournalPath(mxfPath, settings, age + 1), err)) {
       return false;
@@ -53,10 +66,14 @@ bool PushUndoJournals(const std::u16string& mxfPath, const UNDO_SETTINGS& settin
   return plat::SyncFolder(FolderOf(mxfPath, settings), err);
 }
 
+bool PruneUndoJournals(const std::u16string& mxfPath, const UNDO_SETTINGS& settings, plat::SysError* err) {
+  return RemoveJournalsFrom(mxfPath, settings, KeptJournals(settings), err);
+}
+
 bool PopUndoJournal(const std::u16string& mxfPath, const UNDO_SETTINGS& settings, plat::SysError* err) {
   const std::u16string newest = UndoJournalPath(mxfPath, settings, 0);
   if (plat::PathExists(newest) && !plat::RemoveFile(newest, err)) return false;
-  for (uint32_t age = 1; age <= kMaxJournalsKept; ++age) {
+  for (uint32_t age = 1; age <= kMaxJournalsKept + 1; ++age) {
     const std::u16string from = UndoJournalPath(mxfPath, settings, age);
     if (!plat::PathExists(from)) continue;
     if (!plat::RenameFile(from, UndoJournalPath(mxfPath, settings, age - 1), err)) return false;

@@ -14,9 +14,14 @@
 // The journal `age` steps back (0 the newest).
 std::u16string UndoJournalPath(const std::u16string& mxfPath, const UNDO_SETTINGS& settings, uint32_t age = 0);
 
-// Moves every journal one step older, dropping those beyond settings.keep
-// minus one, so that the newest place is free for a new journal.
+// Moves the kept journals one step older, so that the newest place is free
+// for a new journal. The one that leaves the kept ones stays on the disk
+// until the new journal is complete (PruneUndoJournals): should the new
+// rewrap fail and be rolled back, every older rewrap can still be undone.
 bool PushUndoJournals(const std::u16string& mxfPath, const UNDO_SETTINGS& settings, plat::SysError* err);
+
+// Removes the journals beyond the last settings.keep.
+bool PruneUndoJournals(const std::u16string& mxfPath, const UNDO_SETTINGS& settings, plat::SysError* err);
 
 // Removes the newest journal and moves the older ones one step newer.
 bool PopUndoJournal(const std::u16string& mxfPath, const UNDO_SETTINGS& settings, plat::SysError* err);

@@ -84,6 +84,7 @@ int UndoRecorder::Begin(const plat::File& mxf, const std::u16string& mxfPath, ui
 
 int UndoRecorder::WriteJournal(const plat::File& mxf, const UNDO_DESCRIPTION& d) {
   const std::u16string path = UndoJournalPath(d.mxfPath, settings_, 0);
+  mxfPath_ = d.mxfPath;
   report_->journalPath = path;
   const uint64_t total = kUndoHeaderBytes + dataBytes_ + runs_.size() * kUndoRunBytes + 8 +
                          EncodeUndoDescription(d).size() + 8 + 24 + runs_.size() * 8;
@@ -94,8 +95,12 @@ int UndoRecorder::WriteJournal(const plat::File& mxf, const UNDO_DESCRIPTION& d)
   }
   if (!PushUndoJournals(d.mxfPath, settings_, nullptr)) return REWRAP_JOURNAL_FAILED;
   plat::SysError err = 0;
+  // The MXF file is untouched: the unfinished journal goes and the older
+  // ones take their places again.
   auto failed = [&] {
     if (err != 0) cause_ = JOB_OS_CAUSE{path, err};
+    journal_.Close();
+    PopUndoJournal(d.mxfPath, settings_, nullptr);
     return REWRAP_JOURNAL_FAILED;
   };
   journal_ = plat::File::Open(path, plat::Access::CreateNew, plat::Share::Exclusive, &err);
@@ -104,11 +109,21 @@ int UndoRecorder::WriteJournal(const plat::File& mxf, const UNDO_DESCRIPTION& d)
   std::vector<uint8_t> out = EncodeUndoHeader(UNDO_STATE_WRITING, 0, 0, 0);
   out.reserve(kWriteBlock + (size_t{1} << 20));
   uint64_t at = 0;
+  uint64_t lastStart = 0;  // of the block written last
+  uint64_t dropped = 0;    // the journal's bytes before this are out of the cache
   auto flushOut = [&] {
     if (journal_.WriteAt(at, out.data(), out.size(), &err) != static_cast<int64_t>(out.size())) return false;
     // The disk takes each block while the next is gathered: the Sync below
     // then waits for the last block rather than for the whole journal.
     journal_.StartWriteBack(at, out.size());
+    // Blocks before the previous one are out of the cache once written: a
+    // cache filling with gigabytes of journal made every write (the
+    // journal's and then the MXF file's) several times slower.
+    if (lastStart > dropped) {
+      journal_.DropWrittenFromCache(dropped, lastStart - dropped);
+      dropped = lastStart;
+    }
+    lastStart = at;
     at += out.size();
     out.clear();
     return true;
@@ -173,5 +188,11 @@ int UndoRecorder::Finish(const plat::File& mxf, uint32_t framesWritten) {
   }
   report_->journalBytes += done.size();
   journal_.Close();
+  // Only now is the journal pushed out of the kept ones no longer needed
+  // (a failed rewrap, rolled back, still had it), and deleting it here
+  // does not hold up the writes: freeing a few hundred MB takes a tenth of
+  // a second or more. One left behind by a failure here goes with the next
+  // push.
+  PruneUndoJournals(mxfPath_, settings_, nullptr);
   return 0;
 }

@@ -7,7 +7,8 @@
 //   Wrote()  for every value as it is written: its checksum.
 //   Finish() after the MXF file is flushed: reads every written value back
 //            and compares it with what was meant, then records the new
-//            checksums and marks the journal complete.
+//            checksums and marks the journal complete; only then does
+//            the journal beyond the kept ones go.
 //
 // With neither the journal nor the read-back switched on, all three do
 // nothing. A job that fails between Begin and Finish leaves its journal
@@ -59,6 +60,7 @@ class UndoRecorder {
   int count_ = 0;
   std::vector<UNDO_RUN> runs_;
   plat::File journal_;
+  std::u16string mxfPath_;  // of the journal being written
   JOB_OS_CAUSE cause_;
   uint64_t dataBytes_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "engine/sound_write_tap.h"
+#include "engine/text_format.h"
 #include "engine/track_plan.h"
 #include "platform/path.h"
 #include "platform/time.h"
@@ -23,19 +24,9 @@ namespace {
 
 const char16_t kCaption[] = u"MXF Corvane ver 2.0";
 const char16_t kOutcomeCaption[] = u"MXF Corvane";
-const char16_t kCancelButton[] = u"キャンセル";
-const char16_t kCloseButton[] = u"閉じる";
-const char16_t* const kRunning[2] = {u"ラッピング中...", u"BWFファイルを書出し中..."};
-// Before the first byte is written the engine checks every targeted element.
-const char16_t* const kChecking[2] = {u"書込み前の確認中...", u"書出し前の確認中..."};
-const char16_t kCheckedUpTo[] = u"まで確認済み";
-const char16_t kCancelWait[] = u"中断処理を行っています、お待ちください...";
-const char16_t kStatusCancelling[] = u"中断処理中...";
-const char16_t* const kStatusDone[2] = {u"ラッピング完了", u"BWFファイル書出し完了"};
-const char16_t* const kStateDone[2] = {u"ラッピングが完了しました。", u"BWFファイルの書出しが完了しました。"};
-const char16_t* const kStopped[2] = {u"ラッピング処理を中断しました。", u"BWFファイル書出しを中断しました。"};
-const char16_t kStatusWritingLog[] = u"リラップ詳細ログを作成中...";
-const char16_t kStatusLogWritten[] = u"詳細ログの作成完了";
+
+// The texts of the two jobs: rewrap, export.
+std::u16string ModeText(int firstId, int mode) { return LoadString(firstId + mode); }
 
 QLabel* Label(QWidget* parent, int id, Qt::Alignment align) {
   auto* label = new QLabel(parent);
@@ -95,7 +86,7 @@ ProgressDialog::ProgressDialog(const PROGRESS_DIALOG_DEPS& deps, QWidget* parent
   progress_->setAlignment(Qt::AlignCenter);
   state_ = Label(this, 1017, Qt::AlignCenter);
   state_->setGeometry(du.rect(14, 66, 268, 10).adjusted(0, -3, 0, 3));
-  button_ = new QPushButton(Q(kCancelButton), this);
+  button_ = new QPushButton(Q(LoadString(kStrProgressCancel)), this);
   button_->setObjectName(QStringLiteral("control2"));
   button_->setAutoDefault(false);
   button_->setGeometry(du.rect(109, 88, 78, 16));
@@ -139,7 +130,7 @@ bool ProgressDialog::Run() {
   in_->setText(Q(FormatProgressTimecode(tc, static_cast<int32_t>(in[0]))));
   out_->setText(Q(FormatProgressTimecode(tc, static_cast<int32_t>(out[0]))));
   progress_->setValue(0);
-  button_->setText(Q(kCancelButton));
+  button_->setText(Q(LoadString(kStrProgressCancel)));
   button_->setEnabled(true);
   ShowPhase(JOB_PHASE_CHECK);
 
@@ -150,7 +141,8 @@ bool ProgressDialog::Run() {
 void ProgressDialog::ShowPhase(uint32_t phase) {
   shownPhase_ = phase;
   if (ended_ || cancelling_) return;
-  const char16_t* text = phase == JOB_PHASE_CHECK ? kChecking[ModeIndex(deps_.ctx)] : kRunning[ModeIndex(deps_.ctx)];
+  const std::u16string text =
+      ModeText(phase == JOB_PHASE_CHECK ? kStrProgressChecking : kStrProgressRunning, ModeIndex(deps_.ctx));
   state_->setText(Q(text));
   SetStatus(Q(text));
 }
@@ -166,7 +158,8 @@ void ProgressDialog::Tick() {
   const uint32_t sel = RangeSelector(tc);
   // Counted in the selected form, shown as the user entered it.
   const int32_t reached = EnteredFormFrame(tc, sel, static_cast<int32_t>(RangeIn()[sel] + done));
-  reached_->setText(phase == JOB_PHASE_CHECK ? Q(FormatProgressTimecode(tc, reached) + kCheckedUpTo)
+  reached_->setText(phase == JOB_PHASE_CHECK ? Q(FormatText(LoadString(kStrProgressCheckedUpTo),
+                                                                     {std::u16string_view(FormatProgressTimecode(tc, reached))}))
                                              : Q(FormatReachedTimecode(tc, reached)));
   if (!ended_) progress_->setValue(ProgressPercent(done, plan->frameCount.load()));
   if (deps_.onTick) deps_.onTick();
@@ -176,8 +169,8 @@ void ProgressDialog::OnCancel() {
   if (ended_) return;
   cancelling_ = true;
   deps_.ctx->trackPlan->cancelRequest.store(1);
-  state_->setText(Q(kCancelWait));
-  SetStatus(Q(kStatusCancelling));
+  state_->setText(Q(LoadString(kStrProgressCancelWait)));
+  SetStatus(Q(LoadString(kStrProgressCancelling)));
   button_->setEnabled(false);
   Tick();
 }
@@ -193,13 +186,13 @@ void ProgressDialog::OnJobMessage(const JobMessage& message) {
   }
   Tick();
   ended_ = true;
-  button_->setText(Q(kCloseButton));
+  button_->setText(Q(LoadString(kStrProgressClose)));
   button_->setEnabled(false);
   if (message.message == WM_JOB_DONE) {
     succeeded_ = true;
     progress_->setValue(100);
-    state_->setText(Q(kStateDone[mode]));
-    SetStatus(Q(kStatusDone[mode]));
+    state_->setText(Q(ModeText(kStrProgressDone, mode)));
+    SetStatus(Q(ModeText(kStrProgressDoneStatus, mode)));
     const std::u16string outcome = mode == 0 ? WithLevels(message.text, LastSoundLevels()) : message.text;
     ShowMessage(*deps_.messages, this, outcome, kOutcomeCaption, MsgIcon::Information);
     if (mode == 0 && ShowMessage(*deps_.messages, this, kRewrapLogQuestion, txt::kAppCaption,
@@ -209,8 +202,8 @@ void ProgressDialog::OnJobMessage(const JobMessage& message) {
     Finish(QDialog::Accepted);
     return;
   }
-  state_->setText(Q(kStopped[mode]));
-  SetStatus(Q(kStopped[mode]));
+  state_->setText(Q(ModeText(kStrProgressStopped, mode)));
+  SetStatus(Q(ModeText(kStrProgressStopped, mode)));
   // The file and the system's cause where an OS call failed inside the engine.
   const std::u16string cause = ComposeJobCause(message);
   ShowMessage(*deps_.messages, this, cause.empty() ? message.text : message.text + u"\n\n" + cause, kOutcomeCaption,
@@ -232,11 +225,11 @@ void ProgressDialog::WriteLog() {
                   MsgIcon::Error);
       continue;
     }
-    SetStatus(Q(kStatusWritingLog));
+    SetStatus(Q(LoadString(kStrProgressWritingLog)));
     // Errors while writing a file that could be created are not reported.
     WriteRewrapLog(logPath, ctx->mxfPath, ctx->ioMethod, base, *base.indexEntries, *ctx->trackPlan,
                    LogEncodingName(ctx->logEncoding).c_str(), plat::LocalNow(), &err);
-    SetStatus(Q(kStatusLogWritten));
+    SetStatus(Q(LoadString(kStrProgressLogWritten)));
     ShowMessage(*deps_.messages, owner, ComposeRewrapLogCreated(ctx->mxfPath, logPath), txt::kAppCaption,
                 MsgIcon::Information);
     return;

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "engine/buffer_lengths.h"
+#include "engine/text_format.h"
 #include "resources/string_table.h"
 #include "ui/dialog_units.h"
 #include "ui/log_files.h"
@@ -21,54 +22,44 @@ namespace {
 const char* const kBufferLabels[kWavBufferRows] = {"1",  "2",  "3",  "4",  "8",  "10", "12",
                                                    "14", "16", "18", "20", "22", "24", "28"};
 
-const char16_t kCaption[] = u"設定";
-const char16_t kGroup[] = u"ファイル処理";
-const char16_t kFileIo[] = u"標準ファイルI/O APIで処理する";
-const char16_t kBufferLabel[] = u"WAVファイルのバッファ";
-const char16_t kLogEncodingLabel[] = u"ログの文字コード";
-// The buffer rows set how much audio the file I/O engines read at a time,
-// but every read is bounded (kWavReadBufferLimit, kExportReadBufferLimit):
-// the note says so rather than promising a memory saving.
-const char16_t kNote[] =
-    u"MXFファイルロードやラッピング・WAV書出し時にエラーが起こる場合に、\nチェックを入れて下さい。\n"
-    u"WAVファイルのバッファは、標準ファイルI/Oで一度に読込む音声の長さです\n"
-    u"(メモリマッピングでは使われません)。一度の読込みはラッピングで%1MiB、\n"
-    u"WAV書出しで%2MiBまでに抑えられるため、1分を超える値は多くの場合\n"
-    u"同じ動作になり、使用メモリも増えません。";
-
 }  // namespace
 
 QString SettingsDialog::BufferLabel(int row) {
   return row >= 0 && row < static_cast<int>(kWavBufferRows) ? QString::fromLatin1(kBufferLabels[row]) : QString();
 }
 
+// The buffer rows set how much audio the file I/O engines read at a time,
+// but every read is bounded (kWavReadBufferLimit, kExportReadBufferLimit):
+// the note says so rather than promising a memory saving.
 QString SettingsDialog::NoteText() {
-  return Q(kNote).arg(kWavReadBufferLimit >> 20).arg(kExportReadBufferLimit >> 20);
+  return Q(LoadString(kStrSettingsNoteFileIo) + u"\n" +
+           FormatText(LoadString(kStrSettingsNoteBuffer), {static_cast<int64_t>(kWavReadBufferLimit >> 20),
+                                                           static_cast<int64_t>(kExportReadBufferLimit >> 20)}));
 }
 
 SettingsDialog::SettingsDialog(uint8_t ioMethod, uint32_t wavBufferIndex, uint8_t logEncoding,
                                uint8_t measureLoudness, QWidget* parent)
     : QDialog(parent) {
   setObjectName(QStringLiteral("dialog222"));
-  setWindowTitle(Q(kCaption));
+  setWindowTitle(Q(LoadString(kStrSettingsTitle)));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   const QFont font = theme::UiFont(9);
   setFont(font);
   const DialogUnits du(font);
   initialIndex_ = wavBufferIndex < kWavBufferRows ? wavBufferIndex : 0;
 
-  auto* group = new QGroupBox(Q(kGroup), this);
-  fileIo_ = new QCheckBox(Q(kFileIo), group);
+  auto* group = new QGroupBox(Q(LoadString(kStrSettingsGroup)), this);
+  fileIo_ = new QCheckBox(Q(LoadString(kStrSettingsFileIo)), group);
   fileIo_->setObjectName(QStringLiteral("control1018"));
   fileIo_->setChecked(ioMethod == 1);
-  auto* bufferLabel = new QLabel(Q(kBufferLabel), group);
+  auto* bufferLabel = new QLabel(Q(LoadString(kStrSettingsBuffer)), group);
   buffer_ = new QComboBox(group);
   buffer_->setObjectName(QStringLiteral("control1026"));
   buffer_->setEditable(true);
   buffer_->setInsertPolicy(QComboBox::NoInsert);
   for (int row = 0; row < static_cast<int>(kWavBufferRows); ++row) buffer_->addItem(BufferLabel(row));
   buffer_->setCurrentIndex(static_cast<int>(initialIndex_));
-  auto* logLabel = new QLabel(Q(kLogEncodingLabel), group);
+  auto* logLabel = new QLabel(Q(LoadString(kStrSettingsLogEncoding)), group);
   logEncoding_ = new QComboBox(group);
   logEncoding_->setObjectName(QStringLiteral("logEncoding"));
   for (int i = 0; i < kLogEncodingCount; ++i) logEncoding_->addItem(Q(LogEncodingLabel(i)));

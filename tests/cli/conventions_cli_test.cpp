@@ -198,6 +198,7 @@ TEST_F(ConventionsCli, EveryDocumentedJsonFieldIsPresent) {
   } cases[] = {
       {"refusal", "analyze " + mxf.string() + " --bogus --json", 2},
       {"rewrap", rewrap + "--track 1=" + (dir.path / "short.wav").string() + " --silence 2", 0},
+      {"undo", "undo " + mxf.string() + " --json", 0},  // takes the rewrap above back
       {"rewrap-refused", rewrap + "--silence 1 --log " + (dir.path / "none" / "log.txt").string(), 1},
       {"analyze", "analyze " + jump.string() + " --json", 3},
       {"analyze-missing", "analyze " + (dir.path / "none.mxf").string() + " --json", 1},
@@ -215,6 +216,11 @@ TEST_F(ConventionsCli, EveryDocumentedJsonFieldIsPresent) {
     for (const std::string& f : fields) {
       EXPECT_NE(r.out.find("\"" + f + "\":"), std::string::npos) << c.example << ": " << f << "\n" << r.out;
     }
+    // `file` is the name alone; `path` has the folders.
+    const size_t file = r.out.find("\"file\":\"");
+    ASSERT_NE(file, std::string::npos) << c.example << ": " << r.out;
+    const std::string name = r.out.substr(file + 8, r.out.find('"', file + 8) - file - 8);
+    EXPECT_EQ(name.find_first_of("/\\"), std::string::npos) << c.example << ": " << r.out;
   }
 }
 

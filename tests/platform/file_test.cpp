@@ -79,6 +79,30 @@ TEST_F(FileTest, PositionedIoBeyondFourGiBOnSparseFile) {
   EXPECT_EQ(err, 0);
 }
 
+TEST_F(FileTest, BytesDroppedFromTheCacheStayAndTakeLaterWrites) {
+  // Written once, then dropped, as the undo journal is.
+  const size_t n = (size_t{3} << 20) + 123;
+  std::vector<uint8_t> bytes(n);
+  for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(i);
+  SysError err = -1;
+  File f = File::Open(PathOf("dropped.bin"), Access::CreateNew, Share::Exclusive, &err);
+  ASSERT_TRUE(f.valid()) << DescribeError(err);
+  ASSERT_EQ(f.WriteAt(0, bytes.data(), n, &err), static_cast<int64_t>(n));
+  f.StartWriteBack(0, n);
+  f.DropWrittenFromCache(0, size_t{2} << 20);
+  f.DropWrittenFromCache(4095, n - 8000);  // unaligned, inside the file
+  // A small write into a dropped page, as the journal's header rewrite does.
+  const char header[] = "HEAD";
+  ASSERT_EQ(f.WriteAt(10, header, 4, &err), 4);
+  ASSERT_TRUE(f.Sync(&err)) << DescribeError(err);
+  std::vector<uint8_t> back(n);
+  ASSERT_EQ(f.ReadAt(0, back.data(), n, &err), static_cast<int64_t>(n));
+  for (size_t i = 0; i < n; ++i) {
+    const uint8_t expected = i >= 10 && i < 14 ? static_cast<uint8_t>(header[i - 10]) : static_cast<uint8_t>(i);
+    ASSERT_EQ(back[i], expected) << "byte " << i;
+  }
+}
+
 TEST_F(FileTest, WriteToFullDeviceIsAnError) {
 #if defined(_WIN32)
   GTEST_SKIP() << "Windows has no device that is always full (/dev/full)";

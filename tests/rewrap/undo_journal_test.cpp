@@ -4,10 +4,16 @@
 // the MXF file untouched.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
+
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
 
 #include "platform/file.h"
 #include "platform/path.h"
+#include "rewrap/rewrap_job.h"
 #include "rewrap/undo_journal.h"
 #include "rewrap/undo_place.h"
 #include "rewrap/undo_preflight.h"
@@ -80,9 +86,31 @@ TEST_P(UndoTest, KeepsTheLastNJournals) {
   Rewrap(20, 30);
   const std::vector<uint8_t> second = ReadAll(c.path);
   Rewrap(40, 50);
-  UndoSettings() = UNDO_SETTINGS{};
+  const std::vector<uint8_t> third = ReadAll(c.path);
   EXPECT_TRUE(plat::PathExists(UndoJournalPath(mxf, settings, 1)));
   EXPECT_FALSE(plat::PathExists(UndoJournalPath(mxf, settings, 2)));
+#if !defined(_WIN32)
+  // A journal that cannot be written (a file-size limit) is not left behind
+  // the kept ones where undo would meet it first.
+  {
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    c.SetRange(60, 70);
+    const int result = Run();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(result, StepOf(GetParam()) + REWRAP_JOURNAL_FAILED);
+    EXPECT_TRUE(c.FileIs(third));
+    EXPECT_FALSE(UndoRecoveryPending(mxf, settings));
+    EXPECT_TRUE(plat::PathExists(UndoJournalPath(mxf, settings, 1)));
+    EXPECT_FALSE(plat::PathExists(UndoJournalPath(mxf, settings, 2)));
+  }
+#endif
+  UndoSettings() = UNDO_SETTINGS{};
   UNDO_OUTCOME o;
   ASSERT_EQ(UndoNewestRewrap(mxf, settings, &o), UNDO_OK) << o.why;
   EXPECT_TRUE(c.FileIs(second));
