@@ -18,8 +18,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 velmora_wine_env "$PWD/$build/wineprefix" "$qt"
 clip="$work/収録_0001.MXF"
-wine "$build/bin/mxfgen.exe" "$(velmora_wine_path "$clip")" --frames 300 --tracks 8 \
+# (mxfgen takes narrow arguments: an ASCII name, renamed here.)
+wine "$build/bin/mxfgen.exe" "$(velmora_wine_path "$work/clip.mxf")" --frames 300 --tracks 8 \
   --start 10:00:00:00 >/dev/null
+mv "$work/clip.mxf" "$clip"
+# A wine session started without a display cannot show windows: end it.
+wineserver -k 2>/dev/null || true
 ffmpeg -hide_banner -loglevel error -f lavfi -i "sine=frequency=440:duration=8" -ac 2 -ar 48000 \
   -c:a pcm_s24le "$work/ナレーション.wav"
 ffmpeg -hide_banner -loglevel error -f lavfi -i "sine=frequency=880:duration=8" -ac 1 -ar 48000 \

@@ -40,7 +40,18 @@ velmora_wine_env() {
   export WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win64
   # No Mono or Gecko installer dialogs.
   export WINEDLLOVERRIDES="mscoree,mshtml="
-  export LANG=ja_JP.UTF-8
+  # Wine takes the ANSI code page (932) from the C library's locale; build
+  # that locale beside the prefix when the system has none.
+  if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    local locales
+    locales="$(dirname "$prefix")/locale"
+    if [[ ! -d "$locales/ja_JP.UTF-8" ]]; then
+      mkdir -p "$locales"
+      localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" >/dev/null 2>&1 || true
+    fi
+    export LOCPATH="$locales"
+  fi
+  { export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; } 2>/dev/null
   local path
   path="$(velmora_wine_path "$qt/bin")"
   for d in "${VELMORA_MINGW_RUNTIME_DIRS[@]}"; do path+=";$(velmora_wine_path "$d")"; done

@@ -361,9 +361,12 @@ int RunVelmora(int argc, char** argv) {
                  error.toLocal8Bit().constData());
     return 2;
   }
+#ifndef _WIN32
+  // Windows has no offscreen plugin with fonts: screenshots use the native one.
   if (options.screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
+#endif
   if (options.scale > 0) qputenv("QT_SCALE_FACTOR", QByteArray::number(options.scale));
 
   QApplication app(argc, argv);

@@ -32,7 +32,7 @@ class ScratchDir {
     std::error_code ec;
     if (!path_.empty()) fs::remove_all(path_, ec);
   }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  std::string File(const std::string& name) const { return testsupport::Join(path_, name); }
 
  private:
   std::string path_;

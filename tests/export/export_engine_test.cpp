@@ -397,6 +397,9 @@ void TruncateAtFirstFrame(AUDIOTRACK_IO_INFO*, uint32_t frame) {
 }
 
 TEST_P(ExportFailures, MxfFileCutShortDuringTheCopy) {
+#if defined(_WIN32)
+  if (Mapped()) GTEST_SKIP() << "Windows refuses to shorten a file while it is mapped (error 1224)";
+#endif
   // More than one read block (1 minute of frames) and index segments of 50.
   mxfgen::Options o;
   o.frames = 1900;

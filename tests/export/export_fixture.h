@@ -54,7 +54,7 @@ class ScratchDir {
     if (!path_.empty()) std::filesystem::remove_all(path_, ec);
   }
   const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  std::string File(const std::string& name) const { return testsupport::Join(path_, name); }
 
  private:
   std::string path_;
@@ -159,7 +159,7 @@ class ExportTest : public ::testing::Test {
     return n;
   }
 
-  std::string OutFile(const std::string& name) const { return outDir + "/" + name; }
+  std::string OutFile(const std::string& name) const { return testsupport::Join(outDir, name); }
 
   // The data chunk of an exported file.
   static Bytes Data(const Bytes& file) {

@@ -135,7 +135,7 @@ class TempDir {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
   }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  std::string File(const std::string& name) const { return testsupport::Join(path_, name); }
 
  private:
   std::string path_;

@@ -33,7 +33,7 @@ inline std::string MakeScratchFolder(const std::string& tag) {
     const auto dir = base / (tag + "-" + std::to_string(pid) + "-" + std::to_string(counter++) + "-" +
                              std::to_string(stamp % 1000000));
     std::error_code ec;
-    if (std::filesystem::create_directory(dir, ec)) return dir.generic_string();
+    if (std::filesystem::create_directory(dir, ec)) return dir.string();
   }
   return {};
 }
@@ -49,7 +49,7 @@ inline std::string MakeScratchFile(const std::string& tag, const void* bytes, si
 #endif
   const auto path = (std::filesystem::temp_directory_path() /
                      (tag + "-" + std::to_string(pid) + "-" + std::to_string(counter++) + ".bin"))
-                        .generic_string();
+                        .string();
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) return {};
   const bool whole = n == 0 || std::fwrite(bytes, 1, n, f) == n;
@@ -58,6 +58,11 @@ inline std::string MakeScratchFile(const std::string& tag, const void* bytes, si
     return {};
   }
   return path;
+}
+
+// dir/name with the system's own separator.
+inline std::string Join(const std::string& dir, const std::string& name) {
+  return (std::filesystem::path(dir) / name).string();
 }
 
 // The folder lives as long as the object; everything in it goes with it.
@@ -70,9 +75,10 @@ class ScratchFolder {
   }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
-  // '/'-separated, which every file call of both systems takes.
+  // In the system's own form (backslashes on Windows), as the programs
+  // print paths back.
   const std::string& dir() const { return dir_; }
-  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+  std::string Path(const std::string& name) const { return Join(dir_, name); }
 
  private:
   std::string dir_;

@@ -416,7 +416,7 @@ void RewrapDialogTest::rewrapWritesTheRangeAndTheLog() {
   }
   QVERIFY(after == expected);
 
-  const QString log = QString::fromUtf8(UiFixture::readFile(logPath));
+  const QString log = UiFixture::readLog(logPath);
   QVERIFY(log.contains(QStringLiteral("********     Track 2     ********\r\nNULLデータ(無音)を書込みました。")));
   QVERIFY(log.contains(QStringLiteral("IN  10:00:00:10\r\nOUT 10:00:00:19\r\nDUR 00:00:00:10")));
   QVERIFY(log.contains(QStringLiteral("メモリマッピング")));

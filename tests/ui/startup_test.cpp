@@ -201,7 +201,9 @@ void StartupTest::secondProcessExitsWithOne() {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), runtime.filePath(QStringLiteral("config")));
+#ifndef Q_OS_WIN
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+#endif
 
   // The first instance: the child looks for the lock in its XDG_RUNTIME_DIR.
   SingleInstance running(U16(runtime.path()));

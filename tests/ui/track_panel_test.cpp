@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
+#include <QCursor>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -48,6 +49,11 @@ std::vector<int> Selected(const APP_CONTEXT& ctx) {
 
 // The pointer moving over the panel (no button held).
 void Hover(QWidget* w, const QPoint& at) {
+#ifdef Q_OS_WIN
+  // The native platform follows the real pointer: left elsewhere, it makes
+  // the area think the pointer left when the tooltip window appears.
+  QCursor::setPos(w->mapToGlobal(at));
+#endif
   QMouseEvent e(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
                 Qt::NoModifier);
   QApplication::sendEvent(w, &e);

@@ -1,5 +1,7 @@
 #include "tests/ui/support/ui_fixture.h"
 
+#include <QStringDecoder>
+
 #include <QAction>
 #include <QDropEvent>
 #include <QFile>
@@ -105,6 +107,11 @@ QByteArray UiFixture::readFile(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) return {};
   return f.readAll();
+}
+
+QString UiFixture::readLog(const QString& path) {
+  QStringDecoder decode(QStringDecoder::System);
+  return decode(readFile(path));
 }
 
 void UiFixture::loadByCommand(const QString& file) {

@@ -45,6 +45,9 @@ class UiFixture {
   QString path(const QString& name) const { return dir_.filePath(name); }
   // The whole file (empty when it cannot be read).
   static QByteArray readFile(const QString& path);
+  // A text log written in the default encoding, the system's own (the ANSI
+  // code page on Windows, UTF-8 here).
+  static QString readLog(const QString& path);
   std::u16string placementRoot() const;
 
   // Loads through the load command with the open dialog answering `path`.
