@@ -12,7 +12,7 @@ fi
 jobs="$(nproc)"
 root="$PWD"
 out="$root/build-win64"
-export CCACHE_BASEDIR="$root"
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
 
 # GoogleTest from Debian's source package, built once with the cross compiler.
 gtest_prefix="$out/googletest/install"
