@@ -48,6 +48,16 @@ void Enter(MainWindow& w, int which, const QString& digits) {
   QTest::keyClick(edit, Qt::Key_Return);
 }
 
+// Loads the clip and marks its first ten frames with track 1 on, ready for
+// a rewrap.
+void LoadTenFramesOnTrackOne(UiFixture& f, MainWindow& w, const QString& clip) {
+  f.loadByCommand(clip);
+  w.RunCommand(cmd::kSetIn);
+  Enter(w, 0, QStringLiteral("10000000"));
+  Enter(w, 1, QStringLiteral("10000009"));
+  f.state().plan.trackSwitch[0] = TRACK_ON;
+}
+
 // Shortcuts reach only the active window.
 bool Activate(MainWindow& w) {
   QApplication::setActiveWindow(&w);
@@ -463,11 +473,7 @@ void RewrapDialogTest::cancelledRewrapStopsAndOffersNoLog() {
   const QString clip = f.writeMxf(QStringLiteral("C.mxf"), Clip());
   const QByteArray original = UiFixture::readFile(clip);
   MainWindow& w = f.open(&engines);
-  f.loadByCommand(clip);
-  w.RunCommand(cmd::kSetIn);
-  Enter(w, 0, QStringLiteral("10000000"));
-  Enter(w, 1, QStringLiteral("10000009"));
-  f.state().plan.trackSwitch[0] = TRACK_ON;
+  LoadTenFramesOnTrackOne(f, w, clip);
 
   f.messages.clear();
   f.messages.answer({MsgAnswer::Yes, MsgAnswer::Yes});
@@ -515,11 +521,7 @@ void RewrapDialogTest::failedRewrapNamesTheOsCause() {
   UiFixture f;
   const QString clip = f.writeMxf(QStringLiteral("D.mxf"), Clip());
   MainWindow& w = f.open(&engines);
-  f.loadByCommand(clip);
-  w.RunCommand(cmd::kSetIn);
-  Enter(w, 0, QStringLiteral("10000000"));
-  Enter(w, 1, QStringLiteral("10000009"));
-  f.state().plan.trackSwitch[0] = TRACK_ON;
+  LoadTenFramesOnTrackOne(f, w, clip);
   f.messages.clear();
   f.messages.answer({MsgAnswer::Yes});
   w.RunCommand(cmd::kRewrap);
@@ -580,11 +582,7 @@ void RewrapDialogTest::checkPhaseShownBeforeTheWrite() {
   UiFixture f;
   const QString clip = f.writeMxf(QStringLiteral("P.mxf"), Clip());
   MainWindow& w = f.open(&engines);
-  f.loadByCommand(clip);
-  w.RunCommand(cmd::kSetIn);
-  Enter(w, 0, QStringLiteral("10000000"));
-  Enter(w, 1, QStringLiteral("10000009"));  // 10 frames
-  f.state().plan.trackSwitch[0] = TRACK_ON;
+  LoadTenFramesOnTrackOne(f, w, clip);
   gCheckFrames = 4;
   gWriteFrames = 2;
   PhaseView check, write;

@@ -21,13 +21,10 @@
 
 namespace {
 
+// One second of the fixture's short 25 fps clip.
 mxfgen::Options Clip(int tracks) {
-  mxfgen::Options o;
-  o.frameRateClass = 1;
-  o.startTimecode = "10:00:00:00";
+  mxfgen::Options o = ShortClip25(tracks);
   o.frames = 25;
-  o.tracks = tracks;
-  o.bits = 24;
   return o;
 }
 
