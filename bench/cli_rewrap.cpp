@@ -50,6 +50,7 @@ struct Settings {
   int64_t frames = 8992;  // 00:05:00;00 at 29.97 drop-frame
   bool strace = false;
   bool keep = false;       // leave the generated files for a manual look
+  bool sparse = false;     // picture values as holes (a smaller file, but every block has holes)
   std::string extra;       // options passed on to velmora-cli (--io file)
   std::vector<std::string> also;  // variants timed in the same rounds
 };
@@ -177,6 +178,8 @@ bool ParseArgs(int argc, char** argv, Settings* set) {
       set->frames = std::max(10, std::atoi(argv[++i]));
     } else if (a == "--strace") {
       set->strace = true;
+    } else if (a == "--sparse-picture") {
+      set->sparse = true;
     } else if (a == "--keep") {
       set->keep = true;
     } else if (a == "--io" && hasValue) {
@@ -213,7 +216,7 @@ int main(int argc, char** argv) {
   o.tracks = kTracks;
   o.bits = 24;
   o.pictureBytes = kPictureBytes;
-  o.sparsePicture = true;
+  o.sparsePicture = set.sparse;
   mxfgen::Layout layout;
   std::string error;
   if (!mxfgen::WriteMxf(mxf, o, &layout, &error)) {

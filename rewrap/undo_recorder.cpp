@@ -176,6 +176,9 @@ int UndoRecorder::Finish(const plat::File& mxf, uint32_t framesWritten) {
       hi = std::max(hi, runs_[i].offset + runs_[i].length);
     }
     if (hi > lo) mxf.DropWrittenFromCache(lo, hi - lo);
+    // Only the values are wanted from the disk: read-ahead would read the
+    // picture between them as well, several times the bytes.
+    mxf.AdviseRandomAccess(true);
     uint64_t verified = 0;
     const bool same = VisitRunsInFile(mxf, runs_, 0, written, [&](size_t i, const uint8_t*, const uint8_t* value) {
       if (Checksum64(value, runs_[i].length) != runs_[i].newSum) {
@@ -186,6 +189,7 @@ int UndoRecorder::Finish(const plat::File& mxf, uint32_t framesWritten) {
       verified += runs_[i].length;
       return true;
     });
+    mxf.AdviseRandomAccess(false);
     report_->bytesVerified = verified;
     if (!same) return REWRAP_READBACK_FAILED;
   }
