@@ -8,6 +8,7 @@
 //
 //   bench_cli_rewrap [--dir PATH] [--cli PATH] [--compare PATH] [--runs R] [--frames N] [--io mmap|file]
 //                    [--no-journal] [--no-read-back] [--also "OPTIONS"]... [--strace] [--keep]
+//                    [--sparse-picture]
 //
 // --compare times a second build of the tool (e.g. before a change) in the
 // same rounds; --also times the tool once more per round with OPTIONS added
@@ -40,7 +41,7 @@ using Clock = std::chrono::steady_clock;
 double SecondsSince(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
 
 constexpr int kTracks = 8;
-constexpr uint32_t kPictureBytes = 200000;  // about 50 Mbit/s, written as holes
+constexpr uint32_t kPictureBytes = 200000;  // about 50 Mbit/s
 
 struct Settings {
   std::string dir = std::filesystem::temp_directory_path().string();
@@ -50,6 +51,7 @@ struct Settings {
   int64_t frames = 8992;  // 00:05:00;00 at 29.97 drop-frame
   bool strace = false;
   bool keep = false;       // leave the generated files for a manual look
+  bool sparse = false;     // picture values as holes (a smaller file, but every block has holes)
   std::string extra;       // options passed on to velmora-cli (--io file)
   std::vector<std::string> also;  // variants timed in the same rounds
 };
@@ -177,6 +179,8 @@ bool ParseArgs(int argc, char** argv, Settings* set) {
       set->frames = std::max(10, std::atoi(argv[++i]));
     } else if (a == "--strace") {
       set->strace = true;
+    } else if (a == "--sparse-picture") {
+      set->sparse = true;
     } else if (a == "--keep") {
       set->keep = true;
     } else if (a == "--io" && hasValue) {
@@ -201,7 +205,8 @@ int main(int argc, char** argv) {
   if (!ParseArgs(argc, argv, &set)) {
     std::fprintf(stderr,
                  "usage: bench_cli_rewrap [--dir PATH] [--cli PATH] [--compare PATH] [--runs R] [--frames N] "
-                 "[--io mmap|file] [--no-journal] [--no-read-back] [--also \"OPTIONS\"]... [--strace] [--keep]\n");
+                 "[--io mmap|file] [--no-journal] [--no-read-back] [--also \"OPTIONS\"]... [--strace] [--keep] "
+                 "[--sparse-picture]\n");
     return 2;
   }
 
@@ -213,7 +218,7 @@ int main(int argc, char** argv) {
   o.tracks = kTracks;
   o.bits = 24;
   o.pictureBytes = kPictureBytes;
-  o.sparsePicture = true;
+  o.sparsePicture = set.sparse;
   mxfgen::Layout layout;
   std::string error;
   if (!mxfgen::WriteMxf(mxf, o, &layout, &error)) {
@@ -239,8 +244,8 @@ int main(int argc, char** argv) {
   const double mb = static_cast<double>(audioBytes) / 1e6;
   std::printf("velmora-cli rewrap, %lld frames 29.97 DF, %d tracks 24-bit from %d WAV files, every track rewritten\n",
               static_cast<long long>(set.frames), kTracks, kTracks);
-  std::printf("file %.0f MB (sparse picture), audio written %.1f MB, in %s\n",
-              static_cast<double>(layout.fileSize) / 1e6, mb, set.dir.c_str());
+  std::printf("file %.0f MB (%s picture), audio written %.1f MB, in %s\n",
+              static_cast<double>(layout.fileSize) / 1e6, set.sparse ? "sparse" : "written", mb, set.dir.c_str());
 
   const std::string floorPath = set.dir + "/velmora-bench-cli-floor.bin";
   if (!MakeFloorFile(floorPath, audioBytes)) {

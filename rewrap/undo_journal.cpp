@@ -207,6 +207,17 @@ int ReadUndoJournal(const std::u16string& path, UNDO_JOURNAL* out, std::string* 
   return ReadUndoJournal(f, out, why);
 }
 
+uint32_t PeekUndoJournalState(const std::u16string& path) {
+  const plat::File f = plat::File::Open(path, plat::Access::Read, plat::Share::Shared);
+  uint8_t h[kUndoStateOffset + 4] = {};
+  if (!f.valid() || f.ReadAt(0, h, sizeof h) != static_cast<int64_t>(sizeof h) || std::memcmp(h, kMagic, 16) != 0) {
+    return 0;
+  }
+  uint32_t state = 0;
+  std::memcpy(&state, h + kUndoStateOffset, 4);
+  return state;
+}
+
 int ReadUndoJournal(const plat::File& f, UNDO_JOURNAL* out, std::string* why) {
   uint64_t size = 0;
   if (!f.Size(&size)) {

@@ -97,6 +97,11 @@ int ReadUndoJournal(const std::u16string& path, UNDO_JOURNAL* out, std::string* 
 // The same on an open file (the fuzz target's way in).
 int ReadUndoJournal(const plat::File& file, UNDO_JOURNAL* out, std::string* why);
 
+// The state word in the header of the journal at `path`, or 0 when the file
+// cannot be read or is no journal. Reads the header only: whether the
+// journal can be trusted is ReadUndoJournal()'s to say.
+uint32_t PeekUndoJournalState(const std::u16string& path);
+
 // Serialised sections, for the writer.
 std::vector<uint8_t> EncodeUndoHeader(uint32_t state, uint64_t descriptionBytes, uint64_t runCount,
                                       uint64_t dataBytes);

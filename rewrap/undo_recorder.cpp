@@ -165,6 +165,20 @@ int UndoRecorder::Finish(const plat::File& mxf, uint32_t framesWritten) {
   for (size_t i = written; i < runs_.size(); ++i) runs_[i].newSum = runs_[i].oldSum;
 
   if (settings_.readBack) {
+    // What was written stays in the system's cache after the flush, and a
+    // read from there proves only that memory holds it. Dropping those
+    // pages first makes the reads below come from the disk or the server,
+    // where a lying drive, NAS or network cache shows up. (Windows keeps
+    // no such hint: there the reads may still come from its cache.)
+    uint64_t lo = UINT64_MAX, hi = 0;
+    for (size_t i = 0; i < written; ++i) {
+      lo = std::min(lo, runs_[i].offset - runs_[i].headerBytes);
+      hi = std::max(hi, runs_[i].offset + runs_[i].length);
+    }
+    if (hi > lo) mxf.DropWrittenFromCache(lo, hi - lo);
+    // Only the values are wanted from the disk: read-ahead would read the
+    // picture between them as well, several times the bytes.
+    mxf.AdviseRandomAccess(true);
     uint64_t verified = 0;
     const bool same = VisitRunsInFile(mxf, runs_, 0, written, [&](size_t i, const uint8_t*, const uint8_t* value) {
       if (Checksum64(value, runs_[i].length) != runs_[i].newSum) {
@@ -175,6 +189,7 @@ int UndoRecorder::Finish(const plat::File& mxf, uint32_t framesWritten) {
       verified += runs_[i].length;
       return true;
     });
+    mxf.AdviseRandomAccess(false);
     report_->bytesVerified = verified;
     if (!same) return REWRAP_READBACK_FAILED;
   }

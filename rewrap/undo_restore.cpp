@@ -148,7 +148,10 @@ bool UndoRecoveryPending(const std::u16string& mxfPath, const UNDO_SETTINGS& set
   UNDO_JOURNAL j;
   std::string why;
   const std::u16string path = UndoJournalPath(mxfPath, settings, 0);
-  return plat::PathExists(path) && ReadUndoJournal(path, &j, &why) == UNDO_READ_OK && Interrupted(j.state);
+  // Only a journal whose header says "in progress" or "undoing" is read
+  // whole (its run table alone is megabytes): a finished one needs nothing.
+  return plat::PathExists(path) && Interrupted(PeekUndoJournalState(path)) &&
+         ReadUndoJournal(path, &j, &why) == UNDO_READ_OK && Interrupted(j.state);
 }
 
 int InspectUndo(const std::u16string& mxfPath, const UNDO_SETTINGS& settings, UNDO_OUTCOME* out) {
