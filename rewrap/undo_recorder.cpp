@@ -1,7 +1,5 @@
 #include "rewrap/undo_recorder.h"
 
-#include <algorithm>
-
 #include "bwf/wav_library.h"
 #include "engine/sound_elements.h"
 #include "platform/file_system.h"
@@ -165,33 +163,15 @@ int UndoRecorder::Finish(const plat::File& mxf, uint32_t framesWritten) {
   for (size_t i = written; i < runs_.size(); ++i) runs_[i].newSum = runs_[i].oldSum;
 
   if (settings_.readBack) {
-    // What was written stays in the system's cache after the flush, and a
-    // read from there proves only that memory holds it. Dropping those
-    // pages first makes the reads below come from the disk or the server,
-    // where a lying drive, NAS or network cache shows up. (Windows keeps
-    // no such hint: there the reads may still come from its cache.)
-    uint64_t lo = UINT64_MAX, hi = 0;
-    for (size_t i = 0; i < written; ++i) {
-      lo = std::min(lo, runs_[i].offset - runs_[i].headerBytes);
-      hi = std::max(hi, runs_[i].offset + runs_[i].length);
-    }
-    if (hi > lo) mxf.DropWrittenFromCache(lo, hi - lo);
-    // Only the values are wanted from the disk: read-ahead would read the
-    // picture between them as well, several times the bytes.
-    mxf.AdviseRandomAccess(true);
-    uint64_t verified = 0;
-    const bool same = VisitRunsInFile(mxf, runs_, 0, written, [&](size_t i, const uint8_t*, const uint8_t* value) {
-      if (Checksum64(value, runs_[i].length) != runs_[i].newSum) {
-        report_->mismatchFrame = runs_[i].frame;
-        report_->mismatchSlot = runs_[i].slot;
-        return false;
+    const UNDO_READ_BACK r = ReadBackRuns(mxf, runs_, written);
+    report_->bytesVerified = r.verified;
+    if (!r.same) {
+      if (r.mismatch < written) {
+        report_->mismatchFrame = runs_[r.mismatch].frame;
+        report_->mismatchSlot = runs_[r.mismatch].slot;
       }
-      verified += runs_[i].length;
-      return true;
-    });
-    mxf.AdviseRandomAccess(false);
-    report_->bytesVerified = verified;
-    if (!same) return REWRAP_READBACK_FAILED;
+      return REWRAP_READBACK_FAILED;
+    }
   }
   if (!journal_.valid()) return 0;
   const std::vector<uint8_t> done = EncodeUndoCompletion(runs_, report_->bytesVerified);

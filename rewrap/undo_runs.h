@@ -3,6 +3,7 @@
 // with one positioned read per frame, keys and lengths included.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -16,6 +17,16 @@
 // comes up short; visit returning false stops the walk (and gives false).
 bool VisitRunsInFile(const plat::File& mxf, const std::vector<UNDO_RUN>& runs, size_t begin, size_t end,
                      const std::function<bool(size_t, const uint8_t*, const uint8_t*)>& visit);
+
+// The read-back after a flush: runs[0, count) read from the disk (their
+// pages dropped from the system's cache first, where the system allows)
+// by several readers at once, each value compared with its newSum.
+struct UNDO_READ_BACK {
+  bool same = true;             // every value read has its newSum
+  uint64_t verified = 0;        // bytes that matched, in run order, before the first that did not
+  size_t mismatch = SIZE_MAX;   // that run; SIZE_MAX when a read failed
+};
+UNDO_READ_BACK ReadBackRuns(const plat::File& mxf, const std::vector<UNDO_RUN>& runs, size_t count);
 
 // Checksum of the file's first `bytes` bytes.
 bool SumFilePrefix(const plat::File& f, uint64_t bytes, uint64_t* sum);

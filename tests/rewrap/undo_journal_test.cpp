@@ -13,11 +13,13 @@
 
 #include "platform/file.h"
 #include "platform/path.h"
+#include "rewrap/checksum64.h"
 #include "rewrap/rewrap_job.h"
 #include "rewrap/undo_journal.h"
 #include "rewrap/undo_place.h"
 #include "rewrap/undo_preflight.h"
 #include "rewrap/undo_restore.h"
+#include "rewrap/undo_runs.h"
 #include "tests/rewrap/rewrap_fixture.h"
 
 namespace rewrap_test {
@@ -235,6 +237,56 @@ TEST_P(UndoTest, InterruptedRewrapBlocksUntilRolledBack) {
   ASSERT_EQ(RollBackInterrupted(mxf, settings, &o), UNDO_OK) << o.why;
   EXPECT_TRUE(c.FileIs(c.original));
 
+}
+
+// The read-back splits the runs among several readers; what it reports
+// must still be what one reader front to back would find first.
+TEST(ReadBack, NamesTheFirstValueThatDiffersWhicheverReaderMetIt) {
+  constexpr uint32_t kFrameCount = 64, kPerFrame = 4, kLength = 1000;
+  constexpr uint64_t kFrameBytes = 6000;
+  std::vector<uint8_t> bytes(kFrameCount * kFrameBytes);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
+  std::vector<UNDO_RUN> runs;
+  for (uint32_t k = 0; k < kFrameCount; ++k) {
+    for (uint32_t j = 0; j < kPerFrame; ++j) {
+      UNDO_RUN r;
+      r.offset = k * kFrameBytes + 20 + j * 1100;
+      r.length = kLength;
+      r.frame = k;
+      r.slot = static_cast<uint16_t>(j);
+      r.headerBytes = 20;
+      r.newSum = Checksum64(bytes.data() + r.offset, kLength);
+      runs.push_back(r);
+    }
+  }
+  Scratch scratch;
+  const std::string path = scratch.Path("read-back.bin");
+  auto readBack = [&] {
+    const plat::File f = plat::File::Open(plat::Utf8ToUtf16(path), plat::Access::Read, plat::Share::Shared);
+    return ReadBackRuns(f, runs, runs.size());
+  };
+
+  WriteAll(path, bytes);
+  UNDO_READ_BACK r = readBack();
+  EXPECT_TRUE(r.same);
+  EXPECT_EQ(r.verified, uint64_t{kFrameCount} * kPerFrame * kLength);
+
+  // Two values differ, in the parts of different readers: the earlier counts.
+  std::vector<uint8_t> damaged = bytes;
+  damaged[runs[50 * kPerFrame + 1].offset + 999] ^= 1;
+  damaged[runs[20 * kPerFrame + 3].offset] ^= 0x80;
+  WriteAll(path, damaged);
+  r = readBack();
+  EXPECT_FALSE(r.same);
+  EXPECT_EQ(r.mismatch, size_t{20 * kPerFrame + 3});
+  EXPECT_EQ(r.verified, uint64_t{20 * kPerFrame + 3} * kLength);
+
+  // A file cut short: a read fails, and no value is blamed.
+  bytes.resize(60 * kFrameBytes + 500);
+  WriteAll(path, bytes);
+  r = readBack();
+  EXPECT_FALSE(r.same);
+  EXPECT_EQ(r.mismatch, SIZE_MAX);
 }
 
 }  // namespace
