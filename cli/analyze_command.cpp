@@ -181,8 +181,7 @@ void WriteFacts(JsonWriter& j, const MxfState& s) {
 void WriteJson(const AnalyzeOptions& opt, const MxfState& s, const LoadResult& r, int exitStatus) {
   JsonWriter j;
   BeginJsonEnvelope(j, "analyze");
-  j.String("file", plat::FileNamePart(opt.path));
-  j.String("path", opt.path);
+  WriteJsonFile(j, opt.path);
   if (r.opened) j.Number("size", static_cast<int64_t>(s.base.fileSize));
   j.Bool("loadable", r.loadable);
   if (r.loadable || r.stepCode == 1000) WriteFacts(j, s);

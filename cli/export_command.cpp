@@ -150,10 +150,7 @@ int32_t ReachedFrame(const MXF_TIMECODE_INFO& tc, uint32_t in, uint32_t done) {
 void WriteJson(const ExportOptions& opt, const ExportFacts& f, int status, double totalSeconds) {
   JsonWriter j;
   BeginJsonEnvelope(j, "export");
-  if (!opt.path.empty()) {
-    j.String("file", plat::FileNamePart(opt.path));
-    j.String("path", opt.path);
-  }
+  if (!opt.path.empty()) WriteJsonFile(j, opt.path);
   if (f.rangeKnown) {
     j.BeginObject("range");
     j.BeginObject("in").String("timecode", f.inLabel).Number("frame", f.inFrame).EndObject();

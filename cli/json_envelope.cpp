@@ -47,6 +47,11 @@ void PrintJsonEnvelope(JsonWriter& j) {
   g_printed = true;
 }
 
+void WriteJsonFile(JsonWriter& j, const std::u16string& path) {
+  j.String("file", plat::FileNamePart(path));
+  j.String("path", path);
+}
+
 bool JsonObjectPrinted() { return g_printed; }
 
 RefusalFacts& NotedRefusal() {
@@ -58,10 +63,7 @@ void PrintRefusalJson(std::string_view command, int exitStatus) {
   const RefusalFacts& f = NotedRefusal();
   JsonWriter j;
   BeginJsonEnvelope(j, command);
-  if (!f.path.empty()) {
-    j.String("file", plat::FileNamePart(f.path));
-    j.String("path", f.path);
-  }
+  if (!f.path.empty()) WriteJsonFile(j, f.path);
   JsonResult result;
   result.code = f.code != 0 ? f.code : exitStatus;
   result.exitStatus = exitStatus;

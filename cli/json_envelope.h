@@ -33,6 +33,10 @@ struct JsonResult {
 // Opens the object and writes schema, tool, version and command.
 void BeginJsonEnvelope(JsonWriter& j, std::string_view command);
 
+// Writes "file" (the name alone) and "path" (the path as given): the pair
+// every command writes for the file it works on.
+void WriteJsonFile(JsonWriter& j, const std::u16string& path);
+
 // Writes the "result" object.
 void WriteJsonResult(JsonWriter& j, const JsonResult& result);
 

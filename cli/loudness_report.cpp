@@ -4,7 +4,6 @@
 
 #include "cli/json_envelope.h"
 #include "cli/json_writer.h"
-#include "platform/path.h"
 #include "platform/text.h"
 
 namespace cli {
@@ -59,7 +58,7 @@ std::string LoudnessTable(const LoudnessReport& report) {
 void PrintLoudnessJson(const LoudnessReport& report, int status, int exitStatus) {
   JsonWriter w;
   BeginJsonEnvelope(w, "loudness");
-  w.String("file", plat::FileNamePart(report.file)).String("path", report.file);
+  WriteJsonFile(w, report.file);
   w.String("kind", report.wav ? "wav" : "mxf");
   if (!report.wav && report.frames > 0) {
     w.String("in", report.in).String("out", report.out).Number("frames", report.frames);

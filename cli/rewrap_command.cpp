@@ -199,10 +199,7 @@ namespace {
 void WriteJson(const RewrapOptions& opt, const RewrapFacts& f, int status, double totalSeconds) {
   JsonWriter j;
   BeginJsonEnvelope(j, "rewrap");
-  if (!opt.path.empty()) {
-    j.String("file", plat::FileNamePart(opt.path));
-    j.String("path", opt.path);
-  }
+  if (!opt.path.empty()) WriteJsonFile(j, opt.path);
   if (f.planKnown) {
     j.Raw("range", f.plan.rangeJson);
     j.Raw("tracks", f.plan.tracksJson);

@@ -36,8 +36,7 @@ void PrintJson(const std::u16string& path, const char* action, int rc, const UND
                const std::u16string& message) {
   JsonWriter w;
   BeginJsonEnvelope(w, "undo");
-  w.String("file", plat::FileNamePart(path));
-  w.String("path", path);
+  WriteJsonFile(w, path);
   w.String("action", action);
   w.String("outcome", ResultName(rc));
   w.String("journal", o.journalPath);
