@@ -13,16 +13,24 @@ constexpr uint64_t kDataBlock = uint64_t{8} << 20;
 // Reads at the disk at once during the read-back.
 constexpr size_t kReadBackReaders = 4;
 
-UNDO_READ_BACK ReadBackPart(const plat::File& mxf, const std::vector<UNDO_RUN>& runs, size_t begin, size_t end) {
+// Runs on a reader thread, where nothing may throw: no memory for a
+// frame's read is a failed read.
+UNDO_READ_BACK ReadBackPart(const plat::File& mxf, const std::vector<UNDO_RUN>& runs, size_t begin,
+                            size_t end) noexcept {
   UNDO_READ_BACK r;
-  r.same = VisitRunsInFile(mxf, runs, begin, end, [&](size_t i, const uint8_t*, const uint8_t* value) {
-    if (Checksum64(value, runs[i].length) != runs[i].newSum) {
-      r.mismatch = i;
-      return false;
-    }
-    r.verified += runs[i].length;
-    return true;
-  });
+  try {
+    r.same = VisitRunsInFile(mxf, runs, begin, end, [&](size_t i, const uint8_t*, const uint8_t* value) {
+      if (Checksum64(value, runs[i].length) != runs[i].newSum) {
+        r.mismatch = i;
+        return false;
+      }
+      r.verified += runs[i].length;
+      return true;
+    });
+  } catch (...) {
+    r.same = false;
+    r.mismatch = SIZE_MAX;
+  }
   return r;
 }
 
