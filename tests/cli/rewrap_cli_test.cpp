@@ -257,7 +257,7 @@ TEST_F(RewrapCli, RefusalsLeaveTheFileUntouched) {
     // With --json: the same refusal as one object on standard output,
     // with the real code and no facts the refusal left unknown.
     const CliResult j = RunCli(Args(c.args + " --json"), dir.path);
-    EXPECT_EQ(j.status, c.status) << c.args;
+    EXPECT_EQ(j.status, c.status) << c.args << "\n" << j.err;
     const jsontest::Value v = ParseJson(j.out);
     EXPECT_EQ(v["command"].text, "rewrap") << c.args;
     EXPECT_EQ(v["result"]["exit_status"].number, c.status) << c.args;

@@ -118,8 +118,15 @@ class ChildProcess {
     si.hStdOutput = out;
     si.hStdError = err;
     PROCESS_INFORMATION pi{};
-    const BOOL ok = ::CreateProcessW(WideOf(program).c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                     nullptr, &si, &pi);
+    // Under wine on a busy machine a start fails now and then for no reason
+    // of ours; a few tries tell that apart from a program that cannot start.
+    BOOL ok = FALSE;
+    for (int attempt = 0; attempt < 3 && !ok; ++attempt) {
+      if (attempt > 0) ::Sleep(250);
+      ok = ::CreateProcessW(WideOf(program).c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                            &pi);
+      if (!ok) startError_ = ::GetLastError();
+    }
     for (HANDLE h : {in, out, err})
       if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
     if (!ok) return false;
@@ -141,6 +148,15 @@ class ChildProcess {
     posix_spawn_file_actions_destroy(&actions);
     if (r != 0) pid_ = -1;
     return r == 0;
+#endif
+  }
+
+  // Why Start() failed, in the system's words (empty when it did not).
+  std::string StartError() const {
+#if defined(_WIN32)
+    return startError_ != 0 && !process_ ? "CreateProcess failed, error " + std::to_string(startError_) : "";
+#else
+    return pid_ <= 0 ? "posix_spawn failed" : "";
 #endif
   }
 
@@ -183,6 +199,7 @@ class ChildProcess {
  private:
 #if defined(_WIN32)
   HANDLE process_ = nullptr;
+  DWORD startError_ = 0;  // of the last failed start
 #else
   pid_t pid_ = -1;
 #endif
@@ -237,7 +254,10 @@ inline ProcessResult RunProgram(const std::string& program, const std::vector<st
   }
   ProcessResult r;
   ChildProcess child;
-  if (!child.Start(program, args, inPath, outPath, errPath)) return r;
+  if (!child.Start(program, args, inPath, outPath, errPath)) {
+    r.err = program + ": " + child.StartError();
+    return r;
+  }
   r.status = child.Wait();
   r.out = ReadWholeFile(outPath);
   r.err = ReadWholeFile(errPath);
