@@ -78,8 +78,9 @@ class File {
   // Waits until the system has written [offset, offset + bytes) out (its
   // write-back, not a Sync: nothing is promised about the disk's own cache)
   // and lets it drop those pages from its cache. For a long file written
-  // once and not read soon: a cache full of it slows every later write.
-  // Only a hint; Windows takes none.
+  // once and not read soon (a cache full of it slows every later write), and
+  // so that the next reads of a flushed range come from the disk. Only a
+  // hint; Windows takes none.
   void DropWrittenFromCache(uint64_t offset, uint64_t bytes) const;
 
   bool Size(uint64_t* size, SysError* err = nullptr) const;
